@@ -1,0 +1,16 @@
+// The system's text for an error code (Win32 build only).
+#ifndef VELUMAR_UTIL_ERROR_TEXT_WIN32_H
+#define VELUMAR_UTIL_ERROR_TEXT_WIN32_H
+
+#include <cstdint>
+#include <string>
+
+namespace velumar {
+
+// FormatMessageA's text for code, trimmed as trimSystemErrorText does ("Access is denied" for
+// 5). Empty when the system has no text, and always for the program's own negative codes.
+std::string systemErrorText(std::int32_t code);
+
+}  // namespace velumar
+
+#endif

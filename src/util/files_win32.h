@@ -1,0 +1,54 @@
+// System folders, the private temporary folder, and the file and folder operations the
+// installer shares (Win32 build only; the header itself does not need windows.h).
+// Every folder path handed between these operations ends in "\" unless stated otherwise.
+// None of them shows a message.
+#ifndef VELUMAR_UTIL_FILES_WIN32_H
+#define VELUMAR_UTIL_FILES_WIN32_H
+
+#include <cstdint>
+#include <string>
+
+namespace velumar {
+
+// Code of a file that is still there after the second delete attempt.
+inline constexpr std::int32_t kErrorFileNotDeleted = -32;
+
+// Fills the Windows folder and the system folder (GetWindowsDirectoryA and
+// GetSystemDirectoryA into 301-character buffers, "\" appended). A folder the system cannot
+// report within that buffer stays empty. Called once at start-up, before any reader.
+void initSystemFolders();
+const std::string& windowsFolder();
+const std::string& systemFolder();
+
+// WINDIR with "\" appended; the system's Windows directory when WINDIR is unset or empty.
+std::string windowsFolderFromEnvironment();
+
+// Creates a folder that did not exist before: TEMP + base, or TEMP + base + "1", "2", ...
+// (the system's temporary path when TEMP is unset or empty) and returns it with "\" appended.
+// Gives up after kTempFolderAttempts names and returns an empty string; GetLastError() then
+// holds the reason the last attempt failed.
+inline constexpr unsigned kTempFolderAttempts = 1000;
+std::string makeTempFolder(const std::string& base);
+
+// True when a file (not a folder) of that name exists.
+bool fileExists(const std::string& path);
+
+// True when GetFileAttributesA succeeds and reports a directory.
+bool folderExists(const std::string& path);
+
+// Creates the folder and its missing parents where possible. No result.
+void forceFolder(const std::string& folder);
+
+// 0 when no file is left at path (including when there was none); -32 when the file is still
+// there after clearing its attributes and trying again.
+std::int32_t deleteFileQuiet(const std::string& path);
+
+// Deletes the folder with everything in it, sub-folders first. A file that cannot be deleted
+// stops the walk in its folder and leaves that folder and those above it in place. A folder
+// that is a reparse point (junction or symbolic link) is unlinked, never entered: what it
+// points to is outside the tree. An empty path does nothing; a missing final "\" is supplied.
+void deleteFolderTree(const std::string& folder);
+
+}  // namespace velumar
+
+#endif

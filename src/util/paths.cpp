@@ -1,0 +1,29 @@
+#include "util/paths.h"
+
+namespace velumar {
+
+std::string withTrailingBackslash(std::string_view path) {
+    std::string result(path);
+    if (!result.empty() && result.back() != '\\') result += '\\';
+    return result;
+}
+
+std::string_view withoutTrailingBackslash(std::string_view path) {
+    if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    return path;
+}
+
+std::string parentFolder(std::string_view path) {
+    const std::string_view trimmed = withoutTrailingBackslash(path);
+    const auto cut = trimmed.find_last_of("\\:");
+    if (cut == std::string_view::npos) return {};
+    return std::string(trimmed.substr(0, cut + 1));
+}
+
+std::string numberedCandidate(std::string_view folder, unsigned attempt) {
+    std::string name(folder);
+    if (attempt != 0) name += std::to_string(attempt);
+    return name;
+}
+
+}  // namespace velumar

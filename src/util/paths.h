@@ -1,0 +1,29 @@
+// Path text helpers shared by the folder operations. Paths are 8-bit Windows ANSI text with
+// "\" as separator; these helpers only look at the text, never at the disk.
+#ifndef VELUMAR_UTIL_PATHS_H
+#define VELUMAR_UTIL_PATHS_H
+
+#include <string>
+#include <string_view>
+
+namespace velumar {
+
+// path with "\" appended when it does not end in one. An empty path stays empty: "\" alone
+// would name the root of the current drive, which no caller means.
+std::string withTrailingBackslash(std::string_view path);
+
+// path without one final "\" (if it has one).
+std::string_view withoutTrailingBackslash(std::string_view path);
+
+// The folder that holds path: one final "\" is dropped, then everything up to and including
+// the last "\" or ":" is kept. "C:\a\b\" gives "C:\a\", "C:\a" gives "C:\", "C:" gives "C:",
+// a bare name gives "".
+std::string parentFolder(std::string_view path);
+
+// The name tried at a given attempt when a fresh folder is wanted: attempt 0 is folder itself,
+// attempt n is folder followed by the decimal n.
+std::string numberedCandidate(std::string_view folder, unsigned attempt);
+
+}  // namespace velumar
+
+#endif

@@ -1,0 +1,40 @@
+#include "util/wallpaper_text.h"
+
+#include <algorithm>
+
+#include "util/util_texts.h"
+
+namespace velumar {
+namespace {
+
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool mentionsWallpaper(std::string_view name) {
+    return containsText(name, util_texts::kWallpaperWord);
+}
+
+}  // namespace
+
+bool containsText(std::string_view text, std::string_view part) {
+    const auto found = std::search(text.begin(), text.end(), part.begin(), part.end(),
+                                   [](char a, char b) { return lowerAscii(a) == lowerAscii(b); });
+    return found != text.end() || part.empty();
+}
+
+std::string installCaption(std::string_view wallpaperName) {
+    std::string caption(util_texts::kInstall);
+    if (!mentionsWallpaper(wallpaperName)) caption += util_texts::kWallpaperSuffix;
+    caption += util_texts::kCaptionSeparator;
+    caption += wallpaperName;
+    return caption;
+}
+
+std::string wallpaperDisplayName(std::string_view wallpaperName) {
+    std::string name(wallpaperName);
+    if (!mentionsWallpaper(wallpaperName)) name += util_texts::kWallpaperSuffix;
+    return name;
+}
+
+}  // namespace velumar

@@ -104,6 +104,13 @@ struct WindowsHookTraits {
     static void close(pointer h) noexcept { ::UnhookWindowsHookEx(h); }
 };
 
+// GetProcAddress typed as the function it is. The detour through void* keeps GCC's
+// -Wcast-function-type quiet about FARPROC, which has no real signature.
+template <typename Function>
+Function procAddress(HMODULE module, const char* name) noexcept {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;

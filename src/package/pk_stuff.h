@@ -1,0 +1,82 @@
+// TCompressor: the run-time binding to the implode library impborl.dll (Win32 build only).
+//
+// Each object loads the library from the Windows folder when it is created and frees it when it
+// is destroyed; one object serves one compressed item. The library's _explode is driven through
+// two C callbacks that feed it the imploded bytes from a memory copy and append what it expands
+// to the destination file. The expanded length is not part of the implode stream: callers
+// compare the written file's length with their own records (that is how corrupt data shows up).
+//
+//   compressionAvailable()  true when the library loaded and _implode, _explode and _crc32
+//                           resolved. A missing library, or one lacking an export, is silent;
+//                           a library file that exists but does not load is reported once per
+//                           run in the error dialog. Callers turn "unavailable" into -35.
+//   expandToFile(...)       0, or the system code of a failure to stage the bytes or to create
+//                           the output file (then also shown in the error dialog as
+//                           "Zip Error: Problem expanding data in memory. " and the system
+//                           text). -35 when called although compression is unavailable.
+#ifndef VELUMAR_PACKAGE_PK_STUFF_H
+#define VELUMAR_PACKAGE_PK_STUFF_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "implode/impborl.h"
+#include "package/error_codes.h"
+#include "util/handles_win32.h"
+
+namespace velumar::package {
+
+// The library's place: the Windows directory, "\" when it does not end in one, "impborl.dll".
+// Empty for an empty directory (no library rather than one found through the search path).
+std::string compressionLibraryPath(std::string_view windowsDirectory);
+
+class TCompressor {
+  public:
+    // Binds to impborl.dll in the system's Windows directory.
+    TCompressor();
+    // Binds to impborl.dll in the given folder (with or without its final "\").
+    explicit TCompressor(std::string_view windowsDirectory);
+    ~TCompressor();
+
+    TCompressor(const TCompressor&) = delete;
+    TCompressor& operator=(const TCompressor&) = delete;
+
+    bool compressionAvailable() const noexcept { return compressionAvailable_; }
+
+    // Expands count imploded bytes at data into a new file at path (an existing file there is
+    // replaced).
+    ErrorCode expandToFile(const std::string& path, const void* data, std::int32_t count);
+
+  private:
+    using ImplodeEntry = decltype(&impborl_implode);
+    using ExplodeEntry = decltype(&impborl_explode);
+    using Crc32Entry = decltype(&impborl_crc32);
+
+    void bind(const std::string& libraryPath);
+    ErrorCode stageInput(const void* data, std::int32_t count) noexcept;
+    ErrorCode createOutput(const std::string& path) noexcept;
+    void endExpansion() noexcept;
+
+    static unsigned int IMPBORL_CALL readInput(char* buffer, unsigned int* size,
+                                               void* param) noexcept;
+    static void IMPBORL_CALL writeOutput(char* buffer, unsigned int* size, void* param) noexcept;
+
+    ImplodeEntry implodeEntry_ = nullptr;
+    ExplodeEntry explodeEntry_ = nullptr;
+    Crc32Entry crc32Entry_ = nullptr;
+    FileHandle output_;
+    std::vector<char> input_;
+    std::size_t inputPosition_ = 0;
+    // After a failed write nothing more is written and the input is cut short, so the file
+    // ends early and the caller's length check reports it.
+    bool outputFailed_ = false;
+    bool compressionAvailable_ = false;
+    Module library_;
+};
+
+}  // namespace velumar::package
+
+#endif

@@ -61,7 +61,7 @@ enum class Level {
 // Pulls input. Returns the number of bytes placed in buf (at most buf.size());
 // 0 means the input is exhausted. Must not throw.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     virtual size_t read(std::span<uint8_t> buf) = 0;
 };
@@ -69,7 +69,7 @@ public:
 // Takes output. Returns false to stop the operation, which then ends with
 // Result::Aborted. Must not throw.
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
     virtual bool write(std::span<const uint8_t> bytes) = 0;
 };

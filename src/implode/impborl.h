@@ -36,10 +36,7 @@ extern "C" {
 #define IMPBORL_CALL
 #endif
 
-enum {
-    IMPBORL_IMPLODE_WORK_SIZE = 36312,
-    IMPBORL_EXPLODE_WORK_SIZE = 12596
-};
+enum { IMPBORL_IMPLODE_WORK_SIZE = 36312, IMPBORL_EXPLODE_WORK_SIZE = 12596 };
 
 enum { IMPBORL_BINARY = 0, IMPBORL_ASCII = 1 };
 
@@ -51,22 +48,21 @@ enum {
     IMPBORL_ABORT = 4
 };
 
-typedef unsigned int(IMPBORL_CALL *impborl_read_fn)(char *buf, unsigned int *size, void *param);
-typedef void(IMPBORL_CALL *impborl_write_fn)(char *buf, unsigned int *size, void *param);
+typedef unsigned int(IMPBORL_CALL* impborl_read_fn)(char* buf, unsigned int* size, void* param);
+typedef void(IMPBORL_CALL* impborl_write_fn)(char* buf, unsigned int* size, void* param);
 
 /* type: literal mode (IMPBORL_BINARY or IMPBORL_ASCII); dsize: dictionary
  * size in bytes, 1024, 2048 or 4096. work: IMPBORL_IMPLODE_WORK_SIZE bytes. */
-unsigned int IMPBORL_CALL impborl_implode(impborl_read_fn read, impborl_write_fn write,
-                                          char *work, void *param, unsigned int *type,
-                                          unsigned int *dsize);
+unsigned int IMPBORL_CALL impborl_implode(impborl_read_fn read, impborl_write_fn write, char* work,
+                                          void* param, unsigned int* type, unsigned int* dsize);
 
 /* work: IMPBORL_EXPLODE_WORK_SIZE bytes. */
-unsigned int IMPBORL_CALL impborl_explode(impborl_read_fn read, impborl_write_fn write,
-                                          char *work, void *param);
+unsigned int IMPBORL_CALL impborl_explode(impborl_read_fn read, impborl_write_fn write, char* work,
+                                          void* param);
 
 /* CRC-32 (the library's: reflected 0xEDB88320) of *size bytes continuing from
  * *old_crc. Start with 0xFFFFFFFF and complement the final value. */
-unsigned long IMPBORL_CALL impborl_crc32(char *buf, unsigned int *size, unsigned long *old_crc);
+unsigned long IMPBORL_CALL impborl_crc32(char* buf, unsigned int* size, unsigned long* old_crc);
 
 #ifdef __cplusplus
 }

@@ -28,6 +28,9 @@ constexpr size_t kOutSize = 1024;
 constexpr unsigned kMaxChain = 128;
 constexpr unsigned kNiceLength = 128;
 constexpr unsigned kLazyLimit = 40;
+// With a copy this long pending, a better one is rarely found: search less.
+constexpr unsigned kGoodLength = 16;
+
 // The lazy step charges bytes that only one choice covers at the average
 // output bits per byte so far, times kRestScale / 16, refreshed this often.
 constexpr uint64_t kRestSample = 4096;
@@ -37,6 +40,12 @@ struct Match {
     unsigned length = 0;
     unsigned distance = 0;
 };
+
+// Chain steps for the next position, given the copy already pending.
+unsigned chainBudget(unsigned pendingLength) {
+    if (pendingLength >= kLazyLimit) return 0;
+    return pendingLength >= kGoodLength ? kMaxChain / 4 : kMaxChain;
+}
 
 struct ImplodeState {
     StreamIo io;
@@ -76,7 +85,7 @@ class LazyImploder {
   private:
     void fill();
     void slide();
-    Match insertAndFind(bool search);
+    Match insertAndFind(unsigned chainBudget);
     void insert(size_t p);
     bool prefers(const Match& later, const Match& now) const;
     bool worthSending(const Match& m, size_t at) const;
@@ -118,7 +127,7 @@ void LazyImploder::insert(size_t p) {
 }
 
 // Inserts the current position and, when asked, finds its best copy.
-Match LazyImploder::insertAndFind(bool search) {
+Match LazyImploder::insertAndFind(unsigned chainBudget) {
     const size_t p = s_.pos;
     const uint8_t* here = s_.window + p;
     const unsigned maxLen = static_cast<unsigned>(std::min<size_t>(s_.lookahead, kMaxMatch));
@@ -133,9 +142,9 @@ Match LazyImploder::insertAndFind(bool search) {
         s_.head3[h] = static_cast<uint16_t>(p + 1);
     }
     s_.head2[hash2(here)] = static_cast<uint16_t>(p + 1);
-    if (!search) return best;
+    if (chainBudget == 0) return best;
 
-    for (unsigned chain = kMaxChain; candidate != 0 && chain > 0; --chain) {
+    for (unsigned chain = chainBudget; candidate != 0 && chain > 0; --chain) {
         const size_t q = candidate - 1;
         if (q >= p || p - q > s_.maxDistance) break;
         const uint8_t* there = s_.window + q;
@@ -201,8 +210,7 @@ void LazyImploder::run() {
             updateRestCost();
             nextUpdate = s_.consumed + kRestSample;
         }
-        const bool search = !(havePending && pending.length >= kLazyLimit);
-        const Match found = insertAndFind(search);
+        const Match found = insertAndFind(chainBudget(havePending ? pending.length : 0));
         if (havePending && pending.length >= kMinMatch && !prefers(found, pending)) {
             writer_.putMatch(pending.length, pending.distance, s_.pricing.dictionaryBits);
             const size_t end = s_.pos - 1 + pending.length;

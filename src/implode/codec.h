@@ -9,7 +9,7 @@
 // Memory: every operation uses a bounded amount of memory, independent of the
 // input's size. Level::Default fits the classic 36312-byte implode work
 // buffer; Level::Best parses optimally over 64 KiB blocks and uses about
-// 1.5 MiB of heap while it runs. Expansion always fits 12596 bytes.
+// 1.7 MiB of heap while it runs. Expansion always fits 12596 bytes.
 //
 // No exception leaves these functions; failures come back as Result. The one
 // exception is std::bad_alloc from the *Buffer helpers when the output vector

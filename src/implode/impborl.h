@@ -13,15 +13,28 @@
  *   write callback: void write(char *buf, unsigned *size, void *param)
  *       Consumes *size bytes from buf.
  *
- * All state lives in the caller's work buffer; the library has no globals, so
- * separate work buffers may be used at the same time.
+ * All state lives in the caller's work buffer (any alignment); the library has
+ * no globals, so separate work buffers may be used at the same time. The work
+ * buffer need not be cleared between calls.
+ *
+ * _explode reads its input in blocks of up to 2048 bytes, so it may read past
+ * the end-of-stream code; those bytes are ignored. It writes output in blocks
+ * of at most 8709 bytes, and on a failure it still writes what it expanded
+ * before the failure. A read callback that reports more bytes than were asked
+ * for is taken to have placed only what was asked for.
+ *
+ * The C++ interface (implode/codec.h) offers the same codec on buffers and
+ * streams, and a slower compression level with smaller output.
  *
  * Results:
  *   0  IMPBORL_OK               success
- *   1  IMPBORL_BAD_DICT_SIZE    dictionary size code is not 4, 5 or 6
- *   2  IMPBORL_BAD_LITERAL_MODE literal mode is not 0 (binary) or 1 (ASCII)
+ *   1  IMPBORL_BAD_DICT_SIZE    *dsize is not 1024, 2048 or 4096 (_implode), or
+ *                               the stream's dictionary code is not 4, 5 or 6
+ *   2  IMPBORL_BAD_LITERAL_MODE *type, or the stream's literal mode, is not
+ *                               0 (binary) or 1 (ASCII)
  *   3  IMPBORL_BAD_DATA         the compressed stream is invalid
  *   4  IMPBORL_ABORT            the input ended before the end-of-stream code
+ *                               (or a callback or work pointer is null)
  */
 #ifndef VELUMAR_IMPBORL_H
 #define VELUMAR_IMPBORL_H

@@ -21,7 +21,7 @@ inline constexpr size_t kImplodeWorkSize = 36312;
 Result implodeWithWork(const StreamIo& io, void* work, size_t workSize, LiteralMode mode,
                        DictionarySize dict);
 
-// The same with optimal parsing; allocates about 1.5 MiB. Result::Ok, or
+// The same with optimal parsing; allocates about 1.7 MiB. Result::Ok, or
 // Result::Aborted when io.write refuses or the memory cannot be had.
 Result implodeBest(const StreamIo& io, LiteralMode mode, DictionarySize dict);
 

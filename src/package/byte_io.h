@@ -32,6 +32,12 @@ class ByteReader {
         return value;
     }
 
+    uint16_t u16() noexcept {
+        uint8_t b[2] = {};
+        copyTo(b, 2);
+        return uint16_t(b[0] | b[1] << 8);
+    }
+
     uint32_t u32() noexcept {
         uint8_t b[4] = {};
         copyTo(b, 4);

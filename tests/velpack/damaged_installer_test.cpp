@@ -1,0 +1,116 @@
+// Installers damaged in the ways the tool must survive: cut short, with an
+// offset past the end, with too many data records, with a record name that
+// climbs out of the wallpaper folder. Each must be reported, and extraction
+// must write nothing outside its folder.
+#include <gtest/gtest.h>
+
+#include "extract.h"
+#include "inspect.h"
+#include "package/byte_io.h"
+#include "package/package_header.h"
+#include "package/package_offset.h"
+#include "stub.h"
+#include "velpack_test_support.h"
+
+namespace velpack {
+namespace {
+
+namespace package = velumar::package;
+using testing::Bytes;
+using testing::TempFolder;
+
+class DamagedInstaller : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        installer =
+            testing::buildOrFail(testing::examplesFolder() / "picture.ini", project.options());
+        ASSERT_FALSE(installer.empty());
+    }
+
+    package::PackageHeader header() const {
+        return package::decodePackageHeader(std::span<const uint8_t>(installer)
+                                                .subspan(testing::kSyntheticStubSize)
+                                                .first<package::kPackageHeaderSize>());
+    }
+
+    size_t dataFileAt() const {
+        const package::PackageEntry& data = header().slot(package::slots::dataFile);
+        EXPECT_FALSE(data.isCompressed()) << "the picture sample stores its data file as it is";
+        return static_cast<size_t>(data.startOffset);
+    }
+
+    // Inspects `bytes`, expects a problem containing `part`, extracts into a
+    // fresh sandbox and checks that nothing landed outside the target folder.
+    void expectRejected(const Bytes& bytes, const std::string& part,
+                        std::optional<uint64_t> offset = std::nullopt) {
+        const Inspection inspection = inspectInstaller(bytes, offset);
+        ASSERT_FALSE(inspection.sound());
+        bool found = part.empty();
+        for (const std::string& problem : inspection.problems) {
+            found = found || problem.find(part) != std::string::npos;
+        }
+        EXPECT_TRUE(found) << "no problem mentions \"" << part
+                           << "\"; first: " << inspection.problems.front();
+        const TempFolder sandbox;
+        extractInstaller(inspection, sandbox / "out");
+        for (const std::string& file : testing::filesBelow(sandbox.path())) {
+            EXPECT_TRUE(file.starts_with("out/")) << file << " written outside the folder";
+        }
+    }
+
+    TempFolder temp;
+    testing::ProjectFiles project{temp / "project"};
+    Bytes installer;
+};
+
+TEST_F(DamagedInstaller, CutAtEveryThousandthByte) {
+    ASSERT_TRUE(inspectInstaller(installer, std::nullopt).sound());
+    for (size_t size = 1000; size < installer.size(); size += 1000) {
+        SCOPED_TRACE("cut at " + std::to_string(size));
+        expectRejected(Bytes(installer.begin(), installer.begin() + size), "");
+    }
+}
+
+TEST_F(DamagedInstaller, HeaderOffsetPastTheEnd) {
+    expectRejected(installer, "runs past the end of the file", installer.size() + 10);
+
+    Bytes bytes = installer;
+    const size_t recordAt = findOffsetRecords(bytes).at(0);
+    package::storeI32(bytes, recordAt + package::kPackageOffsetValueOffset,
+                      int32_t(bytes.size() + 1));
+    expectRejected(bytes, "points outside the file");
+}
+
+TEST_F(DamagedInstaller, SlotRangePastTheEnd) {
+    Bytes bytes = installer;
+    const size_t uninstallerAt =
+        testing::kSyntheticStubSize + package::kPackageHeadSize + 9 * package::kPackageEntrySize;
+    package::storeI32(bytes, uninstallerAt + 260, int32_t(bytes.size()));
+    expectRejected(bytes, "slot 9 (uninstaller): its stored bytes");
+}
+
+TEST_F(DamagedInstaller, RecordCountOf110) {
+    Bytes bytes = installer;
+    package::storeI32(bytes, dataFileAt() + 212, 110);
+    expectRejected(bytes, "the record count is over 109");
+}
+
+TEST_F(DamagedInstaller, RecordNamedUpTwoFolders) {
+    Bytes bytes = installer;
+    const size_t nameAt = dataFileAt() + package::kDataFileHeaderSize + 2;
+    const std::string name = "..\\..\\x";
+    std::copy(name.begin(), name.end() + 1, bytes.begin() + nameAt);
+    expectRejected(bytes, "record 1: the name would leave the wallpaper folder");
+}
+
+TEST_F(DamagedInstaller, SlotNamedUpTwoFolders) {
+    Bytes bytes = installer;
+    package::PackageHeader changed = header();
+    changed.slot(9).setName("..\\..\\x");
+    const package::PackageHeaderBytes encoded = package::encodePackageHeader(changed);
+    std::copy(encoded.begin(), encoded.end(), bytes.begin() + testing::kSyntheticStubSize);
+    expectRejected(bytes, "would leave its folder");
+}
+
+}  // namespace
+}  // namespace velpack

@@ -1,0 +1,42 @@
+// Building an installer from a manifest: the stub with its package offset set,
+// the 3176-byte package header, then the stored bytes of slots 1 to 10 in slot
+// order without gaps, the last one ending at the last byte of the file.
+//
+// Slot 0 covers the stub. Empty slots get the shipped convention: both offsets
+// at the next stored byte, and 0 for slot 10. The data file (slot 8) is built
+// from the manifest's [data] folder and [recordN] sections. Before anything is
+// returned the result is inspected like `velpack verify` does, so a build
+// never yields an installer the installer could not take.
+//
+// The same inputs give the same bytes: nothing depends on time, order of
+// directory listing or the machine.
+#ifndef VELPACK_BUILDER_H
+#define VELPACK_BUILDER_H
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "manifest.h"
+
+namespace velpack {
+
+struct BuildOptions {
+    std::optional<fs::path> stub;       // overrides the manifest's stub
+    std::optional<fs::path> library;    // overrides [slot1] file
+    std::vector<fs::path> projectDirs;  // searched first for project files (runtime.h)
+};
+
+struct BuildResult {
+    std::vector<uint8_t> installer;
+    std::vector<std::string> errors;
+
+    bool ok() const noexcept { return errors.empty(); }
+};
+
+BuildResult buildInstaller(const Manifest& manifest, const BuildOptions& options);
+
+}  // namespace velpack
+
+#endif

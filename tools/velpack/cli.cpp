@@ -1,0 +1,259 @@
+#include "cli.h"
+
+#include <charconv>
+#include <exception>
+#include <map>
+#include <optional>
+
+#include "builder.h"
+#include "extract.h"
+#include "file_io.h"
+#include "inspect.h"
+#include "listing.h"
+#include "manifest.h"
+#include "texts.h"
+
+namespace velpack {
+
+namespace {
+
+// A parsed command line: one positional argument and the options given.
+struct Arguments {
+    std::vector<std::string> positional;
+    std::map<std::string, std::vector<std::string>> values;  // option -> values, in order
+    std::map<std::string, bool> flags;
+    bool help = false;
+};
+
+struct OptionSpec {
+    const char* longName;
+    const char* shortName;  // "" when none
+    bool takesValue;
+};
+
+class UsageError {
+  public:
+    explicit UsageError(std::string message) : message(std::move(message)) {}
+    std::string message;
+};
+
+Arguments parseArguments(const std::vector<std::string>& args, size_t from,
+                         const std::vector<OptionSpec>& options) {
+    Arguments parsed;
+    for (size_t i = from; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            parsed.help = true;
+            continue;
+        }
+        if (arg.size() < 2 || arg[0] != '-') {
+            parsed.positional.push_back(arg);
+            continue;
+        }
+        const OptionSpec* match = nullptr;
+        for (const OptionSpec& option : options) {
+            if (arg == option.longName || (*option.shortName && arg == option.shortName)) {
+                match = &option;
+            }
+        }
+        if (match == nullptr) throw UsageError("unknown option " + arg);
+        if (!match->takesValue) {
+            parsed.flags[match->longName] = true;
+        } else if (i + 1 >= args.size()) {
+            throw UsageError(arg + " needs a value");
+        } else {
+            parsed.values[match->longName].push_back(args[++i]);
+        }
+    }
+    return parsed;
+}
+
+std::string onlyPositional(const Arguments& parsed, const char* what) {
+    if (parsed.positional.size() != 1) {
+        throw UsageError(std::string("expected exactly one ") + what);
+    }
+    return parsed.positional.front();
+}
+
+std::optional<std::string> lastValue(const Arguments& parsed, const char* name) {
+    const auto found = parsed.values.find(name);
+    if (found == parsed.values.end()) return std::nullopt;
+    return found->second.back();
+}
+
+std::optional<uint64_t> offsetOption(const Arguments& parsed) {
+    const std::optional<std::string> given = lastValue(parsed, "--offset");
+    if (!given) return std::nullopt;
+    std::string_view text = *given;
+    int base = 10;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
+        throw UsageError("--offset needs a number, not \"" + *given + "\"");
+    }
+    return value;
+}
+
+std::optional<fs::path> pathOption(const Arguments& parsed, const char* name) {
+    const std::optional<std::string> value = lastValue(parsed, name);
+    if (!value) return std::nullopt;
+    return fs::path(*value);
+}
+
+struct LoadedInstaller {
+    std::string name;
+    std::vector<uint8_t> bytes;
+};
+
+std::optional<LoadedInstaller> loadInstaller(const std::string& path, std::ostream& err) {
+    std::string reason;
+    std::optional<std::vector<uint8_t>> bytes = readWholeFile(path, reason);
+    if (!bytes) {
+        err << path << ": cannot read: " << reason << "\n";
+        return std::nullopt;
+    }
+    return LoadedInstaller{path, std::move(*bytes)};
+}
+
+void printProblems(const std::string& name, const Inspection& inspection, std::ostream& stream) {
+    for (const std::string& problem : inspection.problems)
+        stream << name << ": " << problem << "\n";
+}
+
+int runBuild(const Arguments& parsed, std::ostream& out, std::ostream& err) {
+    if (parsed.help) {
+        out << texts::kBuildHelp;
+        return kExitOk;
+    }
+    const fs::path manifestPath = onlyPositional(parsed, "MANIFEST");
+    const ManifestLoad load = loadManifest(manifestPath);
+    for (const std::string& error : load.errors) err << error << "\n";
+    if (!load.manifest) return kExitProblems;
+
+    BuildOptions options;
+    options.stub = pathOption(parsed, "--stub");
+    options.library = pathOption(parsed, "--impborl");
+    if (const auto dirs = parsed.values.find("--project-dir"); dirs != parsed.values.end()) {
+        options.projectDirs.assign(dirs->second.begin(), dirs->second.end());
+    }
+    const BuildResult result = buildInstaller(*load.manifest, options);
+    for (const std::string& error : result.errors) err << error << "\n";
+    if (!result.ok()) return kExitProblems;
+
+    fs::path output =
+        pathOption(parsed, "--output").value_or(manifestPath.filename().replace_extension(".exe"));
+    if (const std::string failure = writeWholeFile(output, result.installer); !failure.empty()) {
+        err << output.string() << ": " << failure << "\n";
+        return kExitProblems;
+    }
+    out << output.string() << ": " << result.installer.size() << " bytes\n";
+    return kExitOk;
+}
+
+int runList(const Arguments& parsed, std::ostream& out, std::ostream& err) {
+    if (parsed.help) {
+        out << texts::kListHelp;
+        return kExitOk;
+    }
+    const std::string path = onlyPositional(parsed, "INSTALLER");
+    const std::optional<uint64_t> offset = offsetOption(parsed);
+    const std::optional<LoadedInstaller> installer = loadInstaller(path, err);
+    if (!installer) return kExitProblems;
+    const Inspection inspection = inspectInstaller(installer->bytes, offset);
+    if (parsed.flags.contains("--json")) {
+        out << listingJson(inspection, path);
+    } else {
+        out << listingText(inspection, path);
+    }
+    printProblems(path, inspection, err);
+    return inspection.sound() ? kExitOk : kExitProblems;
+}
+
+int runExtract(const Arguments& parsed, std::ostream& out, std::ostream& err) {
+    if (parsed.help) {
+        out << texts::kExtractHelp;
+        return kExitOk;
+    }
+    const std::string path = onlyPositional(parsed, "INSTALLER");
+    const std::optional<uint64_t> offset = offsetOption(parsed);
+    const fs::path folder = pathOption(parsed, "--output")
+                                .value_or(fs::path(fs::path(path).stem().string() + "-files"));
+    const std::optional<LoadedInstaller> installer = loadInstaller(path, err);
+    if (!installer) return kExitProblems;
+    const Inspection inspection = inspectInstaller(installer->bytes, offset);
+    printProblems(path, inspection, err);
+    const ExtractResult result = extractInstaller(inspection, folder);
+    for (const std::string& error : result.errors) err << path << ": " << error << "\n";
+    out << result.written.size() << " files written to " << folder.string() << "\n";
+    return inspection.sound() && result.errors.empty() ? kExitOk : kExitProblems;
+}
+
+int runVerify(const Arguments& parsed, std::ostream& out, std::ostream& err) {
+    if (parsed.help) {
+        out << texts::kVerifyHelp;
+        return kExitOk;
+    }
+    const std::string path = onlyPositional(parsed, "INSTALLER");
+    const std::optional<uint64_t> offset = offsetOption(parsed);
+    const std::optional<LoadedInstaller> installer = loadInstaller(path, err);
+    if (!installer) return kExitProblems;
+    const Inspection inspection = inspectInstaller(installer->bytes, offset);
+    printProblems(path, inspection, out);
+    if (inspection.sound() && !parsed.flags.contains("--quiet")) out << path << ": sound\n";
+    return inspection.sound() ? kExitOk : kExitProblems;
+}
+
+int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty() || args[0] == "-h" || args[0] == "--help" || args[0] == "help") {
+        out << texts::kUsage;
+        return args.empty() ? kExitUsage : kExitOk;
+    }
+    if (args[0] == "--version") {
+        out << texts::kVersion;
+        return kExitOk;
+    }
+    const std::string& command = args[0];
+    if (command == "build") {
+        return runBuild(parseArguments(args, 1,
+                                       {{"--output", "-o", true},
+                                        {"--stub", "", true},
+                                        {"--impborl", "", true},
+                                        {"--project-dir", "", true}}),
+                        out, err);
+    }
+    if (command == "list") {
+        return runList(parseArguments(args, 1, {{"--json", "", false}, {"--offset", "", true}}),
+                       out, err);
+    }
+    if (command == "extract") {
+        return runExtract(
+            parseArguments(args, 1, {{"--output", "-o", true}, {"--offset", "", true}}), out, err);
+    }
+    if (command == "verify") {
+        return runVerify(
+            parseArguments(args, 1, {{"--offset", "", true}, {"--quiet", "-q", false}}), out, err);
+    }
+    throw UsageError("unknown command \"" + command + "\"");
+}
+
+}  // namespace
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    try {
+        return dispatch(args, out, err);
+    } catch (const UsageError& usage) {
+        err << "velpack: " << usage.message << "\nTry \"velpack --help\".\n";
+        return kExitUsage;
+    } catch (const std::bad_alloc&) {
+        err << "velpack: out of memory\n";
+    } catch (const std::exception& failure) {
+        err << "velpack: " << failure.what() << "\n";
+    }
+    return kExitProblems;
+}
+
+}  // namespace velpack

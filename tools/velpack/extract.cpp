@@ -1,0 +1,126 @@
+#include "extract.h"
+
+#include <algorithm>
+#include <set>
+#include <system_error>
+
+#include "file_io.h"
+#include "package/safe_names.h"
+
+namespace velpack {
+
+namespace {
+
+namespace package = velumar::package;
+
+constexpr std::string_view kDataFolder = "data";
+
+std::string lowered(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    }
+    return result;
+}
+
+// True when `path`, made absolute and normal, lies below `root`.
+bool staysBelow(const fs::path& root, const fs::path& path) {
+    const fs::path relative = path.lexically_normal().lexically_relative(root);
+    if (relative.empty()) return false;
+    const std::string first = relative.begin()->string();
+    return first != ".." && first != "." && !relative.is_absolute();
+}
+
+class Extractor {
+  public:
+    Extractor(const Inspection& inspection, ExtractResult& result)
+        : inspection_(inspection), result_(result) {}
+
+    void run(const fs::path& folder) {
+        std::error_code code;
+        fs::create_directories(folder, code);
+        root_ = fs::weakly_canonical(fs::absolute(folder, code), code);
+        if (code || !fs::is_directory(root_, code)) {
+            result_.errors.push_back("cannot create the folder " + folder.string());
+            return;
+        }
+        if (inspection_.header) extractSlots(*inspection_.header);
+        if (inspection_.dataFile) extractRecords(*inspection_.dataFile);
+    }
+
+  private:
+    void extractSlots(const package::PackageHeader& header) {
+        std::set<std::string> taken = {std::string(kDataFolder)};
+        for (int slot = 0; slot < package::kSlotCount; ++slot) {
+            const package::PackageEntry& entry = header.slot(slot);
+            const std::optional<Bytes>& content =
+                inspection_.slotContents[static_cast<size_t>(slot)];
+            if (entry.empty()) continue;
+            const std::string label = "slot " + std::to_string(slot);
+            if (!content || !package::isSafeFileName(entry.name())) {
+                result_.errors.push_back(label + " " + std::string(entry.name()) +
+                                         ": not extracted");
+                continue;
+            }
+            std::string name(entry.name());
+            if (!taken.insert(lowered(name)).second)
+                name = "slot" + std::to_string(slot) + "-" + name;
+            write(root_ / name, *content, label);
+        }
+    }
+
+    void extractRecords(const package::DataFile& data) {
+        const fs::path dataRoot = root_ / std::string(kDataFolder);
+        for (int number = 1; number <= data.recordCount(); ++number) {
+            const std::string name = data.record(number).name();
+            if (name.empty()) continue;
+            const std::string label = "data record " + std::to_string(number);
+            const std::optional<Bytes>& content =
+                inspection_.recordContents[static_cast<size_t>(number - 1)];
+            if (!content || !package::isSafeRelativePath(name)) {
+                const package::BlockHeader* block = data.block(number);
+                if (block != nullptr && block->size() == 0) continue;  // the installer writes none
+                result_.errors.push_back(label + " " + name + ": not extracted");
+                continue;
+            }
+            std::string relative = name;
+            std::replace(relative.begin(), relative.end(), '\\', '/');
+            write(dataRoot / fs::path(relative), *content, label);
+        }
+    }
+
+    void write(const fs::path& path, const Bytes& content, const std::string& label) {
+        if (!staysBelow(root_, path)) {
+            result_.errors.push_back(label + ": " + path.string() + " lies outside " +
+                                     root_.string());
+            return;
+        }
+        std::error_code code;
+        fs::create_directories(path.parent_path(), code);
+        // The parent, with any links resolved, must still lie below the folder.
+        const fs::path parent = fs::weakly_canonical(path.parent_path(), code);
+        if (code || !(parent == root_ || staysBelow(root_, parent))) {
+            result_.errors.push_back(label + ": cannot create a folder for " + path.string());
+            return;
+        }
+        if (const std::string failure = writeWholeFile(path, content); !failure.empty()) {
+            result_.errors.push_back(label + ": " + failure);
+            return;
+        }
+        result_.written.push_back(path);
+    }
+
+    const Inspection& inspection_;
+    ExtractResult& result_;
+    fs::path root_;
+};
+
+}  // namespace
+
+ExtractResult extractInstaller(const Inspection& inspection, const fs::path& folder) {
+    ExtractResult result;
+    Extractor(inspection, result).run(folder);
+    return result;
+}
+
+}  // namespace velpack

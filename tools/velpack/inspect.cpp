@@ -1,0 +1,313 @@
+#include "inspect.h"
+
+#include <algorithm>
+
+#include "codec.h"
+#include "manifest.h"
+#include "package/safe_names.h"
+
+namespace velpack {
+
+namespace {
+
+namespace package = velumar::package;
+using package::PackageEntry;
+using package::PackageHeader;
+
+constexpr std::string_view kProbeWindows = "C:\\WINDOWS\\";
+constexpr std::string_view kProbeWallpaper = "C:\\WINDOWS\\Web\\Wallpaper\\w dir\\";
+constexpr std::string_view kLibraryFileName = "impborl.dll";
+constexpr std::string_view kPageSuffix = ".html";
+
+char lower(char c) noexcept {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+// Windows file names compare without regard to case.
+bool sameFileName(std::string_view a, std::string_view b) noexcept {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return lower(x) == lower(y); });
+}
+
+std::string slotLabel(int slot) {
+    return "slot " + std::to_string(slot) + " (" + std::string(slotRole(slot)) + ")";
+}
+
+std::string inQuotes(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+bool writesToWallpaperFolder(const PackageEntry& entry) {
+    const std::optional<std::string> path = destinationPath(entry, kProbeWindows, kProbeWallpaper);
+    return path && path->starts_with(kProbeWallpaper);
+}
+
+// The name under which the installer writes the slot; start-up renames the
+// preview of the picture kinds.
+std::string writtenName(const PackageHeader& header, int slot) {
+    const PackageEntry& entry = header.slot(slot);
+    if (slot == package::slots::preview) {
+        if (header.kind == uint8_t(package::InstallerKind::picture)) {
+            return package::replaceExtension(entry.name(), ".BMP");
+        }
+        if (header.kind == uint8_t(package::InstallerKind::jpegPicture)) {
+            return package::replaceExtension(entry.name(), ".jpg");
+        }
+    }
+    return std::string(entry.name());
+}
+
+bool slotIsExtracted(const PackageHeader& header, int slot) noexcept {
+    return slotIsRequired(header, slot) ||
+           (slot == package::slots::extra && !header.slot(slot).empty());
+}
+
+class Inspector {
+  public:
+    Inspector(std::span<const uint8_t> file, Inspection& result) : file_(file), result_(result) {}
+
+    void run(std::optional<uint64_t> offset) {
+        result_.fileSize = file_.size();
+        result_.location = locatePackage(file_, offset);
+        if (!result_.location) {
+            problem(
+                "cannot find the package: the file has no package offset record and is not "
+                "a PE file (give --offset)");
+            return;
+        }
+        if (!result_.location->recordProblem.empty()) problem(result_.location->recordProblem);
+        const uint64_t at = result_.location->offset;
+        if (at > file_.size() || file_.size() - at < package::kPackageHeaderSize) {
+            problem("the package header at offset " + std::to_string(at) +
+                    " runs past the end of the file (" + std::to_string(file_.size()) + " bytes)");
+            return;
+        }
+        result_.header = package::decodePackageHeader(
+            file_.subspan(static_cast<size_t>(at)).first<package::kPackageHeaderSize>());
+        checkHeader(*result_.header);
+        checkSlots(*result_.header);
+        checkWallpaperPage(*result_.header);
+        checkDataFile(*result_.header);
+    }
+
+  private:
+    void problem(std::string text) { result_.problems.push_back(std::move(text)); }
+
+    void checkHeader(const PackageHeader& header) {
+        if (!package::isValidWallpaperName(header.wallpaperName())) {
+            problem("the wallpaper name " + inQuotes(header.wallpaperName()) +
+                    " is not a valid folder name of 1 to 64 characters");
+        }
+    }
+
+    void checkSlots(const PackageHeader& header) {
+        const PackageEntry& installer = header.slot(package::slots::installer);
+        if (!installer.empty() && installer.startOffset >= 0 &&
+            installer.endOffset < int64_t(file_.size()) && installer.storedLength() > 0) {
+            const auto start = static_cast<size_t>(installer.startOffset);
+            const auto count = static_cast<size_t>(installer.storedLength());
+            result_.slotContents[0] = Bytes(file_.begin() + start, file_.begin() + start + count);
+        }
+        int64_t previousEnd = int64_t(result_.location->offset) + package::kPackageHeaderSize - 1;
+        for (int slot = 1; slot < package::kSlotCount; ++slot) {
+            const PackageEntry& entry = header.slot(slot);
+            if (entry.empty()) {
+                if (slotIsRequired(header, slot)) {
+                    problem(slotLabel(slot) + " is empty, but the installer requires it");
+                }
+                continue;
+            }
+            checkSlot(header, slot, previousEnd);
+            previousEnd = std::max<int64_t>(previousEnd, entry.endOffset);
+        }
+        checkLibrarySlot(header.slot(package::slots::compressionLibrary));
+    }
+
+    void checkSlot(const PackageHeader& header, int slot, int64_t previousEnd) {
+        const PackageEntry& entry = header.slot(slot);
+        const std::string label = slotLabel(slot);
+        bool sound = true;
+        if (!package::isSafeFileName(entry.name())) {
+            problem(label + ": the name " + inQuotes(entry.name()) + " would leave its folder");
+            sound = false;
+        }
+        if (slotIsExtracted(header, slot) && sound &&
+            !destinationPath(entry, kProbeWindows, kProbeWallpaper)) {
+            problem(label + ": destination " + std::to_string(entry.destination) +
+                    " writes the file nowhere");
+        }
+        if (entry.startOffset <= previousEnd) {
+            problem(label + ": its stored bytes start at " + std::to_string(entry.startOffset) +
+                    ", inside the package header or an earlier slot (which end at " +
+                    std::to_string(previousEnd) + ")");
+            sound = false;
+        }
+        if (entry.endOffset < entry.startOffset || entry.startOffset < 0 ||
+            entry.endOffset >= int64_t(file_.size())) {
+            problem(label + ": its stored bytes " + std::to_string(entry.startOffset) + " to " +
+                    std::to_string(entry.endOffset) + " lie outside the file (" +
+                    std::to_string(file_.size()) + " bytes)");
+            return;
+        }
+        const auto stored = file_.subspan(static_cast<size_t>(entry.startOffset),
+                                          static_cast<size_t>(entry.storedLength()));
+        if (!entry.isCompressed()) {
+            if (sound) result_.slotContents[slot] = Bytes(stored.begin(), stored.end());
+            return;
+        }
+        Expansion expansion = explodeExactly(stored, entry.size);
+        if (!expansion.ok()) {
+            problem(label + ": " + expansion.problem);
+        } else if (sound) {
+            result_.slotContents[slot] = std::move(expansion.bytes);
+        }
+    }
+
+    // The installer loads the library as Windows folder + "impborl.dll", and
+    // it cannot expand the library with itself.
+    void checkLibrarySlot(const PackageEntry& entry) {
+        if (entry.empty()) return;
+        const std::string label = slotLabel(package::slots::compressionLibrary);
+        const std::optional<std::string> path =
+            destinationPath(entry, kProbeWindows, kProbeWallpaper);
+        if (path && (entry.destination != package::destinations::windowsFolder ||
+                     !sameFileName(path->substr(kProbeWindows.size()), kLibraryFileName))) {
+            problem(label +
+                    ": it must be written to the Windows folder as impborl.dll "
+                    "(destination 3, base name impborl)");
+        }
+        if (entry.isCompressed()) problem(label + ": the compression library cannot be compressed");
+    }
+
+    // The wallpaper is pointed at "Web\Wallpaper\<wallpaper name>.html".
+    void checkWallpaperPage(const PackageHeader& header) {
+        const PackageEntry& page = header.slot(package::slots::wallpaperPage);
+        if (page.empty()) return;
+        const std::string expected = header.wallpaperName() + std::string(kPageSuffix);
+        if (page.destination != package::destinations::wallpaperRoot ||
+            !sameFileName(page.name(), expected)) {
+            problem(slotLabel(package::slots::wallpaperPage) + ": the page must be named " +
+                    inQuotes(expected) + " with destination 2, where the wallpaper points");
+        }
+    }
+
+    void checkDataFile(const PackageHeader& header) {
+        const int slot = package::slots::dataFile;
+        const PackageEntry& entry = header.slot(slot);
+        if (entry.empty() || !result_.slotContents[slot]) return;
+        const std::string label = slotLabel(slot);
+        if (!writesToWallpaperFolder(entry)) {
+            problem(label +
+                    ": it must be written to the wallpaper folder, where the installer "
+                    "opens it");
+        }
+        const Bytes& bytes = *result_.slotContents[slot];
+        package::MemorySource source(bytes);
+        package::DataFile data;
+        if (const package::DataFileCheck check = package::readDataFile(source, data); !check.ok()) {
+            problem(label + ": " + check.describe());
+            return;
+        }
+        if (data.header.wallpaperName() != header.wallpaperName()) {
+            problem(label + ": its wallpaper name " + inQuotes(data.header.wallpaperName()) +
+                    " differs from the package's " + inQuotes(header.wallpaperName()));
+        }
+        result_.recordContents.assign(static_cast<size_t>(data.recordCount()), std::nullopt);
+        for (int number = 1; number <= data.recordCount(); ++number) {
+            if (data.hasBlock(number)) expandRecord(source, data, number);
+        }
+        for (int number = 1; number <= data.recordCount(); ++number) {
+            if (!data.record(number).name().empty() && data.isCopyRecord(number)) {
+                resolveCopy(header, data, number);
+            }
+        }
+        result_.dataFile = std::move(data);
+    }
+
+    void expandRecord(package::ByteSource& source, const package::DataFile& data, int number) {
+        const std::string label = "data file record " + std::to_string(number);
+        Bytes stored;
+        if (const auto check = package::readRecordStoredBytes(source, data, number, stored);
+            !check.ok()) {
+            problem("data file: " + check.describe());
+            return;
+        }
+        const package::BlockHeader& block = *data.block(number);
+        if (block.size() == 0) return;  // the installer writes no file for it
+        if (!block.compressed()) {
+            recordContent(number) = std::move(stored);
+            return;
+        }
+        Expansion expansion = explodeExactly(stored, block.size());
+        if (!expansion.ok()) {
+            problem(label + " " + inQuotes(data.record(number).name()) + ": " + expansion.problem);
+            return;
+        }
+        recordContent(number) = std::move(expansion.bytes);
+    }
+
+    // Record 1 copies "installer.swf" from the wallpaper folder, every later
+    // copy record copies record 1's file: the source must be there.
+    void resolveCopy(const PackageHeader& header, const package::DataFile& data, int number) {
+        const std::string label = "data file record " + std::to_string(number) + " " +
+                                  inQuotes(data.record(number).name());
+        if (number == 1) {
+            for (int slot = package::slots::preview; slot < package::kSlotCount; ++slot) {
+                if (slotIsExtracted(header, slot) && writesToWallpaperFolder(header.slot(slot)) &&
+                    sameFileName(writtenName(header, slot), package::kMovieSourceName)) {
+                    recordContent(1) = result_.slotContents[slot];
+                    return;
+                }
+            }
+            problem(label +
+                    ": it is a copy of installer.swf, which the package does not write "
+                    "into the wallpaper folder");
+            return;
+        }
+        const std::string first = data.record(1).name();
+        if (first == data.record(number).name()) return;  // a copy onto itself is ignored
+        if (first.empty() || !recordContent(1)) {
+            problem(label +
+                    ": it is a copy of record 1's file, which the installer does not "
+                    "write");
+            return;
+        }
+        recordContent(number) = recordContent(1);
+    }
+
+    std::optional<Bytes>& recordContent(int number) {
+        return result_.recordContents[static_cast<size_t>(number - 1)];
+    }
+
+    std::span<const uint8_t> file_;
+    Inspection& result_;
+};
+
+}  // namespace
+
+bool slotIsRequired(const PackageHeader& header, int slot) noexcept {
+    switch (slot) {
+        case package::slots::compressionLibrary:
+        case package::slots::flashInstaller:
+        case package::slots::wallpaperPage:
+        case package::slots::dataFile:
+        case package::slots::uninstaller:
+            return true;
+        case package::slots::preview:
+            return package::showsWindow(header.kind);
+        case package::slots::license:
+            return header.showLicense != 0 && package::showsWindow(header.kind);
+        case package::slots::openAfterInstall:
+            return header.openAfterInstall != 0;
+        default:
+            return false;
+    }
+}
+
+Inspection inspectInstaller(std::span<const uint8_t> file, std::optional<uint64_t> offset) {
+    Inspection result;
+    Inspector(file, result).run(offset);
+    return result;
+}
+
+}  // namespace velpack

@@ -1,0 +1,48 @@
+// Reading an installer the way the installer itself would: locate the
+// package, read its header, check every slot and the data file, and expand
+// what is sound. `verify`, `list`, `extract` and the builder's final check
+// share this one inspection.
+#ifndef VELPACK_INSPECT_H
+#define VELPACK_INSPECT_H
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "package/data_file.h"
+#include "package/package_header.h"
+#include "stub.h"
+
+namespace velpack {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Inspection {
+    uint64_t fileSize = 0;
+    std::optional<PackageLocation> location;
+    std::optional<velumar::package::PackageHeader> header;
+    // Expanded content of each slot whose name is safe, whose stored bytes lie
+    // in the file and, when compressed, expand to exactly `size`.
+    std::array<std::optional<Bytes>, velumar::package::kSlotCount> slotContents;
+    std::optional<velumar::package::DataFile> dataFile;
+    // Expanded content of each data record that has a sound block, or of a
+    // copy record whose source is known; index = record number - 1.
+    std::vector<std::optional<Bytes>> recordContents;
+    // One line per problem; empty when the installer is sound.
+    std::vector<std::string> problems;
+
+    bool sound() const noexcept { return problems.empty(); }
+};
+
+// `offset` overrides how the package is located (see locatePackage).
+Inspection inspectInstaller(std::span<const uint8_t> file, std::optional<uint64_t> offset);
+
+// The slots the installer extracts, for a header's kind and flags.
+bool slotIsRequired(const velumar::package::PackageHeader& header, int slot) noexcept;
+
+}  // namespace velpack
+
+#endif

@@ -1,0 +1,197 @@
+#include "listing.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include "manifest.h"
+
+namespace velpack {
+
+namespace {
+
+namespace package = velumar::package;
+using package::PackageEntry;
+using package::PackageHeader;
+
+std::string yesNo(bool value) {
+    return value ? "yes" : "no";
+}
+
+std::string kindText(uint8_t kind) {
+    const std::string_view name = kindName(kind);
+    return std::to_string(kind) + (name.empty() ? "" : " (" + std::string(name) + ")");
+}
+
+std::string padded(std::string text, size_t width) {
+    if (text.size() < width) text.append(width - text.size(), ' ');
+    return text + " ";
+}
+
+// Package texts are ANSI (bytes above 127 become U+0080 to U+00FF); the
+// installer's own file name comes from the host and is passed through.
+std::string jsonString(std::string_view text, bool ansi = true) {
+    std::string out = "\"";
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+            out += escape;
+        } else if (byte >= 0x80 && ansi) {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string jsonBool(bool value) {
+    return value ? "true" : "false";
+}
+
+void textHeader(std::ostringstream& out, const PackageHeader& header) {
+    out << "kind          " << kindText(header.kind) << "\n";
+    out << "wallpaper     " << header.wallpaperName() << "\n";
+    out << "showLicense   " << yesNo(header.showLicense != 0) << "\n";
+    out << "openAfterInstall " << yesNo(header.openAfterInstall != 0) << "\n";
+    out << "offerDisplayProperties " << yesNo(header.offerDisplayProperties != 0) << "\n";
+    out << "background    " << header.backgroundRed << ", " << header.backgroundGreen << ", "
+        << header.backgroundBlue << "\n\n";
+    out << padded("slot", 4) << padded("name", 20) << padded("start", 10) << padded("end", 10)
+        << padded("dest", 4) << padded("compressed", 10) << padded("storedSize", 10) << "size\n";
+    for (int slot = 0; slot < package::kSlotCount; ++slot) {
+        const PackageEntry& entry = header.slot(slot);
+        out << padded(std::to_string(slot), 4);
+        if (entry.empty()) {
+            out << padded("(empty)", 20) << padded(std::to_string(entry.startOffset), 10)
+                << padded(std::to_string(entry.endOffset), 10) << entry.destination << "\n";
+            continue;
+        }
+        out << padded(std::string(entry.name()), 20)
+            << padded(std::to_string(entry.startOffset), 10)
+            << padded(std::to_string(entry.endOffset), 10)
+            << padded(std::to_string(entry.destination), 4)
+            << padded(yesNo(entry.isCompressed()), 10)
+            << padded(std::to_string(entry.storedSize), 10) << entry.size << "\n";
+    }
+}
+
+void textDataFile(std::ostringstream& out, const Inspection& inspection) {
+    const package::DataFile& data = *inspection.dataFile;
+    out << "\ndata file     " << data.recordCount() << " records, wallpaper "
+        << data.header.wallpaperName() << ", kind " << data.header.dataKind() << "\n";
+    if (data.recordCount() == 0) return;
+    out << padded("rec", 4) << padded("type", 5) << padded("name", 28) << padded("block", 10)
+        << padded("compressed", 10) << padded("storedSize", 10) << "size\n";
+    for (int number = 1; number <= data.recordCount(); ++number) {
+        const package::DataRecord& record = data.record(number);
+        out << padded(std::to_string(number), 4) << padded(std::to_string(record.type()), 5)
+            << padded(record.name().empty() ? "(skipped)" : record.name(), 28);
+        if (const package::BlockHeader* block = data.block(number)) {
+            out << padded(std::to_string(record.blockOffset()), 10)
+                << padded(yesNo(block->compressed()), 10)
+                << padded(std::to_string(block->storedSize()), 10) << block->size() << "\n";
+        } else {
+            out << (data.isCopyRecord(number) ? "copy" : "-") << "\n";
+        }
+    }
+}
+
+void jsonHeader(std::ostringstream& out, const PackageHeader& header) {
+    out << "  \"header\": {\n"
+        << "    \"kind\": " << int(header.kind) << ",\n"
+        << "    \"kindName\": " << jsonString(kindName(header.kind)) << ",\n"
+        << "    \"wallpaperName\": " << jsonString(header.wallpaperName()) << ",\n"
+        << "    \"showLicense\": " << jsonBool(header.showLicense != 0) << ",\n"
+        << "    \"openAfterInstall\": " << jsonBool(header.openAfterInstall != 0) << ",\n"
+        << "    \"offerDisplayProperties\": " << jsonBool(header.offerDisplayProperties != 0)
+        << ",\n"
+        << "    \"background\": [" << header.backgroundRed << ", " << header.backgroundGreen << ", "
+        << header.backgroundBlue << "]\n  },\n";
+    out << "  \"slots\": [\n";
+    for (int slot = 0; slot < package::kSlotCount; ++slot) {
+        const PackageEntry& entry = header.slot(slot);
+        out << "    {\"slot\": " << slot << ", \"name\": " << jsonString(entry.name())
+            << ", \"empty\": " << jsonBool(entry.empty())
+            << ", \"startOffset\": " << entry.startOffset << ", \"endOffset\": " << entry.endOffset
+            << ", \"destination\": " << entry.destination
+            << ", \"compressed\": " << jsonBool(entry.isCompressed())
+            << ", \"storedSize\": " << entry.storedSize << ", \"size\": " << entry.size << "}"
+            << (slot + 1 < package::kSlotCount ? "," : "") << "\n";
+    }
+    out << "  ],\n";
+}
+
+void jsonDataFile(std::ostringstream& out, const Inspection& inspection) {
+    if (!inspection.dataFile) {
+        out << "  \"dataFile\": null,\n";
+        return;
+    }
+    const package::DataFile& data = *inspection.dataFile;
+    out << "  \"dataFile\": {\n"
+        << "    \"recordCount\": " << data.recordCount() << ",\n"
+        << "    \"wallpaperName\": " << jsonString(data.header.wallpaperName()) << ",\n"
+        << "    \"dataKind\": " << data.header.dataKind() << ",\n"
+        << "    \"records\": [\n";
+    for (int number = 1; number <= data.recordCount(); ++number) {
+        const package::DataRecord& record = data.record(number);
+        out << "      {\"number\": " << number << ", \"type\": " << int(record.type())
+            << ", \"name\": " << jsonString(record.name())
+            << ", \"copy\": " << jsonBool(data.isCopyRecord(number));
+        if (const package::BlockHeader* block = data.block(number)) {
+            out << ", \"blockOffset\": " << record.blockOffset()
+                << ", \"compressed\": " << jsonBool(block->compressed())
+                << ", \"storedSize\": " << block->storedSize() << ", \"size\": " << block->size();
+        }
+        out << "}" << (number < data.recordCount() ? "," : "") << "\n";
+    }
+    out << "    ]\n  },\n";
+}
+
+}  // namespace
+
+std::string listingText(const Inspection& inspection, std::string_view fileName) {
+    std::ostringstream out;
+    out << "installer     " << fileName << " (" << inspection.fileSize << " bytes)\n";
+    if (inspection.location) {
+        out << "package at    " << inspection.location->offset << " ("
+            << describe(inspection.location->source) << ")\n";
+    }
+    if (inspection.header) textHeader(out, *inspection.header);
+    if (inspection.dataFile) textDataFile(out, inspection);
+    return out.str();
+}
+
+std::string listingJson(const Inspection& inspection, std::string_view fileName) {
+    std::ostringstream out;
+    out << "{\n  \"file\": " << jsonString(fileName, false)
+        << ",\n  \"size\": " << inspection.fileSize << ",\n";
+    if (inspection.location) {
+        const char* source = inspection.location->source == OffsetSource::option       ? "option"
+                             : inspection.location->source == OffsetSource::stubRecord ? "stub"
+                                                                                       : "pe";
+        out << "  \"packageOffset\": " << inspection.location->offset << ",\n"
+            << "  \"offsetSource\": \"" << source << "\",\n";
+    } else {
+        out << "  \"packageOffset\": null,\n";
+    }
+    if (inspection.header) {
+        jsonHeader(out, *inspection.header);
+    } else {
+        out << "  \"header\": null,\n  \"slots\": [],\n";
+    }
+    jsonDataFile(out, inspection);
+    out << "  \"sound\": " << jsonBool(inspection.sound()) << ",\n  \"problems\": [";
+    for (size_t i = 0; i < inspection.problems.size(); ++i) {
+        out << (i ? ", " : "") << jsonString(inspection.problems[i]);
+    }
+    out << "]\n}\n";
+    return out.str();
+}
+
+}  // namespace velpack

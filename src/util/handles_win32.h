@@ -176,6 +176,12 @@ class ComPtr {
         return ptr_->QueryInterface(iid, out.putVoid());
     }
 
+    // QueryInterface for U's own interface id (U must have one, as the SDK's interfaces do).
+    template <typename U>
+    HRESULT as(ComPtr<U>& out) const noexcept {
+        return queryInterface(__uuidof(U), out);
+    }
+
     void swap(ComPtr& other) noexcept { std::swap(ptr_, other.ptr_); }
 
   private:

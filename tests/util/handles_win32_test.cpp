@@ -89,6 +89,12 @@ TEST(ComPtr, CountsReferences) {
         EXPECT_EQ(object.references, 3u);
         queried.put();
         EXPECT_EQ(object.references, 2u);
+        ComPtr<IUnknown> same;
+        EXPECT_EQ(owner.as(same), S_OK);
+        EXPECT_EQ(object.references, 3u);
+        ComPtr<IClassFactory> other;
+        EXPECT_EQ(owner.as(other), E_NOINTERFACE);
+        EXPECT_FALSE(other);
     }
     EXPECT_EQ(object.references, 0u);
 }

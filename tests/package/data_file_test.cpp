@@ -74,7 +74,7 @@ TEST(DataFileWriter, FieldsSitAtTheirOffsets) {
 TEST(DataFileWriter, RefusesWhatTheInstallerCouldNotTakeSafely) {
     std::vector<uint8_t> bytes;
     std::vector<DataRecordSource> many(110, plain("x", "1"));
-    for (size_t i = 0; i < many.size(); ++i) many[i].name = "f" + std::to_string(i);
+    for (size_t i = 0; i < many.size(); ++i) many[i].name = std::to_string(i) + ".dat";
     EXPECT_EQ(writeDataFile("A", 2, many, bytes).problem, DataFileWriteProblem::tooManyRecords);
     many.resize(109);
     EXPECT_TRUE(writeDataFile("A", 2, many, bytes).ok());

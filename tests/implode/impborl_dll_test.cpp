@@ -26,6 +26,13 @@ struct ModuleDeleter {
 };
 using ModulePtr = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleDeleter>;
 
+// GetProcAddress returns a generic function pointer; going through void (*)()
+// is the conversion the compiler accepts without a function-type warning.
+template <typename Fn>
+Fn resolve(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 struct Pipe {
     const Bytes* input;
     size_t pos = 0;
@@ -51,9 +58,9 @@ class ImpborlDll : public ::testing::Test {
     void SetUp() override {
         module_.reset(LoadLibraryA("impborl.dll"));
         ASSERT_TRUE(module_) << "LoadLibrary failed: " << GetLastError();
-        implode_ = reinterpret_cast<ImplodeFn>(GetProcAddress(module_.get(), "_implode"));
-        explode_ = reinterpret_cast<ExplodeFn>(GetProcAddress(module_.get(), "_explode"));
-        crc32_ = reinterpret_cast<Crc32Fn>(GetProcAddress(module_.get(), "_crc32"));
+        implode_ = resolve<ImplodeFn>(module_.get(), "_implode");
+        explode_ = resolve<ExplodeFn>(module_.get(), "_explode");
+        crc32_ = resolve<Crc32Fn>(module_.get(), "_crc32");
         ASSERT_TRUE(implode_ && explode_ && crc32_);
     }
 

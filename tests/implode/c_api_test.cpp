@@ -106,6 +106,27 @@ TEST(ImpborlApi, OneByteCallbacksGiveTheSameStreams) {
     EXPECT_EQ(result, unsigned{IMPBORL_OK});
 }
 
+unsigned int IMPBORL_CALL readOverstating(char* buf, unsigned int* size, void* param) {
+    auto* pipe = static_cast<Pipe*>(param);
+    const size_t n = std::min(size_t{*size}, pipe->input->size() - pipe->pos);
+    std::memcpy(buf, pipe->input->data() + pipe->pos, n);
+    pipe->pos += n;
+    return n == 0 ? 0 : *size + 1000;  // claims more than the buffer holds
+}
+
+TEST(ImpborlApi, ReadCallbackThatOverstatesIsHeldToItsBuffer) {
+    const Bytes input = sampleText();
+    unsigned result = 99;
+    const Bytes packed = implodeC(input, IMPBORL_BINARY, 4096, &result);
+    Pipe pipe;
+    pipe.input = &packed;
+    WorkBuffer work(IMPBORL_EXPLODE_WORK_SIZE);
+    result = impborl_explode(readOverstating, writePipe, work.get(), &pipe);
+    // The stream is read as if each callback had filled its whole buffer;
+    // nothing outside the buffers is touched (checked under the sanitizers).
+    EXPECT_TRUE(result == IMPBORL_OK || result == IMPBORL_BAD_DATA || result == IMPBORL_ABORT);
+}
+
 TEST(ImpborlApi, ImplodeRejectsBadParameters) {
     const Bytes input = sampleText();
     unsigned result = 99;

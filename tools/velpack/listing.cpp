@@ -1,5 +1,6 @@
 #include "listing.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -54,7 +55,22 @@ std::string jsonBool(bool value) {
     return value ? "true" : "false";
 }
 
+size_t slotNameWidth(const PackageHeader& header) {
+    size_t width = 12;
+    for (const PackageEntry& entry : header.entries) width = std::max(width, entry.name().size());
+    return width;
+}
+
+size_t recordNameWidth(const package::DataFile& data) {
+    size_t width = 12;
+    for (const package::DataRecord& record : data.records) {
+        width = std::max(width, record.name().size());
+    }
+    return width;
+}
+
 void textHeader(std::ostringstream& out, const PackageHeader& header) {
+    const size_t nameWidth = slotNameWidth(header);
     out << "kind          " << kindText(header.kind) << "\n";
     out << "wallpaper     " << header.wallpaperName() << "\n";
     out << "showLicense   " << yesNo(header.showLicense != 0) << "\n";
@@ -62,17 +78,18 @@ void textHeader(std::ostringstream& out, const PackageHeader& header) {
     out << "offerDisplayProperties " << yesNo(header.offerDisplayProperties != 0) << "\n";
     out << "background    " << header.backgroundRed << ", " << header.backgroundGreen << ", "
         << header.backgroundBlue << "\n\n";
-    out << padded("slot", 4) << padded("name", 20) << padded("start", 10) << padded("end", 10)
-        << padded("dest", 4) << padded("compressed", 10) << padded("storedSize", 10) << "size\n";
+    out << padded("slot", 4) << padded("name", nameWidth) << padded("start", 10)
+        << padded("end", 10) << padded("dest", 4) << padded("compressed", 10)
+        << padded("storedSize", 10) << "size\n";
     for (int slot = 0; slot < package::kSlotCount; ++slot) {
         const PackageEntry& entry = header.slot(slot);
         out << padded(std::to_string(slot), 4);
         if (entry.empty()) {
-            out << padded("(empty)", 20) << padded(std::to_string(entry.startOffset), 10)
+            out << padded("(empty)", nameWidth) << padded(std::to_string(entry.startOffset), 10)
                 << padded(std::to_string(entry.endOffset), 10) << entry.destination << "\n";
             continue;
         }
-        out << padded(std::string(entry.name()), 20)
+        out << padded(std::string(entry.name()), nameWidth)
             << padded(std::to_string(entry.startOffset), 10)
             << padded(std::to_string(entry.endOffset), 10)
             << padded(std::to_string(entry.destination), 4)
@@ -86,12 +103,13 @@ void textDataFile(std::ostringstream& out, const Inspection& inspection) {
     out << "\ndata file     " << data.recordCount() << " records, wallpaper "
         << data.header.wallpaperName() << ", kind " << data.header.dataKind() << "\n";
     if (data.recordCount() == 0) return;
-    out << padded("rec", 4) << padded("type", 5) << padded("name", 28) << padded("block", 10)
+    const size_t nameWidth = recordNameWidth(data);
+    out << padded("rec", 4) << padded("type", 5) << padded("name", nameWidth) << padded("block", 10)
         << padded("compressed", 10) << padded("storedSize", 10) << "size\n";
     for (int number = 1; number <= data.recordCount(); ++number) {
         const package::DataRecord& record = data.record(number);
         out << padded(std::to_string(number), 4) << padded(std::to_string(record.type()), 5)
-            << padded(record.name().empty() ? "(skipped)" : record.name(), 28);
+            << padded(record.name().empty() ? "(skipped)" : record.name(), nameWidth);
         if (const package::BlockHeader* block = data.block(number)) {
             out << padded(std::to_string(record.blockOffset()), 10)
                 << padded(yesNo(block->compressed()), 10)

@@ -1,0 +1,167 @@
+#include "desktop/active_desktop_win32.h"
+
+#include <windows.h>
+// wininet.h before shlobj.h: IActiveDesktop's declarations use its URL length constant.
+#include <shlobj.h>
+#include <wininet.h>
+
+#include <string>
+
+#include "desktop/desktop_texts.h"
+#include "desktop/install_paths.h"
+#include "util/handles_win32.h"
+
+namespace velumar::desktop {
+
+namespace {
+
+// COMPONENTSOPT's BOOLs: "on" is every bit set.
+constexpr BOOL kOn = -1;
+constexpr BOOL kOff = 0;
+constexpr DWORD kApplyAllForced = AD_APPLY_ALL | AD_APPLY_FORCE;  // 0x0F
+constexpr LPARAM kRefreshKeyData = 3;
+
+std::wstring wide(const std::string& text) {
+    if (text.empty()) return {};
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring result(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), result.data(), length);
+    return result;
+}
+
+RegistryKey openUserKey(std::string_view path) {
+    RegistryKey key;
+    const std::string name(path);
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, name.c_str(), 0, KEY_READ | KEY_WRITE, key.put()) !=
+        ERROR_SUCCESS) {
+        key.reset();
+    }
+    return key;
+}
+
+void writeUserString(std::string_view keyPath, std::string_view value, const std::string& text) {
+    const RegistryKey key = openUserKey(keyPath);
+    if (!key) return;
+    const std::string name(value);
+    ::RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1));
+}
+
+void clearComponentFlagBit() {
+    const RegistryKey key = openUserKey(texts::kComponentsKey);
+    if (!key) return;
+    const std::string name(texts::kFlagsValue);
+    DWORD type = 0;
+    DWORD flags = 0;
+    DWORD size = sizeof flags;
+    // A missing value or one that is not a 32-bit integer is left as it is.
+    if (::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&flags),
+                           &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof flags) {
+        return;
+    }
+    if (const auto cleared = componentFlagsToWrite(flags)) {
+        const DWORD value = *cleared;
+        ::RegSetValueExA(key.get(), name.c_str(), 0, REG_DWORD,
+                         reinterpret_cast<const BYTE*>(&value), sizeof value);
+    }
+}
+
+// One pass over a fresh instance of the Active Desktop object, released at its end. Nothing
+// happens when the shell has no such object.
+void activeDesktopPass(BOOL enable, const std::wstring& wallpaper) {
+    const ComInitGuard com;
+    ComPtr<IActiveDesktop> desktop;
+    if (FAILED(::CoCreateInstance(CLSID_ActiveDesktop, nullptr,
+                                  CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IActiveDesktop,
+                                  desktop.putVoid())) ||
+        !desktop) {
+        return;
+    }
+    COMPONENTSOPT options{};
+    options.dwSize = sizeof options;
+    options.fEnableComponents = enable;
+    options.fActiveDesktop = enable;
+    desktop->SetDesktopItemOptions(&options, 0);
+    desktop->SetWallpaper(wallpaper.c_str(), 0);
+    desktop->ApplyChanges(kApplyAllForced);
+}
+
+// The view inside the desktop window: Progman's first child's first child.
+HWND desktopView() {
+    const std::string cls(texts::kDesktopClass);
+    const std::string title(texts::kDesktopTitle);
+    HWND window = ::FindWindowA(cls.c_str(), title.c_str());
+    if (window) window = ::GetWindow(window, GW_CHILD);
+    if (window) window = ::GetWindow(window, GW_CHILD);
+    return window;
+}
+
+void startUninstaller(const WallpaperSettings& settings) {
+    const std::string program = uninstallerPath(settings.windowsFolder, settings.wallpaperName);
+    const std::string folder =
+        uninstallerWorkingFolder(settings.windowsFolder, settings.wallpaperName);
+    const std::string parameters(texts::kUninstallerBackground);
+    ::ShellExecuteA(nullptr, nullptr, program.c_str(), parameters.c_str(), folder.c_str(),
+                    SW_SHOWNORMAL);
+}
+
+}  // namespace
+
+static_assert(sizeof(COMPONENTSOPT) == 12);
+
+package::ErrorCode setupWallpaper(const WallpaperSettings& settings) {
+    if (settings.startUninstaller) startUninstaller(settings);
+    applyActiveDesktopWallpaper(wallpaperPagePath(settings.windowsFolder, settings.wallpaperName),
+                                settings.red, settings.green, settings.blue);
+    return package::kOk;
+}
+
+void applyActiveDesktopWallpaper(const std::string& pagePath, int32_t red, int32_t green,
+                                 int32_t blue) {
+    ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
+    clearComponentFlagBit();
+    const HWND view = desktopView();
+    writeUserString(texts::kGeneralKey, texts::kWallpaperValue, "");
+    // The Active Desktop is first switched on with an empty wallpaper and applied; only after
+    // the colour and the registry are set is it given the page.
+    activeDesktopPass(kOn, L"");
+    writeUserString(texts::kColorsKey, texts::kBackgroundValue,
+                    backgroundColourText(red, green, blue));
+    writeUserString(texts::kGeneralKey, texts::kWallpaperValue, pagePath);
+    activeDesktopPass(kOn, wide(pagePath));
+    ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(pagePath.c_str()), 0);
+    ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDWININICHANGE);
+    // A null handle would post to this thread's own queue instead of going nowhere.
+    if (view) ::PostMessageA(view, WM_KEYDOWN, VK_F5, kRefreshKeyData);
+    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+}
+
+void disableActiveDesktop() {
+    writeUserString(texts::kGeneralKey, texts::kWallpaperValue, "");
+    activeDesktopPass(kOff, L"");
+}
+
+std::string currentActiveDesktopWallpaper() {
+    const RegistryKey key = openUserKey(texts::kGeneralKey);
+    if (!key) return {};
+    const std::string name(texts::kWallpaperValue);
+    char text[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH;
+    DWORD type = 0;
+    if (::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text),
+                           &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return {};
+    }
+    return text;
+}
+
+void clearActiveDesktopWallpaper() {
+    writeUserString(texts::kGeneralKey, texts::kWallpaperValue, "");
+    activeDesktopPass(kOn, L"");
+    ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDWININICHANGE);
+}
+
+}  // namespace velumar::desktop

@@ -1,0 +1,63 @@
+// The desktop installation's user-visible texts and the fixed names it hands to Windows,
+// exactly as the installer uses them.
+#ifndef VELUMAR_DESKTOP_DESKTOP_TEXTS_H
+#define VELUMAR_DESKTOP_DESKTOP_TEXTS_H
+
+#include <string_view>
+
+namespace velumar::desktop::texts {
+
+// The overwrite question: name + this (two blanks before "Overwrite?"), caption "Confirm".
+inline constexpr std::string_view kConfirmCaption = "Confirm";
+inline constexpr std::string_view kAlreadyExists = " wallpaper already exists.  Overwrite?";
+
+// The success box (Yes and No, no icon).
+inline constexpr std::string_view kSuccessCaption = "Installation Successful.";
+inline constexpr std::string_view kSuccessText =
+    "The installation of the wallpaper was successful.\r\n\r\nWould you like to open the "
+    "Display Properties control panel?";
+
+// The control panel's window title, and its Cancel button's dialog item.
+inline constexpr std::string_view kDisplayPropertiesTitle = "Display Properties";
+inline constexpr int kDisplayPropertiesCancelItem = 2;
+
+// Started by its full path in the system folder (never found through the search path, which
+// begins with the installer's own, often a download, folder).
+inline constexpr std::string_view kRundll32 = "rundll32.exe";
+inline constexpr std::string_view kDisplayPropertiesArguments =
+    "shell32.dll,Control_RunDLL desk.cpl,,0";
+
+// Paths under the Windows folder.
+inline constexpr std::string_view kWallpaperRoot = "Web\\Wallpaper\\";
+inline constexpr std::string_view kUninstallWallpaperRoot = "WEB\\Wallpaper\\";
+inline constexpr std::string_view kPageSuffix = ".html";
+inline constexpr std::string_view kFolderSuffix = " dir";
+inline constexpr std::string_view kUninstaller = "uninstall.exe";
+inline constexpr std::string_view kUninstallerBackground = "/b";
+
+// Registry keys and values.
+inline constexpr std::string_view kComponentsKey =
+    "Software\\Microsoft\\Internet Explorer\\Desktop\\Components\\0";
+inline constexpr std::string_view kFlagsValue = "Flags";
+inline constexpr std::string_view kGeneralKey =
+    "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
+inline constexpr std::string_view kWallpaperValue = "Wallpaper";
+inline constexpr std::string_view kColorsKey = "Control Panel\\Colors";
+inline constexpr std::string_view kBackgroundValue = "Background";
+inline constexpr std::string_view kUninstallKeyRoot =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+inline constexpr std::string_view kDisplayNameValue = "DisplayName";
+inline constexpr std::string_view kUninstallStringValue = "UninstallString";
+
+// The desktop window that is told to refresh itself.
+inline constexpr std::string_view kDesktopClass = "Progman";
+inline constexpr std::string_view kDesktopTitle = "Program Manager";
+
+// The uninstaller's question: this + display name + "?" (Yes and No).
+inline constexpr std::string_view kRemoveQuestion = "Remove the ";
+inline constexpr std::string_view kRemoveQuestionEnd = "?";
+inline constexpr std::string_view kUninstallCaption = "Uninstall";
+
+}  // namespace velumar::desktop::texts
+
+#endif

@@ -1,0 +1,90 @@
+#include "desktop/install_driver.h"
+
+#include "desktop/install_paths.h"
+
+namespace velumar::desktop {
+
+namespace {
+
+bool isFree(const InstallUi& ui, ErrorCode result) {
+    return !ui.cancelRequested() && result == package::kOk;
+}
+
+}  // namespace
+
+ErrorCode runInstallation(InstallUi& ui, InstallSteps& steps) {
+    ErrorCode result = package::kOk;
+    ErrorCode warning = package::kOk;
+    steps.showHourglass();
+    ui.showInstallStarted();
+    if (!ui.cancelRequested()) steps.closeDisplayProperties();
+    if (!ui.cancelRequested()) result = steps.extractInstallEntries();
+    if (isFree(ui, result)) result = steps.readDataFileHeader();
+    if (isFree(ui, result)) result = steps.expandDataFile();
+    if (isFree(ui, result)) warning = steps.setupWallpaper();
+    if (isFree(ui, result)) steps.openAfterInstallFile();
+    if (isFree(ui, result)) {
+        const ErrorCode code = steps.registerUninstall();
+        if (warning == package::kOk) warning = code;
+    }
+    steps.deleteDataFile();
+    if (ui.cancelRequested() || result != package::kOk) steps.cleanUpInstallation();
+    steps.restoreCursor();
+    if (!ui.cancelRequested() && warning != package::kOk) result = warning;
+    if (!ui.cancelRequested()) ui.showInstallResult(result);
+    return result;
+}
+
+void showInstallSuccess(InstallUi& ui, InstallSteps& steps, const InstallContext& context) {
+    if (!context.header.offerDisplayProperties) return;
+    ui.bringToFront();
+    if (!ui.askOpenDisplayProperties()) return;
+    ui.minimise();
+    steps.openDisplayProperties();
+}
+
+InstallButtonOutcome installBtnClick(InstallUi& ui, InstallSteps& steps,
+                                     const InstallContext& context) {
+    if (ui.busy()) return InstallButtonOutcome::ignored;
+    ui.setBusy(true);
+    if (steps.wallpaperPageExists() || context.folderWasCreated == 0) {
+        if (!ui.confirmOverwrite(overwriteQuestion(context.wallpaperName))) {
+            ui.setBusy(false);
+            return InstallButtonOutcome::declined;
+        }
+    }
+    const ErrorCode result = runInstallation(ui, steps);
+    if (result == package::kOk && !ui.cancelRequested()) showInstallSuccess(ui, steps, context);
+    ui.setBusy(false);
+    return result == package::kOk ? InstallButtonOutcome::closeWindow
+                                  : InstallButtonOutcome::stayOpen;
+}
+
+ErrorCode runSilentInstall(InstallUi& ui, InstallSteps& steps) {
+    const ErrorCode result = runInstallation(ui, steps);
+    if (result == package::kOk) steps.openDisplayProperties();
+    return result;
+}
+
+std::vector<int> installEntrySlots(const package::PackageHeader& header) {
+    namespace slots = package::slots;
+    const int first = header.openAfterInstall ? slots::openAfterInstall : slots::wallpaperPage;
+    const int last = header.slot(slots::extra).empty() ? slots::uninstaller : slots::extra;
+    std::vector<int> order;
+    for (int slot = first; slot <= last; ++slot) {
+        if (slot != slots::unused) order.push_back(slot);
+    }
+    return order;
+}
+
+ErrorCode extractEntriesInOrder(InstallUi& ui, const package::PackageHeader& header,
+                                package::ByteSource& packageCopy, const EntryExtractor& extract) {
+    ErrorCode result = package::kOk;
+    for (const int slot : installEntrySlots(header)) {
+        if (!isFree(ui, result)) break;
+        result = extract(packageCopy, slot, true);
+    }
+    return result;
+}
+
+}  // namespace velumar::desktop

@@ -1,0 +1,73 @@
+// The install driver: what the Install button does, in its order and with its codes.
+//
+// runInstallation, in order; "if free" means no cancel request and the result still 0:
+//    1  hourglass                          8  if free: openAfterInstallFile
+//    2  showInstallStarted                 9  if free: registerUninstall (its code becomes the
+//    3  no cancel: closeDisplayProperties     warning, the result stays 0)
+//    4  no cancel: extractInstallEntries  10  always: the data file deleted
+//    5  if free: readDataFileHeader       11  cancel or failure: cleanUpInstallation
+//    6  if free: expandDataFile           12  cursor restored
+//    7  if free: setupWallpaper (warning) 13  no cancel and a warning: result = warning
+//                                         14  no cancel: showInstallResult(result)
+// A cancelled run that met no error returns 0, shows no final state, and is cleaned up.
+//
+// The steps themselves sit behind InstallSteps, so the order is the same for the Win32 steps
+// (install_steps_win32.h) and for the tests' recording fakes.
+#ifndef VELUMAR_DESKTOP_INSTALL_DRIVER_H
+#define VELUMAR_DESKTOP_INSTALL_DRIVER_H
+
+#include <vector>
+
+#include "desktop/install_ui.h"
+
+namespace velumar::desktop {
+
+class InstallSteps {
+  public:
+    virtual ~InstallSteps() = default;
+    virtual void showHourglass() = 0;  // remembers the cursor in force
+    virtual void restoreCursor() = 0;
+    virtual void closeDisplayProperties() = 0;
+    virtual ErrorCode extractInstallEntries() = 0;
+    virtual ErrorCode readDataFileHeader() = 0;
+    virtual ErrorCode expandDataFile() = 0;
+    virtual ErrorCode setupWallpaper() = 0;
+    virtual void openAfterInstallFile() = 0;
+    virtual ErrorCode registerUninstall() = 0;
+    virtual void deleteDataFile() = 0;
+    virtual void cleanUpInstallation() = 0;
+    virtual void openDisplayProperties() = 0;
+    virtual bool wallpaperPageExists() = 0;
+};
+
+ErrorCode runInstallation(InstallUi& ui, InstallSteps& steps);
+
+// The success box when Display Properties are offered; Yes minimises and opens them.
+void showInstallSuccess(InstallUi& ui, InstallSteps& steps, const InstallContext& context);
+
+enum class InstallButtonOutcome {
+    ignored,      // a run or its question was already under way
+    declined,     // the overwrite question was answered Cancel; the window stays as it was
+    closeWindow,  // result 0 (also a cancelled run without error): close and end
+    stayOpen,     // failure: the window shows the failure text, Cancel ends the installer
+};
+
+// The Install button: busy flag, the overwrite question when the page exists or the folder
+// was there before start-up, the run, the success box, busy flag cleared.
+InstallButtonOutcome installBtnClick(InstallUi& ui, InstallSteps& steps,
+                                     const InstallContext& context);
+
+// The silent kind's run: the installation, then Display Properties when it succeeded.
+ErrorCode runSilentInstall(InstallUi& ui, InstallSteps& steps);
+
+// The slots the install step writes, in order: 5 (when openAfterInstall is set) or 6, up to
+// 10 (when slot 10 is named) or 9; never 7.
+std::vector<int> installEntrySlots(const package::PackageHeader& header);
+
+// Writes those slots from the package copy while the result is 0 and no cancel is requested.
+ErrorCode extractEntriesInOrder(InstallUi& ui, const package::PackageHeader& header,
+                                package::ByteSource& packageCopy, const EntryExtractor& extract);
+
+}  // namespace velumar::desktop
+
+#endif

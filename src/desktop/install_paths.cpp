@@ -1,0 +1,96 @@
+#include "desktop/install_paths.h"
+
+#include "desktop/desktop_texts.h"
+#include "util/paths.h"
+#include "util/wallpaper_text.h"
+
+namespace velumar::desktop {
+
+namespace t = texts;
+
+std::string wallpaperPagePath(std::string_view windowsFolder, std::string_view name) {
+    return std::string(windowsFolder).append(t::kWallpaperRoot).append(name).append(t::kPageSuffix);
+}
+
+std::string uninstallerWorkingFolder(std::string_view windowsFolder, std::string_view name) {
+    return std::string(windowsFolder)
+        .append(t::kWallpaperRoot)
+        .append(name)
+        .append(t::kFolderSuffix);
+}
+
+std::string wallpaperFolderPath(std::string_view windowsFolder, std::string_view name) {
+    return uninstallerWorkingFolder(windowsFolder, name) + '\\';
+}
+
+std::string uninstallerPath(std::string_view windowsFolder, std::string_view name) {
+    return wallpaperFolderPath(windowsFolder, name).append(t::kUninstaller);
+}
+
+std::string uninstallKeyPath(std::string_view name) {
+    return std::string(t::kUninstallKeyRoot).append(name);
+}
+
+bool namesOneUninstallKey(std::string_view name) noexcept {
+    return !name.empty() && name.find('\\') == std::string_view::npos;
+}
+
+std::string uninstallString(std::string_view windowsFolder, std::string_view name) {
+    return std::string(windowsFolder)
+        .append(t::kUninstallWallpaperRoot)
+        .append(name)
+        .append(t::kFolderSuffix)
+        .append("\\")
+        .append(t::kUninstaller);
+}
+
+std::string backgroundColourText(int32_t red, int32_t green, int32_t blue) {
+    return std::to_string(red) + ' ' + std::to_string(green) + ' ' + std::to_string(blue);
+}
+
+std::string overwriteQuestion(std::string_view name) {
+    return std::string(name).append(t::kAlreadyExists);
+}
+
+std::string displayPropertiesCommandLine(std::string_view systemFolder) {
+    return withTrailingBackslash(systemFolder)
+        .append(t::kRundll32)
+        .append(" ")
+        .append(t::kDisplayPropertiesArguments);
+}
+
+std::optional<uint32_t> componentFlagsToWrite(uint32_t flags) noexcept {
+    constexpr uint32_t kBit = 0x2000;
+    if ((flags & kBit) != kBit) return std::nullopt;
+    return flags ^ kBit;
+}
+
+std::string removeQuestion(std::string_view wallpaperName) {
+    return std::string(t::kRemoveQuestion)
+        .append(wallpaperDisplayName(wallpaperName))
+        .append(t::kRemoveQuestionEnd);
+}
+
+std::optional<std::string> wallpaperNameFromFolder(std::string_view folder) {
+    const std::string_view trimmed = withoutTrailingBackslash(folder);
+    const size_t slash = trimmed.find_last_of("\\:");
+    const std::string_view last =
+        slash == std::string_view::npos ? trimmed : trimmed.substr(slash + 1);
+    if (last.size() <= t::kFolderSuffix.size() || !last.ends_with(t::kFolderSuffix)) {
+        return std::nullopt;
+    }
+    return std::string(last.substr(0, last.size() - t::kFolderSuffix.size()));
+}
+
+bool samePathText(std::string_view a, std::string_view b) noexcept {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+}  // namespace velumar::desktop

@@ -1,0 +1,64 @@
+// The paths, registry texts and command lines of the desktop installation, built from the
+// Windows folder (with its final "\") and the wallpaper name. Text only: nothing here looks at
+// the disk or the registry.
+#ifndef VELUMAR_DESKTOP_INSTALL_PATHS_H
+#define VELUMAR_DESKTOP_INSTALL_PATHS_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velumar::desktop {
+
+// Windows folder + "Web\Wallpaper\" + name + ".html".
+std::string wallpaperPagePath(std::string_view windowsFolder, std::string_view name);
+
+// Windows folder + "Web\Wallpaper\" + name + " dir\".
+std::string wallpaperFolderPath(std::string_view windowsFolder, std::string_view name);
+
+// The same folder without its final "\": the uninstaller's working folder.
+std::string uninstallerWorkingFolder(std::string_view windowsFolder, std::string_view name);
+
+// The uninstaller inside that folder, by its full path.
+std::string uninstallerPath(std::string_view windowsFolder, std::string_view name);
+
+// "Software\Microsoft\Windows\CurrentVersion\Uninstall\" + name, no escaping.
+std::string uninstallKeyPath(std::string_view name);
+
+// A name that names exactly one key below the Uninstall key: not empty and without "\". An
+// empty name would make the key path the Uninstall key itself, and deleting it would remove
+// every program's entry.
+bool namesOneUninstallKey(std::string_view name) noexcept;
+
+// Windows folder (from WINDIR) + "WEB\Wallpaper\" + name + " dir\uninstall.exe": no quotes,
+// no arguments.
+std::string uninstallString(std::string_view windowsFolder, std::string_view name);
+
+// Red, green and blue in signed decimal, separated by single blanks: "255 128 0".
+std::string backgroundColourText(int32_t red, int32_t green, int32_t blue);
+
+// name + " wallpaper already exists.  Overwrite?".
+std::string overwriteQuestion(std::string_view name);
+
+// system folder + "rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,0". The program is named
+// by its full path, so a "rundll32.exe" beside the installer is never the one started.
+std::string displayPropertiesCommandLine(std::string_view systemFolder);
+
+// Components\0 "Flags" with the bit 0x2000 cleared, or nothing when it is not set (the value
+// is then left alone).
+std::optional<uint32_t> componentFlagsToWrite(uint32_t flags) noexcept;
+
+// "Remove the " + display name + "?".
+std::string removeQuestion(std::string_view wallpaperName);
+
+// The wallpaper name that a wallpaper folder's last part carries: "Beach dir" gives "Beach";
+// nothing when the part does not end in " dir" or the name would be empty.
+std::optional<std::string> wallpaperNameFromFolder(std::string_view folder);
+
+// ASCII case-insensitive equality of two paths (Windows compares them so).
+bool samePathText(std::string_view a, std::string_view b) noexcept;
+
+}  // namespace velumar::desktop
+
+#endif

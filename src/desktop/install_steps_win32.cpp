@@ -1,0 +1,155 @@
+#include "desktop/install_steps_win32.h"
+
+#include <shellapi.h>
+
+#include "desktop/active_desktop_win32.h"
+#include "desktop/desktop_texts.h"
+#include "desktop/install_paths.h"
+#include "desktop/uninstall_entry_win32.h"
+#include "package/file_source_win32.h"
+#include "package/safe_names.h"
+#include "util/files_win32.h"
+#include "util/handles_win32.h"
+
+namespace velumar::desktop {
+
+namespace {
+
+constexpr int kDisplayPropertiesLookups = 1000;
+
+ErrorCode lastErrorCode() {
+    const DWORD code = ::GetLastError();
+    return code == 0 ? ErrorCode(ERROR_GEN_FAILURE) : static_cast<ErrorCode>(code);
+}
+
+FileHandle openForReading(const std::string& path) {
+    return FileHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+}  // namespace
+
+Win32InstallSteps::Win32InstallSteps(InstallUi& ui, const InstallContext& context)
+    : ui_(ui), context_(context), expander_(context.compressionFolder) {}
+
+void Win32InstallSteps::showHourglass() {
+    savedCursor_ = ::GetCursor();
+    ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
+}
+
+void Win32InstallSteps::restoreCursor() {
+    ::SetCursor(savedCursor_);
+}
+
+void Win32InstallSteps::closeDisplayProperties() {
+    desktop::closeDisplayProperties();
+}
+
+ErrorCode Win32InstallSteps::extractInstallEntries() {
+    const FileHandle packageCopy = openForReading(context_.packageCopyPath);
+    if (!packageCopy) {
+        const ErrorCode code = lastErrorCode();
+        ui_.reportInstallError(code, context_.packageCopyPath);
+        return code;
+    }
+    package::Win32FileSource source(packageCopy.get());
+    return extractEntriesInOrder(ui_, context_.header, source, context_.extractEntry);
+}
+
+ErrorCode Win32InstallSteps::readDataFileHeader() {
+    ErrorCode code = package::kOk;
+    const FileHandle file = openForReading(context_.dataFilePath);
+    if (!file) {
+        code = lastErrorCode();
+    } else {
+        package::Win32FileSource source(file.get());
+        const package::ReadOutcome read = package::readExactly(source, 0, dataHeader_.bytes);
+        if (read.systemCode != 0)
+            code = read.systemCode;
+        else if (!read.complete)
+            code = package::kShortBlockRead;
+    }
+    if (code != package::kOk) ui_.reportInstallError(code, context_.dataFilePath);
+    return code;
+}
+
+ErrorCode Win32InstallSteps::expandDataFile() {
+    return expander_.expandDataFile(ui_, context_.dataFilePath, context_.wallpaperFolder);
+}
+
+ErrorCode Win32InstallSteps::setupWallpaper() {
+    WallpaperSettings settings;
+    settings.windowsFolder = context_.windowsFolder;
+    settings.wallpaperName = dataHeader_.wallpaperName();
+    settings.red = context_.header.backgroundRed;
+    settings.green = context_.header.backgroundGreen;
+    settings.blue = context_.header.backgroundBlue;
+    settings.startUninstaller = !context_.header.slot(package::slots::extra).empty();
+    return desktop::setupWallpaper(settings);
+}
+
+void Win32InstallSteps::openAfterInstallFile() {
+    if (!context_.header.openAfterInstall) return;
+    const std::string path =
+        context_.wallpaperFolder +
+        std::string(context_.header.slot(package::slots::openAfterInstall).name());
+    ::ShellExecuteA(nullptr, nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+ErrorCode Win32InstallSteps::registerUninstall() {
+    return desktop::registerUninstall(context_.wallpaperName);
+}
+
+void Win32InstallSteps::deleteDataFile() {
+    // The expansion may still hold it open after a failed record.
+    expander_.closeDataFile(ui_);
+    deleteFileQuiet(context_.dataFilePath);
+}
+
+void Win32InstallSteps::cleanUpInstallation() {
+    const std::string_view pageName = context_.header.slot(package::slots::wallpaperPage).name();
+    std::string page;
+    if (package::isSafeFileName(pageName)) {
+        page.append(context_.windowsFolder).append(texts::kWallpaperRoot).append(pageName);
+    }
+    desktop::cleanUpInstallation(context_.wallpaperFolder, page, context_.wallpaperName);
+}
+
+void Win32InstallSteps::openDisplayProperties() {
+    desktop::openDisplayProperties(context_.header, context_.systemFolder);
+}
+
+bool Win32InstallSteps::wallpaperPageExists() {
+    return fileExists(wallpaperPagePath(context_.windowsFolder, context_.wallpaperName));
+}
+
+void openDisplayProperties(const package::PackageHeader& header, const std::string& systemFolder) {
+    if (!header.offerDisplayProperties) return;
+    const std::string command = displayPropertiesCommandLine(systemFolder);
+    ::WinExec(command.c_str(), SW_SHOWNORMAL);
+    const std::string title(texts::kDisplayPropertiesTitle);
+    for (int lookup = 0; lookup < kDisplayPropertiesLookups; ++lookup) {
+        if (::FindWindowA(nullptr, title.c_str())) break;
+    }
+}
+
+void closeDisplayProperties() {
+    const std::string title(texts::kDisplayPropertiesTitle);
+    if (HWND panel = ::FindWindowA(nullptr, title.c_str())) {
+        ::SendDlgItemMessageA(panel, texts::kDisplayPropertiesCancelItem, BM_CLICK, 0, 0);
+    }
+}
+
+bool confirmOverwriteBox(HWND owner, const std::string& text) {
+    const std::string caption(texts::kConfirmCaption);
+    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONQUESTION) ==
+           IDOK;
+}
+
+bool successBox(HWND owner) {
+    const std::string caption(texts::kSuccessCaption);
+    const std::string text(texts::kSuccessText);
+    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), MB_YESNO) == IDYES;
+}
+
+}  // namespace velumar::desktop

@@ -1,0 +1,58 @@
+// The install driver's steps on Windows, over the installation's context (Win32 build only).
+// One object serves one run; it holds the data file expansion and the data file header from the
+// install step to the end of the run.
+#ifndef VELUMAR_DESKTOP_INSTALL_STEPS_WIN32_H
+#define VELUMAR_DESKTOP_INSTALL_STEPS_WIN32_H
+
+#include <windows.h>
+
+#include <string>
+
+#include "desktop/install_driver.h"
+#include "package/data_file.h"
+#include "package/datafile_win32.h"
+
+namespace velumar::desktop {
+
+class Win32InstallSteps final : public InstallSteps {
+  public:
+    Win32InstallSteps(InstallUi& ui, const InstallContext& context);
+
+    void showHourglass() override;
+    void restoreCursor() override;
+    void closeDisplayProperties() override;
+    ErrorCode extractInstallEntries() override;
+    ErrorCode readDataFileHeader() override;
+    ErrorCode expandDataFile() override;
+    ErrorCode setupWallpaper() override;
+    void openAfterInstallFile() override;
+    ErrorCode registerUninstall() override;
+    void deleteDataFile() override;
+    void cleanUpInstallation() override;
+    void openDisplayProperties() override;
+    bool wallpaperPageExists() override;
+
+    const package::DataFileHeader& dataFileHeader() const noexcept { return dataHeader_; }
+
+  private:
+    InstallUi& ui_;
+    const InstallContext& context_;
+    package::DataFileExpander expander_;
+    package::DataFileHeader dataHeader_;
+    HCURSOR savedCursor_ = nullptr;
+};
+
+// Starts the Display Properties panel (rundll32.exe by its full path in the system folder) and
+// looks for its window up to 1000 times, when the header offers it.
+void openDisplayProperties(const package::PackageHeader& header, const std::string& systemFolder);
+
+// Presses Cancel (dialog item 2) in an open "Display Properties" window.
+void closeDisplayProperties();
+
+// The two boxes of the Install button, owned by the installer window.
+bool confirmOverwriteBox(HWND owner, const std::string& text);
+bool successBox(HWND owner);
+
+}  // namespace velumar::desktop
+
+#endif

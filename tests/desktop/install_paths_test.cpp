@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include "desktop/install_paths.h"
+#include "package/datafile_expand.h"
+
+namespace velumar::desktop {
+namespace {
+
+TEST(InstallPaths, PageFolderAndUninstallerUnderWebWallpaper) {
+    EXPECT_EQ(wallpaperPagePath("C:\\WINDOWS\\", "Beach"),
+              "C:\\WINDOWS\\Web\\Wallpaper\\Beach.html");
+    EXPECT_EQ(wallpaperFolderPath("C:\\WINDOWS\\", "Beach"),
+              "C:\\WINDOWS\\Web\\Wallpaper\\Beach dir\\");
+    EXPECT_EQ(uninstallerWorkingFolder("C:\\WINDOWS\\", "Beach"),
+              "C:\\WINDOWS\\Web\\Wallpaper\\Beach dir");
+    EXPECT_EQ(uninstallerPath("C:\\WINDOWS\\", "Beach"),
+              "C:\\WINDOWS\\Web\\Wallpaper\\Beach dir\\uninstall.exe");
+}
+
+TEST(InstallPaths, UninstallEntryTexts) {
+    EXPECT_EQ(uninstallKeyPath("Beach"),
+              "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Beach");
+    EXPECT_EQ(uninstallString("C:\\WINDOWS\\", "Sea Side"),
+              "C:\\WINDOWS\\WEB\\Wallpaper\\Sea Side dir\\uninstall.exe");
+    EXPECT_TRUE(namesOneUninstallKey("Beach"));
+    EXPECT_FALSE(namesOneUninstallKey(""));
+    EXPECT_FALSE(namesOneUninstallKey("a\\b"));
+}
+
+TEST(InstallPaths, BackgroundColourHasSingleBlanksAndSigns) {
+    EXPECT_EQ(backgroundColourText(255, 128, 0), "255 128 0");
+    EXPECT_EQ(backgroundColourText(-1, 0, 7), "-1 0 7");
+}
+
+TEST(InstallPaths, ComponentFlagsLoseOnlyBit2000) {
+    EXPECT_EQ(componentFlagsToWrite(0x2001), 0x0001u);
+    EXPECT_EQ(componentFlagsToWrite(0x0001), std::nullopt);
+    EXPECT_EQ(componentFlagsToWrite(0xFFFFFFFF), 0xFFFFDFFFu);
+}
+
+TEST(InstallPaths, QuestionsAndCommandLine) {
+    EXPECT_EQ(overwriteQuestion("Beach"), "Beach wallpaper already exists.  Overwrite?");
+    EXPECT_EQ(displayPropertiesCommandLine("C:\\WINDOWS\\SYSTEM"),
+              "C:\\WINDOWS\\SYSTEM\\rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,0");
+    EXPECT_EQ(removeQuestion("Beach"), "Remove the Beach Wallpaper?");
+    EXPECT_EQ(removeQuestion("Ocean WallPaper"), "Remove the Ocean WallPaper?");
+}
+
+TEST(InstallPaths, WallpaperNameFromItsFolder) {
+    EXPECT_EQ(wallpaperNameFromFolder("C:\\W\\Web\\Wallpaper\\Beach dir\\"), "Beach");
+    EXPECT_EQ(wallpaperNameFromFolder("C:\\W\\Web\\Wallpaper\\Beach dir"), "Beach");
+    EXPECT_EQ(wallpaperNameFromFolder("C:\\W\\Web\\Wallpaper\\ dir"), std::nullopt);
+    EXPECT_EQ(wallpaperNameFromFolder("C:\\Temp\\VLMR1\\"), std::nullopt);
+    EXPECT_TRUE(samePathText("C:\\WINDOWS\\a.html", "c:\\windows\\A.HTML"));
+    EXPECT_FALSE(samePathText("C:\\a", "C:\\b"));
+}
+
+TEST(DataFileMessages, ExactWording) {
+    using namespace package;
+    EXPECT_EQ(alreadyInUseMessage(), "Corvana Error: Velumar data file already in use.");
+    EXPECT_EQ(openingFailedMessage("C:\\x.ssd", 100),
+              "Problem opening Velumar data file.\r\n\r\nFile: C:\\x.ssd\r\n\r\n100");
+    EXPECT_EQ(readingFailedMessage("Access is denied"),
+              "Corvana Error: Problem reading Velumar data file. Access is denied");
+    EXPECT_EQ(closingFailedMessage("Bad"), "Problem closing file.\r\n\r\nFile: \r\nBad");
+}
+
+TEST(DataFileChecks, CountsAndBlocksInsideTheFile) {
+    using namespace package;
+    EXPECT_TRUE(recordCountAcceptable(0));
+    EXPECT_TRUE(recordCountAcceptable(109));
+    EXPECT_FALSE(recordCountAcceptable(110));
+    EXPECT_FALSE(recordCountAcceptable(-1));
+
+    BlockHeader block;
+    block.setSize(10);
+    EXPECT_TRUE(blockFitsInFile(100, block, 154));
+    EXPECT_FALSE(blockFitsInFile(100, block, 153));
+    block.setCompressed(true);
+    block.setStoredSize(0x7FFFFFFF);
+    EXPECT_FALSE(blockFitsInFile(100, block, 154));
+    block.setSize(0);
+    EXPECT_TRUE(blockFitsInFile(100, block, 144));  // size 0: nothing after the header is read
+    EXPECT_FALSE(blockFitsInFile(-4, block, 144));
+    block.setSize(-5);
+    EXPECT_FALSE(blockFitsInFile(100, block, 1000));
+    EXPECT_EQ(folderPart("C:\\w\\media\\clip.swf"), "C:\\w\\media\\");
+    EXPECT_EQ(folderPart("clip.swf"), "");
+}
+
+}  // namespace
+}  // namespace velumar::desktop

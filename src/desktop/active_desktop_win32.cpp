@@ -1,9 +1,10 @@
 #include "desktop/active_desktop_win32.h"
 
 #include <windows.h>
-// wininet.h before shlobj.h: IActiveDesktop's declarations use its URL length constant.
-#include <shlobj.h>
 #include <wininet.h>
+
+// After wininet.h: shlobj.h declares IActiveDesktop only when wininet.h came first.
+#include <shlobj.h>
 
 #include <string>
 

@@ -227,6 +227,8 @@ TEST_F(Builder, RefusesWhatWouldBreakTheInstaller) {
         mentions(build(std::string(kMinimal) + "[slot10]\nfile = missing.txt\n"), "cannot read"));
     EXPECT_TRUE(mentions(build(std::string(kMinimal) + "[slot7]\nname = seven.txt\n"),
                          "[slot7] names no file"));
+    EXPECT_TRUE(mentions(build(std::string(kMinimal) + "[slot8]\nfile = page.html\n[data]\n"),
+                         "give one or the other"));
 
     testing::writeBytes(temp / "bare.exe", testing::syntheticStub(0));
     BuildOptions options = project.options();
@@ -286,6 +288,22 @@ TEST_F(Builder, CopyRecordWithoutSourceIsRefused) {
     const BuildResult result =
         build(std::string(kMinimal) + "[record1]\nname = a.swf\ncopy = yes\n");
     EXPECT_TRUE(mentions(result, "copy of installer.swf"));
+}
+
+TEST_F(Builder, ExtractKeepsSlotsWhoseNamesCollide) {
+    testing::writeText(temp / "page.html", "<html></html>");
+    testing::writeText(temp / "extra.txt", "extra");
+    testing::writeText(temp / "seven.txt", "seven");
+    const BuildResult result = build(std::string(kMinimal) +
+                                     "[slot10]\nfile = extra.txt\nname = UNINSTALL.EXE\n"
+                                     "[slot7]\nfile = seven.txt\nname = data\n");
+    ASSERT_TRUE(result.ok()) << result.errors.front();
+    const fs::path out = temp / "out";
+    ASSERT_TRUE(
+        extractInstaller(inspectInstaller(result.installer, std::nullopt), out).errors.empty());
+    EXPECT_EQ(testing::readBytes(out / "uninstall.exe"), project.placeholder);
+    EXPECT_EQ(testing::readBytes(out / "slot10-UNINSTALL.EXE"), testing::bytesOf("extra"));
+    EXPECT_EQ(testing::readBytes(out / "slot7-data"), testing::bytesOf("seven"));
 }
 
 }  // namespace

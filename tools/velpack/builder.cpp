@@ -149,6 +149,13 @@ class Builder {
 
         std::optional<Bytes> plain;
         fs::path file;
+        if (slot == package::slots::dataFile && given.file &&
+            (manifest_.data.given || !manifest_.records.empty())) {
+            error(given.fileLine,
+                  "[slot8] names a ready data file, so [data] and [recordN] "
+                  "would be ignored: give one or the other");
+            return;
+        }
         if (slot == package::slots::dataFile && !given.file) {
             plain = buildDataFile();
         } else if (std::optional<FileRef> ref = slotFile(slot)) {

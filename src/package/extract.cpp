@@ -1,0 +1,64 @@
+#include "package/extract.h"
+
+#include "package/extract_texts.h"
+
+namespace velumar::package {
+
+namespace texts = extract_texts;
+
+std::string installErrorMessage(ErrorCode code, std::string_view text,
+                                std::string_view systemText) {
+    std::string message(texts::kInstallationError);
+    switch (code) {
+        case kPackageCopyFailed:
+            message.append(text).append(systemText).append(texts::kParagraphBreak);
+            message.append(texts::kRetryInstallation);
+            break;
+        case kWallpaperBusy:
+            message.append(texts::kWallpaperBusy);
+            break;
+        case kFileBusy:
+            message.append(texts::kFileBusy).append(text);
+            break;
+        default:
+            message.append(systemText).append(texts::kParagraphBreak);
+            message.append(texts::kProblemWithFile).append(text).append(texts::kProblemWithFileEnd);
+            break;
+    }
+    return message;
+}
+
+namespace {
+
+std::string_view extensionOf(std::string_view path) noexcept {
+    const size_t dot = path.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : path.substr(dot);
+}
+
+char asciiLower(char c) noexcept {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+bool isLibraryDestination(std::string_view path) noexcept {
+    return extensionOf(path) == ".dll";
+}
+
+bool isScreenSaverDestination(std::string_view path) noexcept {
+    const std::string_view extension = extensionOf(path);
+    constexpr std::string_view wanted = ".scr";
+    if (extension.size() != wanted.size()) return false;
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        if (asciiLower(extension[i]) != wanted[i]) return false;
+    }
+    return true;
+}
+
+ErrorCode checkStoredRange(const PackageEntry& entry, uint64_t fileSize) noexcept {
+    if (entry.startOffset < 0 || entry.endOffset < entry.startOffset) return kShortEntry;
+    if (uint64_t(uint32_t(entry.endOffset)) >= fileSize) return kShortEntry;
+    return kOk;
+}
+
+}  // namespace velumar::package

@@ -1,0 +1,68 @@
+// Entry extraction (Win32 build only): every file the installer puts on disk from its package
+// is written by extractEntry, which clears the destination (deleteFileWithRetry, or quietly for
+// a ".dll"), reads the entry's whole stored range in one piece and writes it as it is or expands
+// it through the implode binding. Failures reach the user through reportInstallError, shown
+// once, by the operation that meets them.
+//
+// extractEntry's results:
+//   0      written, or the destination was busy (-32) and stays as it was
+//   >0     operating-system code of a failed read, create or write (reported at once)
+//   -7     no memory for the stored bytes
+//   -13    the expanded file's length differs from the entry's size (the file stays)
+//   -16    no file at the destination after the expansion
+//   -30    the stored range is reversed or not inside the package copy, or a short read/write
+//   -35    the entry is compressed and the implode library is not available
+//   -38    busy ".scr" destination (already reported by deleteFileWithRetry)
+//   -531   the slot is empty (reported with an empty path)
+// A slot whose name is unsafe or whose destination value names no folder is malformed: it
+// fails with ERROR_INVALID_NAME, reported with the slot's name.
+#ifndef VELUMAR_PACKAGE_EXTRACT_WIN32_H
+#define VELUMAR_PACKAGE_EXTRACT_WIN32_H
+
+#include <string>
+#include <string_view>
+
+#include "package/byte_source.h"
+#include "package/error_codes.h"
+#include "package/package_header.h"
+
+namespace velumar::package {
+
+// What the installer window offers extraction: the status line and the progress step (which
+// includes the window's pause). The silent kind's window does nothing in both.
+class ExtractionProgress {
+  public:
+    virtual ~ExtractionProgress() = default;
+    virtual void setStatusText(std::string_view text) = 0;
+    virtual void stepProgress() = 0;
+};
+
+// Where the slots go: the header record and the two folders (each ending in "\").
+struct ExtractionTarget {
+    const PackageHeader& header;
+    std::string windowsFolder;
+    std::string wallpaperFolder;
+    ExtractionProgress* progress = nullptr;  // needed only when extracting with progress
+};
+
+// Writes one slot (0 to 10) from the package copy. With showProgress the status line says
+// "Writing Velumar files..." and the progress bar takes a step.
+ErrorCode extractEntry(const ExtractionTarget& target, ByteSource& packageCopy, int slot,
+                       bool showProgress);
+
+// Number of deletion attempts every caller passes.
+inline constexpr int kDeleteAttempts = 5000;
+
+// Deletes the file at path, clearing read-only, hidden and system attributes when the first
+// attempt fails; attempts follow each other without a pause. 0 when no file is left (or there
+// was none); -38 for a busy ".scr", -32 for any other busy file; -1 when attempts is 0 or less.
+// With report set, a failure is shown through reportInstallError.
+ErrorCode deleteFileWithRetry(const std::string& path, bool report, int attempts);
+
+// The installer's error dialog for code and text (see installErrorMessage); returns when the
+// user has closed it.
+void reportInstallError(ErrorCode code, const std::string& text);
+
+}  // namespace velumar::package
+
+#endif

@@ -1,0 +1,90 @@
+#include "app/application_win32.h"
+
+#include "app/control_ids.h"
+#include "app/message_filter.h"
+
+namespace velumar::app {
+namespace {
+
+void dispatchFiltered(MSG& message) {
+    if (isDroppedMessage(message.message)) return;
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+}
+
+}  // namespace
+
+bool handleOneMessage() {
+    MSG message;
+    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+        ::PostQuitMessage(static_cast<int>(message.wParam));
+        return false;
+    }
+    dispatchFiltered(message);
+    return true;
+}
+
+bool processPendingMessages() {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        dispatchFiltered(message);
+    }
+    return true;
+}
+
+Application& Application::instance() {
+    static Application application;
+    return application;
+}
+
+void Application::initialize() {
+    registerClass(kApplicationClass, nullptr);
+    // A caption but no size: it only carries the title that the taskbar shows.
+    createWindow(kApplicationClass, 0, "", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                 ::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                 nullptr);
+}
+
+void Application::setTitle(const std::string& title) {
+    ::SetWindowTextA(handle(), title.c_str());
+}
+
+std::string Application::title() const {
+    return windowText(handle());
+}
+
+void Application::run(HWND mainWindow) {
+    ::ShowWindow(handle(), SW_SHOWNA);
+    // The main window is parked off-screen: shown without taking the activation away from the
+    // installer window.
+    if (mainWindow) ::ShowWindow(mainWindow, SW_SHOWNA);
+    while (!terminated_ && handleOneMessage()) {
+    }
+}
+
+void Application::terminate() {
+    if (terminated_) return;
+    terminated_ = true;
+    ::PostQuitMessage(0);
+}
+
+void Application::processMessages() {
+    processPendingMessages();
+}
+
+void Application::bringToFront(HWND window) {
+    if (window) ::SetForegroundWindow(window);
+}
+
+bool Application::isActive() const {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(::GetForegroundWindow(), &process);
+    return process == ::GetCurrentProcessId();
+}
+
+}  // namespace velumar::app

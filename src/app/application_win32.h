@@ -1,0 +1,48 @@
+// The application object (Win32 build only): the title the taskbar shows (a window of class
+// TApplication), the message loop with the program's message filter, pending-message
+// processing for long steps, and termination. One per process, on the one GUI thread.
+#ifndef VELUMAR_APP_APPLICATION_WIN32_H
+#define VELUMAR_APP_APPLICATION_WIN32_H
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/window_base_win32.h"
+
+namespace velumar::app {
+
+// Takes one message from the thread's queue, waiting while it is empty, and dispatches it
+// unless the filter drops it. False when the message was WM_QUIT (which is posted again, so
+// that every enclosing loop ends too).
+bool handleOneMessage();
+
+// Dispatches the messages already queued (filtered), without waiting. False when WM_QUIT was
+// met (posted again).
+bool processPendingMessages();
+
+class Application : private WindowBase {
+  public:
+    static Application& instance();
+
+    void initialize();
+    void setTitle(const std::string& title);
+    std::string title() const;
+
+    // Runs the message loop until terminate().
+    void run(HWND mainWindow);
+    void terminate();
+    bool terminated() const noexcept { return terminated_; }
+
+    void processMessages();
+    void bringToFront(HWND window);
+    bool isActive() const;
+
+  private:
+    Application() = default;
+    bool terminated_ = false;
+};
+
+}  // namespace velumar::app
+
+#endif

@@ -1,0 +1,108 @@
+// The installer window (class TInstallerForm, Win32 build only): the preview (a picture, or the
+// movie panel), the optional licence memo, the status line, the progress bar and the Install,
+// Close and Cancel buttons. Its creation runs the whole start-up sequence; closing it, by any
+// means, deletes the package copy's folder and ends the program.
+#ifndef VELUMAR_APP_FINSTALL_H
+#define VELUMAR_APP_FINSTALL_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/installer_state.h"
+#include "app/pause_timer_win32.h"
+#include "app/window_base_win32.h"
+#include "flash/FlashPanel.h"
+#include "package/extract_win32.h"
+#include "util/handles_win32.h"
+
+namespace velumar::app {
+
+class TkvrMessageBox;
+class TpreparingInstallWnd;
+class PanelWindow;
+class ImageWindow;
+
+class TInstallerForm : public WindowBase, public package::ExtractionProgress {
+  public:
+    TInstallerForm(TkvrMessageBox& messageBox, TpreparingInstallWnd& preparingWindow);
+    ~TInstallerForm() override;
+
+    // Creates the window and runs FormCreate (start-up); shows it when start-up succeeded for a
+    // window kind.
+    bool create();
+
+    uint8_t windowKind() const noexcept { return windowKind_; }
+    bool licenseShown() const noexcept { return licenseShown_; }
+    bool openAfterInstall() const noexcept { return openAfterInstall_; }
+
+    // Progress operations; for the silent kind they do nothing.
+    void setStatusText(std::string_view text) override;
+    void stepProgress() override;
+    void pauseBriefly();
+    void showInstallStarted();
+    void showInstallResult(package::ErrorCode code);
+
+    void layoutWindow();
+    void fitWindowHeight();
+
+    void installBtnClick();
+    void cancelBtnClick();
+    void doneBtnClick();
+    // Closes the window unless busy (FormCloseQuery), then FormClose.
+    void close();
+
+    package::ExtractionTarget extractionTarget();
+
+  protected:
+    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    void createControls();
+    void formCreate();
+    void runStartup();
+    void formResize();
+    void formClose();
+    void processMessages();
+
+    // The start-up steps.
+    void locateInstaller();
+    package::ErrorCode makePackageCopy();
+    package::ErrorCode readPackageHeader();
+    void prepareWallpaperFolder();
+    package::ErrorCode extractSlot(int slot);
+    package::ErrorCode extractOpenAfterInstallFile();
+    package::ErrorCode extractFlashInstaller();
+    package::ErrorCode extractLicense();
+    package::ErrorCode extractPreview();
+    package::ErrorCode runFlashPlayerStep();
+    void setInstallerCaption(const std::string& wallpaperName);
+    void setUpLicense(package::ErrorCode& code);
+    void showPreview();
+    void showPicture(const std::string& path);
+
+    void setProgress(int position);
+    HWND control(int id) const;
+
+    TkvrMessageBox& messageBox_;
+    TpreparingInstallWnd& preparingWindow_;
+    uint8_t windowKind_ = 0;
+    bool licenseShown_ = false;
+    bool openAfterInstall_ = false;
+    int32_t flashVersion_[2] = {0, 0};
+    int installWidth_ = 80;
+    bool closing_ = false;
+
+    GdiObject<HFONT> font_;
+    std::unique_ptr<PanelWindow> contentPanel_;
+    std::unique_ptr<PanelWindow> buttonPanel_;
+    std::unique_ptr<ImageWindow> bmpPanel_;
+    flash::TFlashPanel moviePanel1_;
+    HWND licenseScrollBox_ = nullptr;
+    PauseTimer pauseTimer_{1};
+};
+
+}  // namespace velumar::app
+
+#endif

@@ -1,0 +1,24 @@
+// Where the installer window hands over to the install driver (Win32 build only): the Install
+// button and the silent kind's installation. The driver itself (overwrite question, writing
+// slots 5/6 to 9/10 with progress, the data file, the Active Desktop set-up, the uninstall
+// entry, clean-up and the final state) is built separately and replaces
+// install_driver_pending.cpp, which for now does nothing and reports success.
+#ifndef VELUMAR_APP_INSTALL_DRIVER_H
+#define VELUMAR_APP_INSTALL_DRIVER_H
+
+#include "package/error_codes.h"
+
+namespace velumar::app {
+
+class TInstallerForm;
+
+// The Install button's handler body (the form has already ignored a press while busy).
+void runInstallButton(TInstallerForm& form);
+
+// The silent kind's installation at start-up: runInstallation, then openDisplayProperties when
+// it returns 0. Its code is not used by start-up.
+package::ErrorCode runSilentInstall(TInstallerForm& form);
+
+}  // namespace velumar::app
+
+#endif

@@ -1,0 +1,46 @@
+// The installer's program entry: the application, then the preparing window (the main
+// window), the message box and the installer window, whose creation runs start-up. The message
+// loop runs for the window kinds only; the silent kind has finished by then.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/app_texts.h"
+#include "app/application_win32.h"
+#include "app/fInstall.h"
+#include "app/fMessageBox.h"
+#include "app/fPreparingInstallWnd.h"
+#include "package/package_header.h"
+
+namespace {
+
+int runInstaller() {
+    using namespace velumar::app;
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+
+    Application& application = Application::instance();
+    application.initialize();
+    application.setTitle(std::string(texts::kApplicationTitle));
+
+    TpreparingInstallWnd preparingWindow;
+    preparingWindow.create();
+    TkvrMessageBox messageBox;
+    messageBox.create();
+    TInstallerForm installerForm(messageBox, preparingWindow);
+    installerForm.create();
+
+    if (!application.terminated() && velumar::package::showsWindow(installerForm.windowKind()))
+        application.run(preparingWindow.handle());
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    try {
+        return runInstaller();
+    } catch (...) {
+        return 1;
+    }
+}

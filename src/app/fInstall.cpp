@@ -306,8 +306,6 @@ void TInstallerForm::runStartup() {
     if (code == kOk && !silent) showPreview();
     if (code == kOk && !silent) {
         ::SendMessageA(control(progressBar), PBM_SETRANGE32, 0, 10);
-        ::ShowWindow(handle(), SW_RESTORE);
-        ::ShowWindow(handle(), SW_HIDE);
         layoutWindow();
     }
     if (code == kOk && silent) runSilentInstall(*this);
@@ -493,13 +491,16 @@ void TInstallerForm::layoutWindow() {
 
 void TInstallerForm::fitWindowHeight() {
     RECT outer;
-    RECT client;
     ::GetWindowRect(handle(), &outer);
-    ::GetClientRect(handle(), &client);
-    const int height = fittedWindowHeight(outer.bottom - outer.top, client.bottom,
-                                          boundsOf(contentPanel_->handle()), licenseShown_,
-                                          boundsOf(licenseScrollBox_).height);
-    ::SetWindowPos(handle(), nullptr, 0, 0, outer.right - outer.left, height,
+    // The frame is measured from the style rather than from the live window: a frame change on a
+    // hidden window may not have reached its client rectangle yet. The memo counts with the
+    // height start-up gave it; a resize on the way may have stretched it already.
+    const int clientHeight = fittedWindowHeight(0, 0, boundsOf(contentPanel_->handle()),
+                                                licenseShown_, kLicenseMinimumHeight);
+    RECT frame{0, 0, 100, clientHeight};
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrA(handle(), GWL_STYLE)),
+                         FALSE, static_cast<DWORD>(::GetWindowLongPtrA(handle(), GWL_EXSTYLE)));
+    ::SetWindowPos(handle(), nullptr, 0, 0, outer.right - outer.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

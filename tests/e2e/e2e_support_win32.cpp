@@ -1,0 +1,240 @@
+#include "e2e_support_win32.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "builder.h"
+#include "manifest.h"
+#include "png_writer.h"
+
+namespace velumar::e2e {
+
+std::string hostPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+std::string readFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFileBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+bool pathExists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+Bytes buildInstaller(const PackageSpec& spec, const std::string& folder) {
+    namespace fs = std::filesystem;
+    const fs::path root(folder);
+    fs::create_directories(root / "content");
+    const auto write = [&](const std::string& name, const std::string& text) {
+        std::ofstream(root / name, std::ios::binary) << text;
+    };
+    write("flashax.exe", "stand-in Flash player installer");
+    write("uninstall.exe", "stand-in uninstaller");
+    write("page.html", "<html><body>wallpaper</body></html>");
+    write("license.txt", "Licence line one\nLicence line two\r\nLicence line three\n");
+    write("content/readme.txt", "readme");
+    fs::copy_file(spec.previewSource, root / "preview.dat", fs::copy_options::overwrite_existing);
+
+    std::string text = "[package]\nkind = " + std::to_string(spec.kind) +
+                       "\nwallpaperName = " + spec.wallpaperName + "\n";
+    text += "[slot2]\nfile = flashax.exe\n";
+    text += "[slot3]\nfile = preview.dat\nname = " + spec.previewName + "\n";
+    if (spec.license) text += "[slot4]\nfile = license.txt\n";
+    text += "[slot6]\nfile = page.html\n[slot9]\nfile = uninstall.exe\n";
+    text += "[data]\nfolder = content\n";
+    const fs::path manifestPath = root / "test.ini";
+    write("test.ini", text);
+
+    velpack::ManifestLoad load = velpack::parseManifest(text, manifestPath);
+    if (!load.manifest) return {};
+    velpack::BuildOptions options;
+    options.stub = fs::path(hostPath(E2E_INSTALL_EXE));
+    options.library = fs::path(hostPath(E2E_IMPBORL_DLL));
+    velpack::BuildResult result = velpack::buildInstaller(*load.manifest, options);
+    return result.ok() ? result.installer : Bytes{};
+}
+
+uint32_t packageOffsetOf() {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ::GetFileAttributesExA(hostPath(E2E_INSTALL_EXE).c_str(), GetFileExInfoStandard, &data);
+    return data.nFileSizeLow;
+}
+
+package::PackageHeader headerOf(const Bytes& installer) {
+    std::array<uint8_t, package::kPackageHeaderSize> bytes{};
+    std::copy_n(installer.begin() + packageOffsetOf(), bytes.size(), bytes.begin());
+    return package::decodePackageHeader(bytes);
+}
+
+void replaceHeader(Bytes& installer, const package::PackageHeader& header) {
+    const auto bytes = package::encodePackageHeader(header);
+    std::copy(bytes.begin(), bytes.end(), installer.begin() + packageOffsetOf());
+}
+
+namespace {
+
+// This process's environment with TEMP and TMP pointing at tempFolder.
+std::string environmentWithTemp(const std::string& tempFolder) {
+    std::string block;
+    char* strings = ::GetEnvironmentStringsA();
+    for (const char* entry = strings; *entry; entry += std::strlen(entry) + 1) {
+        const std::string variable(entry);
+        if (_strnicmp(entry, "TEMP=", 5) == 0 || _strnicmp(entry, "TMP=", 4) == 0) continue;
+        block += variable;
+        block += '\0';
+    }
+    ::FreeEnvironmentStringsA(strings);
+    for (const char* name : {"TEMP=", "TMP="}) {
+        block += name + tempFolder;
+        block += '\0';
+    }
+    block += '\0';
+    return block;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    std::string className;
+    bool visibleOnly;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM param) {
+    auto& search = *reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != search.processId) return TRUE;
+    if (search.visibleOnly && !::IsWindowVisible(window)) return TRUE;
+    if (!search.className.empty() && testing::className(window) != search.className) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+struct ControlSearch {
+    int id;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK matchControl(HWND window, LPARAM param) {
+    auto& search = *reinterpret_cast<ControlSearch*>(param);
+    if (::GetDlgCtrlID(window) != search.id) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+InstallerProcess::InstallerProcess(const std::string& exe, const std::string& tempFolder) {
+    std::string environment = environmentWithTemp(tempFolder);
+    std::string commandLine = "\"" + exe + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                         environment.data(), nullptr, &startup, &info)) {
+        ::CloseHandle(info.hThread);
+        process_ = info.hProcess;
+        id_ = info.dwProcessId;
+    }
+}
+
+InstallerProcess::~InstallerProcess() {
+    if (!process_) return;
+    if (::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process_, 99);
+        ::WaitForSingleObject(process_, 5000);
+    }
+    ::CloseHandle(process_);
+}
+
+std::optional<DWORD> InstallerProcess::waitForExit(DWORD timeoutMs) {
+    if (!process_ || ::WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return {};
+    DWORD code = 0;
+    ::GetExitCodeProcess(process_, &code);
+    return code;
+}
+
+HWND waitForWindow(DWORD processId, const std::string& className, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
+        WindowSearch search{processId, className, true};
+        ::EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+HWND findWindowOf(DWORD processId, const std::string& className) {
+    WindowSearch search{processId, className, false};
+    ::EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND controlWithId(HWND parent, int id) {
+    ControlSearch search{id};
+    ::EnumChildWindows(parent, matchControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::optional<testing::SeenDialog> answerDialog(DWORD processId, DWORD timeoutMs) {
+    const HWND dialog = waitForWindow(processId, "#32770", timeoutMs);
+    if (!dialog) return {};
+    ::Sleep(150);  // let the box finish its activation
+    testing::SeenDialog seen = testing::inspectDialog(dialog);
+    testing::closeDialog(dialog, seen, testing::CloseBy::Button);
+    for (int waited = 0; waited < 100 && ::IsWindow(dialog); ++waited) ::Sleep(50);
+    return seen;
+}
+
+std::string textOf(HWND window) {
+    return testing::windowText(window);
+}
+
+void saveScreenshot(HWND window, const std::string& path) {
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, nullptr);
+    ::Sleep(500);
+    RECT box;
+    ::GetWindowRect(window, &box);
+    const int width = box.right - box.left;
+    const int height = box.bottom - box.top;
+    const HDC screen = ::GetDC(nullptr);
+    const HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const HBITMAP bitmap = ::CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, box.left, box.top, SRCCOPY);
+    ::GdiFlush();
+    std::vector<uint8_t> rgb(size_t(width) * height * 3);
+    const auto* pixels = static_cast<const uint8_t*>(bits);
+    for (size_t i = 0; i < size_t(width) * height; ++i) {
+        rgb[i * 3 + 0] = pixels[i * 4 + 2];
+        rgb[i * 3 + 1] = pixels[i * 4 + 1];
+        rgb[i * 3 + 2] = pixels[i * 4 + 0];
+    }
+    ::SelectObject(memory, previous);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    writePng(path, unsigned(width), unsigned(height), rgb);
+}
+
+}  // namespace velumar::e2e

@@ -1,0 +1,80 @@
+// The end-to-end driver's tools: building test installers around this build's install.exe,
+// starting them as processes with a private TEMP, finding and reading their windows, pressing
+// their buttons and taking screenshots.
+#ifndef VELUMAR_TESTS_E2E_SUPPORT_WIN32_H
+#define VELUMAR_TESTS_E2E_SUPPORT_WIN32_H
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "package/package_header.h"
+#include "util/dialog_watch_win32.h"
+
+namespace velumar::e2e {
+
+using Bytes = std::vector<uint8_t>;
+
+// A path of the build host ("/work/...") as Wine's programs see it ("Z:\work\...").
+std::string hostPath(const std::string& unixPath);
+
+std::string readFileText(const std::string& path);
+void writeFileBytes(const std::string& path, const Bytes& bytes);
+bool pathExists(const std::string& path);
+
+// What a test installer holds. Files are written into `folder` and the manifest built there.
+struct PackageSpec {
+    int kind = 1;
+    std::string wallpaperName = "Autumn";
+    bool license = false;
+    std::string previewSource;                  // file for slot 3
+    std::string previewName = "installer.jpg";  // slot 3's name
+};
+
+Bytes buildInstaller(const PackageSpec& spec, const std::string& folder);
+
+// The package header inside an installer and its rewriting (the package starts right after
+// the stub, whose size is that of install.exe).
+uint32_t packageOffsetOf();
+package::PackageHeader headerOf(const Bytes& installer);
+void replaceHeader(Bytes& installer, const package::PackageHeader& header);
+
+// One run of an installer with its own TEMP folder.
+class InstallerProcess {
+  public:
+    InstallerProcess(const std::string& exe, const std::string& tempFolder);
+    ~InstallerProcess();
+    InstallerProcess(const InstallerProcess&) = delete;
+    InstallerProcess& operator=(const InstallerProcess&) = delete;
+
+    bool started() const noexcept { return process_ != nullptr; }
+    DWORD id() const noexcept { return id_; }
+    // The exit code, or nothing when it is still running after timeoutMs.
+    std::optional<DWORD> waitForExit(DWORD timeoutMs);
+
+  private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// A visible top-level window of the process with that class (any class when empty), waiting up
+// to timeoutMs for it to appear. nullptr when none did.
+HWND waitForWindow(DWORD processId, const std::string& className, DWORD timeoutMs);
+// Any top-level window of the process with that class, visible or not.
+HWND findWindowOf(DWORD processId, const std::string& className);
+// The descendant control with that id.
+HWND controlWithId(HWND parent, int id);
+
+// Waits for the process's next message box, reads it and presses its button.
+std::optional<testing::SeenDialog> answerDialog(DWORD processId, DWORD timeoutMs);
+
+std::string textOf(HWND window);
+void saveScreenshot(HWND window, const std::string& path);
+
+}  // namespace velumar::e2e
+
+#endif

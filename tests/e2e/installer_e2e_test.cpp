@@ -1,0 +1,391 @@
+// install.exe end to end: real installers built around this build's install.exe, run as their
+// own processes under Wine, driven and read through their windows.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <tuple>
+
+#include "app/control_ids.h"
+#include "e2e_support_win32.h"
+#include "util/files_win32.h"
+
+namespace velumar::e2e {
+namespace {
+
+namespace app = velumar::app;
+using package::PackageHeader;
+
+constexpr DWORD kWindowTimeout = 20000;
+constexpr DWORD kExitTimeout = 15000;
+
+std::string examples(const std::string& name) {
+    return hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/" + name);
+}
+
+class Installer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char temp[MAX_PATH + 1] = {};
+        ::GetTempPathA(sizeof temp, temp);
+        scratch = makeTempFolder("velumar-e2e");
+        ASSERT_FALSE(scratch.empty()) << temp;
+        childTemp = scratch + "temp\\";
+        ::CreateDirectoryA(childTemp.c_str(), nullptr);
+        initSystemFolders();
+        windows = windowsFolder();
+        forceFolder(windows + "Web\\Wallpaper\\");
+        cleanWindowsFolder();
+    }
+
+    void TearDown() override {
+        cleanWindowsFolder();
+        deleteFolderTree(scratch);
+    }
+
+    void cleanWindowsFolder() {
+        for (const char* name : {"impborl.dll", "flashax.exe"}) deleteFileQuiet(windows + name);
+        for (const char* name : {"Autumn", "Autumn Wallpaper", "Winter"})
+            deleteFolderTree(wallpaperFolder(name));
+    }
+
+    std::string wallpaperFolder(const std::string& name) const {
+        return windows + "Web\\Wallpaper\\" + name + " dir\\";
+    }
+
+    Bytes build(const PackageSpec& spec) {
+        const Bytes installer = buildInstaller(spec, scratch + "build" + std::to_string(builds++));
+        EXPECT_FALSE(installer.empty()) << "the package tool could not build the test installer";
+        return installer;
+    }
+
+    std::unique_ptr<InstallerProcess> start(const Bytes& installer) {
+        const std::string exe = scratch + "setup.exe";
+        writeFileBytes(exe, installer);
+        auto process = std::make_unique<InstallerProcess>(exe, childTemp);
+        EXPECT_TRUE(process->started());
+        return process;
+    }
+
+    // The start-up failure box with its code, then the end of the program.
+    void expectStartupFailure(InstallerProcess& process, int code) {
+        const auto box = answerDialog(process.id(), kWindowTimeout);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->title, "Error");
+        EXPECT_EQ(box->texts, std::vector<std::string>{"Installer file is corrupted. Corvana "
+                                                       "Error: " +
+                                                       std::to_string(code) + ". "});
+        EXPECT_EQ(box->buttons, std::vector<std::string>{"&Abort"});
+        EXPECT_TRUE(process.waitForExit(kExitTimeout));
+        EXPECT_FALSE(findWindowOf(process.id(), app::kInstallerFormClass));
+        EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    }
+
+    // Cancel on the ready window ends the program and removes the package copy's folder.
+    void cancelAndExpectExit(InstallerProcess& process, HWND form, const std::string& copyFolder) {
+        const HWND cancel = controlWithId(form, app::cancelBtn);
+        ASSERT_TRUE(cancel);
+        ::PostMessageA(cancel, BM_CLICK, 0, 0);
+        EXPECT_TRUE(process.waitForExit(kExitTimeout));
+        EXPECT_FALSE(pathExists(copyFolder));
+    }
+
+    std::string scratch;
+    std::string childTemp;
+    std::string windows;
+    int builds = 0;
+};
+
+SIZE clientSize(HWND window) {
+    RECT client;
+    ::GetClientRect(window, &client);
+    return {client.right, client.bottom};
+}
+
+SIZE outerSize(HWND window) {
+    RECT outer;
+    ::GetWindowRect(window, &outer);
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+TEST_F(Installer, PictureKindRenamesThePreviewAndShowsTheFixedWindow) {
+    PackageSpec spec;
+    spec.kind = 1;
+    spec.previewSource = examples("preview.bmp");
+    spec.previewName = "installer.jpg";
+    auto process = start(build(spec));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no message box";
+
+    EXPECT_TRUE(pathExists(wallpaperFolder("Autumn") + "installer.BMP"));
+    EXPECT_FALSE(pathExists(wallpaperFolder("Autumn") + "installer.jpg"));
+    EXPECT_TRUE(pathExists(windows + "impborl.dll"));
+    EXPECT_TRUE(pathExists(windows + "flashax.exe"));
+    EXPECT_TRUE(pathExists(childTemp + "VLMR\\temp.dat"));
+
+    EXPECT_EQ(textOf(form), "Install Wallpaper: Autumn");
+    EXPECT_EQ(textOf(findWindowOf(process->id(), app::kApplicationClass)), textOf(form));
+    EXPECT_EQ(outerSize(form).cx, 359);
+    EXPECT_EQ(clientSize(form).cy, 214);
+    const LONG_PTR style = ::GetWindowLongPtrA(form, GWL_STYLE);
+    EXPECT_FALSE(style & WS_THICKFRAME) << "not resizable";
+    EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX));
+    EXPECT_TRUE(::GetWindowLongPtrA(form, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(textOf(controlWithId(form, app::installBtn)), "Install");
+    EXPECT_TRUE(::IsWindowVisible(controlWithId(form, app::cancelBtn)));
+    EXPECT_FALSE(::IsWindowVisible(controlWithId(form, app::doneBtn)));
+    EXPECT_FALSE(::IsWindowVisible(controlWithId(form, app::licenseScrollBox)));
+    EXPECT_FALSE(::IsWindowVisible(controlWithId(form, app::labCopying)));
+    EXPECT_EQ(
+        ::SendMessageA(controlWithId(form, app::progressBar), 0x0407 /*PBM_GETRANGE*/, FALSE, 0),
+        10);
+
+    ::CreateDirectoryA(E2E_SCREENSHOT_DIR, nullptr);
+    saveScreenshot(form, std::string(E2E_SCREENSHOT_DIR) + "/kind1-no-licence.png");
+    cancelAndExpectExit(*process, form, childTemp + "VLMR");
+}
+
+TEST_F(Installer, JpegKindWithLicenceIsResizableDownToItsMinimum) {
+    PackageSpec spec;
+    spec.kind = 8;
+    spec.wallpaperName = "Autumn Wallpaper";
+    spec.license = true;
+    spec.previewSource = examples("preview.jpg");
+    auto process = start(build(spec));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no message box";
+
+    EXPECT_EQ(textOf(form), "Install: Autumn Wallpaper");
+    EXPECT_EQ(textOf(findWindowOf(process->id(), app::kApplicationClass)), textOf(form));
+    EXPECT_EQ(outerSize(form).cx, 359);
+    EXPECT_EQ(clientSize(form).cy, 321);
+    EXPECT_EQ(textOf(controlWithId(form, app::installBtn)), "Accept and Install");
+    const HWND memo = controlWithId(form, app::licenseScrollBox);
+    EXPECT_TRUE(::IsWindowVisible(memo));
+    // Three lines and the empty one after the last line break (the text itself does not cross
+    // processes reliably for an edit control under Wine).
+    EXPECT_EQ(::SendMessageA(memo, EM_GETLINECOUNT, 0, 0), 4);
+    EXPECT_EQ(
+        ::SendMessageA(memo, WM_GETTEXTLENGTH, 0, 0),
+        LRESULT(
+            std::string("Licence line one\r\nLicence line two\r\nLicence line three\r\n").size()));
+    EXPECT_TRUE(::GetWindowLongPtrA(memo, GWL_STYLE) & WS_VSCROLL);
+    EXPECT_TRUE(::GetWindowLongPtrA(memo, GWL_STYLE) & ES_READONLY);
+    EXPECT_TRUE(::GetWindowLongPtrA(form, GWL_STYLE) & WS_THICKFRAME);
+
+    ::CreateDirectoryA(E2E_SCREENSHOT_DIR, nullptr);
+    saveScreenshot(form, std::string(E2E_SCREENSHOT_DIR) + "/kind8-licence.png");
+
+    ::SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_NORMAL, 2000, nullptr);
+    ::SetWindowPos(form, nullptr, 0, 0, 200, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(outerSize(form).cx, 359);
+    EXPECT_EQ(outerSize(form).cy, 340);
+    ::SetWindowPos(form, nullptr, 0, 0, 500, 480, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(outerSize(form).cx, 500);
+    EXPECT_EQ(outerSize(form).cy, 480);
+    ::SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_NORMAL, 2000, nullptr);
+    RECT memoBox;
+    ::GetWindowRect(memo, &memoBox);
+    EXPECT_EQ(memoBox.right - memoBox.left, clientSize(form).cx) << "the memo takes the change";
+
+    // The close box counts like Cancel.
+    ::PostMessageA(form, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+}
+
+TEST_F(Installer, OtherScreenshots) {
+    for (const auto& [kind, license, preview, file] :
+         {std::tuple{1, true, "preview.bmp", "kind1-licence.png"},
+          std::tuple{8, false, "preview.jpg", "kind8-no-licence.png"}}) {
+        PackageSpec spec;
+        spec.kind = kind;
+        spec.license = license;
+        spec.previewSource = examples(preview);
+        auto process = start(build(spec));
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        ::Sleep(300);
+        ::CreateDirectoryA(E2E_SCREENSHOT_DIR, nullptr);
+        saveScreenshot(form, std::string(E2E_SCREENSHOT_DIR) + "/" + file);
+        cancelAndExpectExit(*process, form, childTemp + "VLMR");
+        cleanWindowsFolder();
+    }
+}
+
+TEST_F(Installer, RightButtonPressesNeverReachTheWindows) {
+    PackageSpec spec;
+    spec.previewSource = examples("preview.bmp");
+    auto process = start(build(spec));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    for (const HWND target :
+         {form, controlWithId(form, app::contentPanel), controlWithId(form, app::buttonPanel)}) {
+        ASSERT_TRUE(target);
+        ::PostMessageA(target, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+        ::PostMessageA(target, WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
+        for (int waited = 0; waited < 100 && !::GetPropA(target, app::kRightButtonUpSeen); ++waited)
+            ::Sleep(20);
+        EXPECT_EQ(::GetPropA(target, app::kRightButtonUpSeen), reinterpret_cast<HANDLE>(1));
+        EXPECT_EQ(::GetPropA(target, app::kRightButtonDownSeen), nullptr);
+    }
+    cancelAndExpectExit(*process, form, childTemp + "VLMR");
+}
+
+TEST_F(Installer, EmptyFlashInstallerSlotEndsStartupWith531) {
+    for (const int kind : {1, 4}) {
+        PackageSpec spec;
+        spec.kind = kind;
+        spec.previewSource = examples("preview.bmp");
+        Bytes installer = build(spec);
+        PackageHeader header = headerOf(installer);
+        header.slot(package::slots::flashInstaller).setName("");
+        replaceHeader(installer, header);
+        auto process = start(installer);
+        expectStartupFailure(*process, -531);
+    }
+}
+
+TEST_F(Installer, LicenceFlagWithoutLicenceEndsStartupWith531) {
+    PackageSpec spec;
+    spec.previewSource = examples("preview.bmp");
+    Bytes installer = build(spec);
+    PackageHeader header = headerOf(installer);
+    header.showLicense = 1;
+    replaceHeader(installer, header);
+    auto process = start(installer);
+    expectStartupFailure(*process, -531);
+}
+
+TEST_F(Installer, FileCutInsideTheHeaderReports31WithThePackageCopy) {
+    PackageSpec spec;
+    spec.previewSource = examples("preview.bmp");
+    Bytes installer = build(spec);
+    installer.resize(packageOffsetOf() + 1000);
+    auto process = start(installer);
+    const auto report = answerDialog(process->id(), kWindowTimeout);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->texts, std::vector<std::string>{"Installation Error: \r\n\r\nProblem with "
+                                                      "file " +
+                                                      childTemp + "VLMR\\temp.dat. "});
+    expectStartupFailure(*process, -31);
+}
+
+TEST_F(Installer, UnsafeWallpaperNameIsRefusedBeforeAnythingIsWritten) {
+    PackageSpec spec;
+    spec.wallpaperName = "Winter";
+    spec.previewSource = examples("preview.bmp");
+    Bytes installer = build(spec);
+    PackageHeader header = headerOf(installer);
+    ASSERT_TRUE(header.setWallpaperName("..\\..\\Winter"));
+    replaceHeader(installer, header);
+    auto process = start(installer);
+    expectStartupFailure(*process, -540);
+    EXPECT_FALSE(pathExists(windows + "impborl.dll"));
+    EXPECT_FALSE(pathExists(windows + "Winter dir"));
+}
+
+TEST_F(Installer, ReversedPreviewRangeFailsCleanlyWith30) {
+    PackageSpec spec;
+    spec.previewSource = examples("preview.bmp");
+    Bytes installer = build(spec);
+    PackageHeader header = headerOf(installer);
+    package::PackageEntry& preview = header.slot(package::slots::preview);
+    preview.endOffset = preview.startOffset - 100000000;
+    replaceHeader(installer, header);
+    auto process = start(installer);
+    const auto report = answerDialog(process->id(), kWindowTimeout);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->texts,
+              std::vector<std::string>{"Installation Error: \r\n\r\nProblem with "
+                                       "file " +
+                                       wallpaperFolder("Autumn") + "installer.BMP. "});
+    expectStartupFailure(*process, -30);
+}
+
+TEST_F(Installer, UndecodablePictureIsReportedAndTheWindowStillOpens) {
+    writeFileBytes(scratch + "broken.jpg", Bytes(600, 0x5A));
+    PackageSpec spec;
+    spec.kind = 8;
+    spec.previewSource = scratch + "broken.jpg";
+    auto process = start(build(spec));
+    const auto report = answerDialog(process->id(), kWindowTimeout);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->title, "Error");
+    EXPECT_EQ(report->texts, std::vector<std::string>{"CorruptFile: "});
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    cancelAndExpectExit(*process, form, childTemp + "VLMR");
+}
+
+TEST_F(Installer, SecondStartUsesTheNextPackageCopyFolder) {
+    ::CreateDirectoryA((childTemp + "VLMR").c_str(), nullptr);
+    PackageSpec spec;
+    spec.previewSource = examples("preview.bmp");
+    auto process = start(build(spec));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    EXPECT_TRUE(pathExists(childTemp + "VLMR1\\temp.dat"));
+    cancelAndExpectExit(*process, form, childTemp + "VLMR1");
+    EXPECT_TRUE(pathExists(childTemp + "VLMR"));
+}
+
+TEST_F(Installer, BusyAndReadOnlyDestinations) {
+    PackageSpec spec;
+    spec.previewSource = examples("preview.bmp");
+    const Bytes installer = build(spec);
+
+    // A busy Flash installer: the busy message with its path, once; the old file stays.
+    const std::string flash = windows + "flashax.exe";
+    writeFileBytes(flash, Bytes{'o', 'l', 'd'});
+    {
+        HANDLE held = ::CreateFileA(flash.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        auto process = start(installer);
+        const auto report = answerDialog(process->id(), 60000);
+        ASSERT_TRUE(report);
+        EXPECT_EQ(report->texts,
+                  std::vector<std::string>{
+                      "Installation Error:  File is busy and cannot be replaced. Please close any "
+                      "other application that may be using this file and try again.\r\n\r\nFile: " +
+                      flash});
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        EXPECT_FALSE(findWindowOf(process->id(), "#32770"));
+        cancelAndExpectExit(*process, form, childTemp + "VLMR");
+        ::CloseHandle(held);
+        EXPECT_EQ(readFileText(flash), "old");
+    }
+    // A read-only one is replaced.
+    ::SetFileAttributesA(flash.c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+        auto process = start(installer);
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        EXPECT_FALSE(findWindowOf(process->id(), "#32770"));
+        EXPECT_EQ(readFileText(flash), "stand-in Flash player installer");
+        cancelAndExpectExit(*process, form, childTemp + "VLMR");
+    }
+    // A busy library shows nothing and stays.
+    const std::string library = windows + "impborl.dll";
+    writeFileBytes(library, Bytes{'o', 'l', 'd'});
+    {
+        HANDLE held = ::CreateFileA(library.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        auto process = start(installer);
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        EXPECT_FALSE(findWindowOf(process->id(), "#32770"));
+        cancelAndExpectExit(*process, form, childTemp + "VLMR");
+        ::CloseHandle(held);
+        EXPECT_EQ(readFileText(library), "old");
+    }
+}
+
+}  // namespace
+}  // namespace velumar::e2e

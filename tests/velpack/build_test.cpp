@@ -86,7 +86,7 @@ TEST_P(SampleRoundTrip, BuildsReproduciblyVerifiesAndExtractsTheInputs) {
     }
     expected["impborl.dat"] = project.library;
     expected["flashax.exe"] = project.placeholder;
-    expected["uninstall.exe"] = project.placeholder;
+    expected["uninstall.exe"] = project.uninstaller;
     for (const auto& [name, bytes] : expected) {
         EXPECT_EQ(testing::readBytes(out / name), bytes) << name;
     }

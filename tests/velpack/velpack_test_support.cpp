@@ -108,10 +108,12 @@ ProjectFiles::ProjectFiles(const fs::path& where)
     : folder(where),
       stub(syntheticStub()),
       library(bytesOf("impborl stand-in: the tool stores slot 1 as it is")),
-      placeholder(bytesOf("MZ placeholder stand-in")) {
+      placeholder(bytesOf("MZ placeholder stand-in")),
+      uninstaller(bytesOf("MZ uninstaller stand-in")) {
     writeBytes(folder / "install.exe", stub);
     writeBytes(folder / "impborl.dll", library);
     writeBytes(folder / "placeholder.exe", placeholder);
+    writeBytes(folder / "uninstall.exe", uninstaller);
 }
 
 BuildOptions ProjectFiles::options() const {

@@ -48,8 +48,9 @@ std::vector<std::string> filesBelow(const fs::path& folder);
 // examples/ of the source tree.
 fs::path examplesFolder();
 
-// A project folder with install.exe (a synthetic stub), impborl.dll and
-// placeholder.exe (stand-in bytes), as the sample manifests expect.
+// A project folder with install.exe (a synthetic stub), impborl.dll,
+// placeholder.exe and uninstall.exe (stand-in bytes), as the sample manifests
+// expect.
 struct ProjectFiles {
     explicit ProjectFiles(const fs::path& folder);
 
@@ -57,6 +58,7 @@ struct ProjectFiles {
     Bytes stub;
     Bytes library;
     Bytes placeholder;
+    Bytes uninstaller;
 
     BuildOptions options() const;
 };

@@ -17,8 +17,9 @@ struct ProjectProgram {
     std::string_view buildSubfolder;
 };
 
-constexpr std::array<ProjectProgram, 4> kProjectPrograms = {{
+constexpr std::array<ProjectProgram, 5> kProjectPrograms = {{
     {"install.exe", "src/app"},
+    {"uninstall.exe", "src/uninstall"},
     {"impborl.dll", "src/implode"},
     {"placeholder.exe", "examples/placeholder"},
     {"sample-stub.exe", "examples/placeholder"},

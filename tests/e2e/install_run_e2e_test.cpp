@@ -1,0 +1,442 @@
+// install.exe's installation end to end: the Install button and the silent kind under Wine, the
+// files, the registry and the window afterwards, and the package's uninstaller run from its
+// uninstall entry.
+#include <windows.h>
+
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/control_ids.h"
+#include "builder.h"
+#include "e2e_support_win32.h"
+#include "manifest.h"
+#include "util/files_win32.h"
+
+namespace velumar::e2e {
+namespace {
+
+namespace app = velumar::app;
+namespace fs = std::filesystem;
+
+constexpr DWORD kWindowTimeout = 20000;
+constexpr DWORD kExitTimeout = 20000;
+
+constexpr char kGeneralKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
+constexpr char kComponentsKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\Components\\0";
+constexpr char kColorsKey[] = "Control Panel\\Colors";
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Autumn";
+constexpr char kOtherUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winter";
+
+std::optional<std::string> readString(HKEY root, const char* path, const char* name) {
+    char text[1024] = {};
+    DWORD size = sizeof text - 1;
+    if (::RegGetValueA(root, path, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(text);
+}
+
+std::optional<DWORD> readNumber(HKEY root, const char* path, const char* name) {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (::RegGetValueA(root, path, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+void writeString(HKEY root, const char* path, const char* name, const std::string& value) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>(value.size() + 1));
+    ::RegCloseKey(key);
+}
+
+void writeNumber(HKEY root, const char* path, const char* name, DWORD value) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    ::RegCloseKey(key);
+}
+
+bool keyExists(HKEY root, const char* path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+std::string windowsFolderFromEnvironment() {
+    char folder[MAX_PATH + 1] = {};
+    ::GetEnvironmentVariableA("WINDIR", folder, MAX_PATH);
+    std::string text(folder);
+    if (!text.empty() && text.back() != '\\') text += '\\';
+    return text;
+}
+
+// Waits for the process's next message box and presses the button with that caption.
+std::optional<testing::SeenDialog> answerWith(DWORD processId, const std::string& caption,
+                                              DWORD timeoutMs = kWindowTimeout) {
+    const HWND dialog = waitForWindow(processId, "#32770", timeoutMs);
+    if (!dialog) return std::nullopt;
+    ::Sleep(150);  // let the box finish its activation
+    testing::SeenDialog seen = testing::inspectDialog(dialog);
+    for (size_t i = 0; i < seen.buttons.size(); ++i) {
+        if (seen.buttons[i] == caption) ::PostMessageA(seen.buttonWindows[i], BM_CLICK, 0, 0);
+    }
+    for (int waited = 0; waited < 100 && ::IsWindow(dialog); ++waited) ::Sleep(50);
+    return seen;
+}
+
+// What the test installers hold beyond the fixed slots.
+struct RunSpec {
+    std::string kind = "picture";
+    bool offerDisplayProperties = true;
+    bool extraSlot = false;   // slot 10 named
+    std::string uninstaller;  // file for slot 9; the stand-in when empty
+};
+
+class InstallRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        scratch = makeTempFolder("velumar-run");
+        ASSERT_FALSE(scratch.empty());
+        childTemp = scratch + "temp\\";
+        ::CreateDirectoryA(childTemp.c_str(), nullptr);
+        initSystemFolders();
+        windows = windowsFolder();
+        forceFolder(windows + "Web\\Wallpaper\\");
+        savedBackground = readString(HKEY_CURRENT_USER, kColorsKey, "Background");
+        cleanUp();
+        // The installer opens these keys, never creates them.
+        writeString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper", "");
+        writeString(HKEY_CURRENT_USER, kColorsKey, "Background", "0 0 0");
+        writeNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags", 0x2001);
+    }
+
+    void TearDown() override {
+        cleanUp();
+        if (savedBackground)
+            writeString(HKEY_CURRENT_USER, kColorsKey, "Background", *savedBackground);
+        deleteFolderTree(scratch);
+    }
+
+    void cleanUp() {
+        for (const char* name : {"impborl.dll", "flashax.exe"}) deleteFileQuiet(windows + name);
+        for (const char* name : {"Autumn", "Winter"}) {
+            // A program started from the folder may still be ending.
+            for (int tries = 0; tries < 100 && pathExists(wallpaperFolder(name)); ++tries) {
+                deleteFolderTree(wallpaperFolder(name));
+                if (pathExists(wallpaperFolder(name))) ::Sleep(50);
+            }
+            deleteFileQuiet(page(name));
+        }
+        for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            ::SHDeleteKeyA(root, kUninstallKey);
+            ::SHDeleteKeyA(root, kOtherUninstallKey);
+        }
+        ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\Desktop");
+    }
+
+    std::string wallpaperFolder(const std::string& name) const {
+        return windows + "Web\\Wallpaper\\" + name + " dir\\";
+    }
+    std::string page(const std::string& name) const {
+        return windows + "Web\\Wallpaper\\" + name + ".html";
+    }
+
+    // Content with a sub-folder; records are compressed, so the expansion runs through the
+    // implode library.
+    Bytes build(const RunSpec& spec) {
+        const fs::path root(scratch + "build" + std::to_string(builds++));
+        fs::create_directories(root / "content" / "media" / "deep");
+        const auto write = [&](const fs::path& name, const std::string& text) {
+            std::ofstream(root / name, std::ios::binary) << text;
+        };
+        write("flashax.exe", "stand-in Flash player installer");
+        write("page.html", "<html><body>wallpaper</body></html>");
+        write("extra.txt", "the extra file");
+        write("content/readme.txt", "readme\r\n");
+        std::string movie;
+        for (int i = 0; i < 3000; ++i) movie += "frame " + std::to_string(i % 17) + ";";
+        write("content/media/movie.swf", movie);
+        write("content/media/deep/notes.txt", "deep notes");
+        fs::copy_file(fs::path(hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/preview.bmp")),
+                      root / "preview.bmp");
+        const std::string uninstaller =
+            spec.uninstaller.empty() ? hostPath(E2E_UNINSTALLER_STANDIN) : spec.uninstaller;
+
+        std::string text = "[package]\nkind = " + spec.kind +
+                           "\nwallpaperName = Autumn\nbackground = 255, 128, 0\n"
+                           "offerDisplayProperties = " +
+                           (spec.offerDisplayProperties ? "yes" : "no") + "\n";
+        text += "[slot2]\nfile = flashax.exe\n[slot3]\nfile = preview.bmp\n";
+        text += "[slot6]\nfile = page.html\n[slot9]\nfile = " + uninstaller + "\n";
+        if (spec.extraSlot) text += "[slot10]\nfile = extra.txt\n";
+        text += "[data]\nfolder = content\ncompressed = yes\n";
+        write("test.ini", text);
+        velpack::ManifestLoad load = velpack::parseManifest(text, root / "test.ini");
+        EXPECT_TRUE(load.manifest);
+        if (!load.manifest) return {};
+        velpack::BuildOptions options;
+        options.stub = fs::path(hostPath(E2E_INSTALL_EXE));
+        options.library = fs::path(hostPath(E2E_IMPBORL_DLL));
+        velpack::BuildResult result = velpack::buildInstaller(*load.manifest, options);
+        EXPECT_TRUE(result.ok());
+        contentRoot = root / "content";
+        pageSource = root / "page.html";
+        uninstallerSource = fs::path(uninstaller);
+        extraSource = root / "extra.txt";
+        return result.ok() ? result.installer : Bytes{};
+    }
+
+    std::unique_ptr<InstallerProcess> start(const Bytes& installer) {
+        const std::string exe = scratch + "setup.exe";
+        writeFileBytes(exe, installer);
+        auto process = std::make_unique<InstallerProcess>(exe, childTemp);
+        EXPECT_TRUE(process->started());
+        return process;
+    }
+
+    static std::string fileText(const fs::path& path) { return readFileText(path.string()); }
+
+    // Every record of the content folder, sub-folders included, byte-exact in the wallpaper
+    // folder.
+    void expectContentInstalled() {
+        int records = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(contentRoot)) {
+            if (!entry.is_regular_file()) continue;
+            const std::string relative = fs::relative(entry.path(), contentRoot).string();
+            std::string installed = wallpaperFolder("Autumn") + relative;
+            for (char& c : installed)
+                if (c == '/') c = '\\';
+            EXPECT_EQ(readFileText(installed), fileText(entry.path())) << relative;
+            ++records;
+        }
+        EXPECT_EQ(records, 3);
+    }
+
+    void expectNothingInstalled() {
+        EXPECT_FALSE(pathExists(wallpaperFolder("Autumn")));
+        EXPECT_FALSE(pathExists(page("Autumn")));
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    }
+
+    void pressInstall(HWND form) {
+        const HWND install = controlWithId(form, app::installBtn);
+        ASSERT_TRUE(install);
+        ::PostMessageA(install, BM_CLICK, 0, 0);
+    }
+
+    // Waits until the status line reads text (while a box may hold the installer).
+    std::string waitForStatus(HWND form, const std::string& text) {
+        const HWND label = controlWithId(form, app::labCopying);
+        std::string seen;
+        for (int waited = 0; waited < 400; ++waited) {
+            seen = textOf(label);
+            if (seen == text) break;
+            ::Sleep(50);
+        }
+        return seen;
+    }
+
+    std::string scratch;
+    std::string childTemp;
+    std::string windows;
+    std::optional<std::string> savedBackground;
+    fs::path contentRoot;
+    fs::path pageSource;
+    fs::path uninstallerSource;
+    fs::path extraSource;
+    int builds = 0;
+};
+
+TEST_F(InstallRun, PicturePackageInstallsEverythingAndTheWindowCloses) {
+    // A per-user entry of the same name goes when the machine's is written.
+    writeString(HKEY_CURRENT_USER, kUninstallKey, "DisplayName", "stale");
+    auto process = start(build(RunSpec{}));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    pressInstall(form);
+
+    // A fresh start-up asks no overwrite question: the first box is the success box.
+    const auto success = answerWith(process->id(), "&No", 60000);
+    ASSERT_TRUE(success);
+    EXPECT_EQ(success->title, "Installation Successful.");
+    EXPECT_EQ(success->texts, std::vector<std::string>{
+                                  "The installation of the wallpaper was successful.\r\n\r\nWould "
+                                  "you like to open the Display Properties control panel?"});
+    EXPECT_EQ(success->buttons, (std::vector<std::string>{"&Yes", "&No"}));
+    EXPECT_FALSE(success->hasIcon && success->icon) << "no icon";
+    ASSERT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+
+    const std::string folder = wallpaperFolder("Autumn");
+    EXPECT_EQ(readFileText(page("Autumn")), fileText(pageSource));
+    EXPECT_EQ(readFileText(folder + "uninstall.exe"), fileText(uninstallerSource));
+    EXPECT_FALSE(pathExists(folder + "Autumn.ssd")) << "the data file is deleted";
+    EXPECT_FALSE(pathExists(folder + "uninstaller-record.txt")) << "no slot 10: not started";
+    expectContentInstalled();
+
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), page("Autumn"));
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "255 128 0");
+    EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x0001u);
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Autumn Wallpaper");
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+              windowsFolderFromEnvironment() + "WEB\\Wallpaper\\Autumn dir\\uninstall.exe");
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+}
+
+TEST_F(InstallRun, StatusReadsCompleteBeforeTheSuccessBox) {
+    auto process = start(build(RunSpec{}));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    pressInstall(form);
+    const HWND box = waitForWindow(process->id(), "#32770", 60000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(textOf(controlWithId(form, app::labCopying)),
+              "Velumar Installation and Setup Complete.");
+    EXPECT_TRUE(::IsWindowVisible(controlWithId(form, app::doneBtn)));
+    EXPECT_FALSE(::IsWindowVisible(controlWithId(form, app::installBtn)));
+    EXPECT_TRUE(answerWith(process->id(), "&No"));
+    EXPECT_TRUE(process->waitForExit(kExitTimeout));
+}
+
+TEST_F(InstallRun, OverwriteQuestionOnlyForAnExistingFolderAndCancelTouchesNothing) {
+    forceFolder(wallpaperFolder("Autumn"));
+    writeFileBytes(wallpaperFolder("Autumn") + "mine.txt", Bytes{'m'});
+    auto process = start(build(RunSpec{}));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+
+    for (int round = 0; round < 2; ++round) {
+        pressInstall(form);
+        const auto question = answerWith(process->id(), "Cancel");
+        ASSERT_TRUE(question);
+        EXPECT_EQ(question->title, "Confirm");
+        EXPECT_EQ(question->texts,
+                  std::vector<std::string>{"Autumn wallpaper already exists.  Overwrite?"});
+        EXPECT_EQ(question->buttons, (std::vector<std::string>{"OK", "Cancel"}));
+        EXPECT_TRUE(question->hasIcon);
+        ::Sleep(300);
+        EXPECT_FALSE(pathExists(page("Autumn")));
+        EXPECT_FALSE(pathExists(wallpaperFolder("Autumn") + "uninstall.exe"));
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_EQ(readFileText(wallpaperFolder("Autumn") + "mine.txt"), "m");
+        EXPECT_TRUE(::IsWindowEnabled(controlWithId(form, app::installBtn)));
+        EXPECT_TRUE(::IsWindowVisible(controlWithId(form, app::installBtn)));
+    }
+    // OK goes on with the installation.
+    pressInstall(form);
+    const auto question = answerWith(process->id(), "OK");
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->title, "Confirm");
+    const auto success = answerWith(process->id(), "&No", 60000);
+    ASSERT_TRUE(success);
+    EXPECT_EQ(success->title, "Installation Successful.");
+    EXPECT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_EQ(readFileText(page("Autumn")), fileText(pageSource));
+}
+
+TEST_F(InstallRun, CancelDuringTheInstallationRemovesEverythingAndEnds) {
+    RunSpec spec;
+    spec.extraSlot = true;
+    auto process = start(build(spec));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    const HWND cancel = controlWithId(form, app::cancelBtn);
+    ASSERT_TRUE(cancel);
+    // Both presses are queued together: Cancel is handled in the run's first message pump.
+    pressInstall(form);
+    ::PostMessageA(cancel, BM_CLICK, 0, 0);
+    ASSERT_TRUE(process->waitForExit(60000));
+    EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no success box";
+    expectNothingInstalled();
+    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
+}
+
+TEST_F(InstallRun, SilentKindInstallsWithoutAWindowAndStartsTheUninstallerWithB) {
+    writeNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags", 0x0001);
+    RunSpec spec;
+    spec.kind = "silent";
+    spec.offerDisplayProperties = false;
+    spec.extraSlot = true;
+    auto process = start(build(spec));
+    const auto code = process->waitForExit(60000);
+    ASSERT_TRUE(code);
+    EXPECT_FALSE(findWindowOf(process->id(), app::kInstallerFormClass));
+    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+
+    const std::string folder = wallpaperFolder("Autumn");
+    EXPECT_EQ(readFileText(page("Autumn")), fileText(pageSource));
+    EXPECT_EQ(readFileText(folder + "extra.txt"), fileText(extraSource));
+    expectContentInstalled();
+    EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x0001u);
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), page("Autumn"));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+
+    // The uninstaller stand-in records its arguments and working folder beside itself.
+    std::string record;
+    for (int waited = 0; waited < 200 && record.empty(); ++waited) {
+        record = readFileText(folder + "uninstaller-record.txt");
+        if (record.empty()) ::Sleep(50);
+    }
+    EXPECT_EQ(record, "/b\n" + folder.substr(0, folder.size() - 1) + "\n");
+}
+
+TEST_F(InstallRun, UninstallerFromTheEntryRemovesTheInstallationAndLeavesOthers) {
+    // Another wallpaper that must stay.
+    forceFolder(wallpaperFolder("Winter"));
+    writeFileBytes(wallpaperFolder("Winter") + "w.txt", Bytes{'w'});
+    writeFileBytes(page("Winter"), Bytes{'p'});
+    writeString(HKEY_LOCAL_MACHINE, kOtherUninstallKey, "DisplayName", "Winter Wallpaper");
+
+    RunSpec spec;
+    spec.uninstaller = hostPath(E2E_UNINSTALL_EXE);
+    spec.offerDisplayProperties = false;
+    auto process = start(build(spec));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    pressInstall(form);
+    if (!process->waitForExit(60000)) {
+        const HWND box = findWindowOf(process->id(), "#32770");
+        ASSERT_FALSE(box) << ::testing::PrintToString(testing::inspectDialog(box).texts);
+        FAIL() << "the installer did not end: " << textOf(controlWithId(form, app::labCopying));
+    }
+    const auto command = readString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+    ASSERT_TRUE(command);
+    ASSERT_TRUE(pathExists(page("Autumn")));
+
+    std::string commandLine = *command;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &info));
+    ::CloseHandle(info.hThread);
+    const auto question = answerWith(info.dwProcessId, "&Yes");
+    ::WaitForSingleObject(info.hProcess, kExitTimeout);
+    ::CloseHandle(info.hProcess);
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->texts, std::vector<std::string>{"Remove the Autumn Wallpaper?"});
+
+    // The copy finishes the removal once the original has ended.
+    for (int waited = 0; waited < 400 && pathExists(wallpaperFolder("Autumn")); ++waited)
+        ::Sleep(50);
+    expectNothingInstalled();
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
+    EXPECT_EQ(readFileText(wallpaperFolder("Winter") + "w.txt"), "w");
+    EXPECT_EQ(readFileText(page("Winter")), "p");
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kOtherUninstallKey));
+}
+
+}  // namespace
+}  // namespace velumar::e2e

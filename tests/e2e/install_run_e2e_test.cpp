@@ -438,5 +438,33 @@ TEST_F(InstallRun, UninstallerFromTheEntryRemovesTheInstallationAndLeavesOthers)
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kOtherUninstallKey));
 }
 
+TEST_F(InstallRun, OnWindows98TheUninstallStringIsTheShortForm) {
+    constexpr char kWineKey[] = "Software\\Wine";
+    const auto savedVersion = readString(HKEY_CURRENT_USER, kWineKey, "Version");
+    writeString(HKEY_CURRENT_USER, kWineKey, "Version", "win98");
+    RunSpec spec;
+    spec.kind = "silent";
+    spec.offerDisplayProperties = false;
+    auto process = start(build(spec));
+    const auto code = process->waitForExit(60000);
+    if (savedVersion) {
+        writeString(HKEY_CURRENT_USER, kWineKey, "Version", *savedVersion);
+    } else {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, kWineKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            ::RegDeleteValueA(key, "Version");
+            ::RegCloseKey(key);
+        }
+    }
+    ASSERT_TRUE(code);
+    const std::string longForm =
+        windowsFolderFromEnvironment() + "WEB\\Wallpaper\\Autumn dir\\uninstall.exe";
+    char shortForm[MAX_PATH + 1] = {};
+    ASSERT_NE(::GetShortPathNameA(longForm.c_str(), shortForm, MAX_PATH), 0u);
+    ASSERT_NE(std::string(shortForm), longForm);
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+              std::string(shortForm));
+}
+
 }  // namespace
 }  // namespace velumar::e2e

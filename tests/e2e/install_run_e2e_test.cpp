@@ -3,6 +3,7 @@
 // uninstall entry.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shlwapi.h>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,8 @@
 #include "builder.h"
 #include "e2e_support_win32.h"
 #include "manifest.h"
+#include "package/byte_source.h"
+#include "package/data_file.h"
 #include "util/files_win32.h"
 
 namespace velumar::e2e {
@@ -95,13 +98,51 @@ std::optional<testing::SeenDialog> answerWith(DWORD processId, const std::string
     return seen;
 }
 
+// Waits until the status line reads text (while a box may hold the installer); what it read.
+std::string waitForStatusOf(HWND form, const std::string& text, int tries = 400) {
+    const HWND label = controlWithId(form, app::labCopying);
+    std::string seen;
+    for (int waited = 0; waited < tries; ++waited) {
+        seen = textOf(label);
+        if (seen == text) break;
+        ::Sleep(50);
+    }
+    return seen;
+}
+
 // What the test installers hold beyond the fixed slots.
 struct RunSpec {
     std::string kind = "picture";
     bool offerDisplayProperties = true;
     bool extraSlot = false;   // slot 10 named
     std::string uninstaller;  // file for slot 9; the stand-in when empty
+    bool compressedPage = false;  // slot 6 imploded
 };
+
+// The data file (slot 8, stored as it is) inside an installer, with the record of that name
+// declaring an expanded size one more than its real one. False when there is no such record.
+bool lengthenDataRecord(Bytes& installer, const std::string& name) {
+    const package::PackageHeader header = headerOf(installer);
+    const package::PackageEntry& entry = header.slot(package::slots::dataFile);
+    if (entry.isCompressed() || entry.startOffset < 0 || entry.endOffset < entry.startOffset ||
+        size_t(entry.endOffset) >= installer.size()) {
+        return false;
+    }
+    const std::span<uint8_t> bytes(installer.data() + entry.startOffset,
+                                   size_t(entry.storedLength()));
+    package::MemorySource source(bytes);
+    package::DataFile file;
+    if (!package::readDataFile(source, file).ok()) return false;
+    for (int number = 1; number <= file.recordCount(); ++number) {
+        if (file.record(number).name() != name || !file.block(number)) continue;
+        package::BlockHeader block = *file.block(number);
+        block.setSize(block.size() + 1);
+        std::copy(block.bytes.begin(), block.bytes.end(),
+                  bytes.begin() + file.record(number).blockOffset());
+        return true;
+    }
+    return false;
+}
 
 class InstallRun : public ::testing::Test {
   protected:
@@ -178,7 +219,9 @@ class InstallRun : public ::testing::Test {
                            "offerDisplayProperties = " +
                            (spec.offerDisplayProperties ? "yes" : "no") + "\n";
         text += "[slot2]\nfile = flashax.exe\n[slot3]\nfile = preview.bmp\n";
-        text += "[slot6]\nfile = page.html\n[slot9]\nfile = " + uninstaller + "\n";
+        text += "[slot6]\nfile = page.html\n";
+        if (spec.compressedPage) text += "compressed = yes\n";
+        text += "[slot9]\nfile = " + uninstaller + "\n";
         if (spec.extraSlot) text += "[slot10]\nfile = extra.txt\n";
         text += "[data]\nfolder = content\ncompressed = yes\n";
         write("test.ini", text);
@@ -233,18 +276,6 @@ class InstallRun : public ::testing::Test {
         const HWND install = controlWithId(form, app::installBtn);
         ASSERT_TRUE(install);
         ::PostMessageA(install, BM_CLICK, 0, 0);
-    }
-
-    // Waits until the status line reads text (while a box may hold the installer).
-    std::string waitForStatus(HWND form, const std::string& text) {
-        const HWND label = controlWithId(form, app::labCopying);
-        std::string seen;
-        for (int waited = 0; waited < 400; ++waited) {
-            seen = textOf(label);
-            if (seen == text) break;
-            ::Sleep(50);
-        }
-        return seen;
     }
 
     std::string scratch;
@@ -464,6 +495,102 @@ TEST_F(InstallRun, OnWindows98TheUninstallStringIsTheShortForm) {
     ASSERT_NE(std::string(shortForm), longForm);
     EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
               std::string(shortForm));
+}
+
+// After a failed run: the failure text with the code, Install disabled, Cancel visible and
+// the window still there; Cancel then ends the installer.
+void expectFailureThenCancelEnds(InstallerProcess& process, HWND form, int code) {
+    EXPECT_EQ(waitForStatusOf(form, "Install failed. Please try again with new copy of the "
+                                    "installer. Error: " + std::to_string(code)),
+              "Install failed. Please try again with new copy of the installer. Error: " +
+                  std::to_string(code));
+    EXPECT_FALSE(process.waitForExit(1000)) << "the window stays";
+    EXPECT_TRUE(::IsWindowVisible(form));
+    EXPECT_FALSE(::IsWindowEnabled(controlWithId(form, app::installBtn)));
+    const HWND cancel = controlWithId(form, app::cancelBtn);
+    ASSERT_TRUE(cancel);
+    EXPECT_TRUE(::IsWindowVisible(cancel));
+    ::PostMessageA(cancel, BM_CLICK, 0, 0);
+    EXPECT_TRUE(process.waitForExit(kExitTimeout));
+}
+
+TEST_F(InstallRun, DataRecordOfTheWrongLengthFailsWithMinus13AndIsCleanedUp) {
+    Bytes installer = build(RunSpec{});
+    ASSERT_TRUE(lengthenDataRecord(installer, "media\\movie.swf"));
+    auto process = start(installer);
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    pressInstall(form);
+    // A data record's -13 has no message of its own: only the failure text tells.
+    expectFailureThenCancelEnds(*process, form, -13);
+    EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no message box";
+    EXPECT_FALSE(pathExists(wallpaperFolder("Autumn") + "media\\movie.swf"));
+    expectNothingInstalled();
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    // The wallpaper was never set up.
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "0 0 0");
+    EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x2001u);
+}
+
+TEST_F(InstallRun, EntryOfTheWrongLengthIsReportedWithMinus13AndIsCleanedUp) {
+    RunSpec spec;
+    spec.compressedPage = true;
+    Bytes installer = build(spec);
+    ASSERT_FALSE(installer.empty());
+    package::PackageHeader header = headerOf(installer);
+    header.slot(package::slots::wallpaperPage).size += 1;
+    replaceHeader(installer, header);
+    auto process = start(installer);
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    pressInstall(form);
+    // The reporter's default wording: no system text for the program's own code.
+    const auto box = answerDialog(process->id(), 60000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->texts, std::vector<std::string>{"Installation Error: \r\n\r\nProblem with file " +
+                                                   page("Autumn") + ". "});
+    expectFailureThenCancelEnds(*process, form, -13);
+    expectNothingInstalled();
+    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
+}
+
+TEST_F(InstallRun, CancelWhileWritingFilesStopsThereAndRemovesEverything) {
+    RunSpec spec;
+    spec.extraSlot = true;
+    auto process = start(build(spec));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    const HWND cancel = controlWithId(form, app::cancelBtn);
+    const HWND progress = controlWithId(form, app::progressBar);
+    ASSERT_TRUE(cancel && progress);
+    pressInstall(form);
+    ASSERT_EQ(waitForStatusOf(form, "Writing Velumar files..."), "Writing Velumar files...");
+    // Each written entry steps the bar and pauses: press once it has moved on from here.
+    const LRESULT start = ::SendMessageA(progress, PBM_GETPOS, 0, 0);
+    LRESULT position = start;
+    for (int waited = 0; waited < 200 && position == start; ++waited) {
+        ::Sleep(20);
+        position = ::SendMessageA(progress, PBM_GETPOS, 0, 0);
+    }
+    ASSERT_GT(position, start);
+    ::PostMessageA(cancel, BM_CLICK, 0, 0);
+    EXPECT_EQ(waitForStatusOf(form, "Installation Aborted. Cleaning up files...", 100),
+              "Installation Aborted. Cleaning up files...");
+    // While the aborted text shows, the entries after the current one were not written.
+    EXPECT_FALSE(pathExists(wallpaperFolder("Autumn") + "uninstall.exe"));
+    EXPECT_FALSE(pathExists(wallpaperFolder("Autumn") + "extra.txt"));
+    ASSERT_TRUE(process->waitForExit(60000));
+    EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no success box";
+    expectNothingInstalled();
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    // Nothing after the entries was done: no wallpaper set up, no uninstaller started.
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "0 0 0");
+    EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x2001u);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 namespace velumar::package {
 
-namespace t = datafile_texts;
+namespace t = texts;
 
 std::string alreadyInUseMessage() {
     return std::string(t::kCorvanaError).append(t::kAlreadyInUse);

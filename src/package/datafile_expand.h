@@ -11,6 +11,7 @@
 
 #include "package/data_file.h"
 #include "package/error_codes.h"
+#include "package/package_texts.h"
 
 namespace velumar::package {
 
@@ -20,21 +21,6 @@ inline constexpr ErrorCode kRecordNameUnsafe = -533;
 // A record count above 109 or below 0: the data file is refused before any record is read.
 inline constexpr ErrorCode kRecordCountOutOfRange = -534;
 
-namespace datafile_texts {
-
-inline constexpr std::string_view kExpandingFiles = "Expanding files...";
-inline constexpr std::string_view kCorvanaError = "Corvana Error: ";
-inline constexpr std::string_view kAlreadyInUse = "Velumar data file already in use.";
-inline constexpr std::string_view kProblemOpening = "Problem opening Velumar data file.";
-inline constexpr std::string_view kProblemReading = "Problem reading Velumar data file. ";
-inline constexpr std::string_view kProblemClosing = "Problem closing file.";
-inline constexpr std::string_view kFileLabel = "File: ";
-inline constexpr std::string_view kLineBreak = "\r\n";
-inline constexpr std::string_view kParagraphBreak = "\r\n\r\n";
-// Copy records of a movie package take record 1's file from the preview written at start-up.
-inline constexpr std::string_view kMovieSource = "installer.swf";
-
-}  // namespace datafile_texts
 
 // "Corvana Error: Velumar data file already in use." (information dialog).
 std::string alreadyInUseMessage();

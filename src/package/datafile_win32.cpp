@@ -53,7 +53,7 @@ DataFileExpander::DataFileExpander(std::string compressionFolder)
 
 ErrorCode DataFileExpander::expandDataFile(DataFileHost& host, const std::string& dataFilePath,
                                            const std::string& wallpaperFolder) {
-    host.setStatusText(datafile_texts::kExpandingFiles);
+    host.setStatusText(texts::kExpandingFiles);
     ErrorCode result = openDataFile(host, dataFilePath);
     std::string firstName;
     if (result == kOk) {
@@ -83,7 +83,7 @@ ErrorCode DataFileExpander::copyRecord(DataFileHost& host, const std::string& fo
                                        const std::string& firstName) {
     const std::string name = table_[static_cast<size_t>(number)].name();
     const std::string sourceName =
-        number == 1 ? std::string(datafile_texts::kMovieSource) : firstName;
+        number == 1 ? std::string(texts::kMovieSource) : firstName;
     if (!isSafeRelativePath(name)) {
         host.reportInstallError(kRecordNameUnsafe, folder + name);
         return kRecordNameUnsafe;

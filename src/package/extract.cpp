@@ -1,10 +1,8 @@
 #include "package/extract.h"
 
-#include "package/extract_texts.h"
+#include "package/package_texts.h"
 
 namespace velumar::package {
-
-namespace texts = extract_texts;
 
 std::string installErrorMessage(ErrorCode code, std::string_view text,
                                 std::string_view systemText) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "package/extract.h"
-#include "package/extract_texts.h"
+#include "package/package_texts.h"
 #include "package/pk_stuff.h"
 #include "util/dialogs_win32.h"
 #include "util/error_text_win32.h"
@@ -109,7 +109,7 @@ Outcome writeEntry(const ExtractionTarget& target, ByteSource& source, int slot,
 ErrorCode extractEntry(const ExtractionTarget& target, ByteSource& packageCopy, int slot,
                        bool showProgress) {
     if (showProgress && target.progress)
-        target.progress->setStatusText(extract_texts::kWritingFiles);
+        target.progress->setStatusText(texts::kWritingFiles);
     const PackageEntry& entry = target.header.slot(slot);
     if (entry.empty()) {
         reportInstallError(kEmptySlot, "");

@@ -1,4 +1,5 @@
-// The package extraction subsystem's user-visible texts, exactly as the installer shows them.
+// The package extraction subsystem's user-visible texts (entry extraction and its error
+// reporter, the implode binding, data file expansion), exactly as the installer shows them.
 #ifndef VELUMAR_PACKAGE_PACKAGE_TEXTS_H
 #define VELUMAR_PACKAGE_PACKAGE_TEXTS_H
 
@@ -17,6 +18,44 @@ inline constexpr std::string_view kZipErrorExpanding =
 inline constexpr std::string_view kCompressionUnusable =
     "System experiencing problem using compression. Program will attempt to continue with "
     "compression disabled.";
+
+// Entry extraction: the status line while a slot is written with progress.
+inline constexpr std::string_view kWritingFiles = "Writing Velumar files...";
+
+// Every message of the error reporter begins with this (it ends with a blank).
+inline constexpr std::string_view kInstallationError = "Installation Error: ";
+
+// After the system text of a failed package copy.
+inline constexpr std::string_view kRetryInstallation =
+    "Retry installation. If this message reappears, contact your system administrator to change "
+    "your user privileges.";
+
+// A busy ".scr" destination; the path is not shown.
+inline constexpr std::string_view kWallpaperBusy =
+    "Wallpaper file is busy.\r\n\r\nPlease close the Display Properties control panel and try "
+    "again.";
+
+// A busy destination; it begins with a blank, so the message has two after the colon, and the
+// path follows it.
+inline constexpr std::string_view kFileBusy =
+    " File is busy and cannot be replaced. Please close any other application that may be using "
+    "this file and try again.\r\n\r\nFile: ";
+
+// Any other code: the system text, a paragraph break, this, the path and ". ".
+inline constexpr std::string_view kProblemWithFile = "Problem with file ";
+inline constexpr std::string_view kProblemWithFileEnd = ". ";
+
+// Data file expansion.
+inline constexpr std::string_view kExpandingFiles = "Expanding files...";
+inline constexpr std::string_view kCorvanaError = "Corvana Error: ";
+inline constexpr std::string_view kAlreadyInUse = "Velumar data file already in use.";
+inline constexpr std::string_view kProblemOpening = "Problem opening Velumar data file.";
+inline constexpr std::string_view kProblemReading = "Problem reading Velumar data file. ";
+inline constexpr std::string_view kProblemClosing = "Problem closing file.";
+inline constexpr std::string_view kFileLabel = "File: ";
+inline constexpr std::string_view kLineBreak = "\r\n";
+// Copy records of a movie package take record 1's file from the preview written at start-up.
+inline constexpr std::string_view kMovieSource = "installer.swf";
 
 }  // namespace velumar::package::texts
 

@@ -135,8 +135,16 @@ BOOL CALLBACK matchControl(HWND window, LPARAM param) {
 
 }  // namespace
 
-InstallerProcess::InstallerProcess(const std::string& exe, const std::string& tempFolder) {
+InstallerProcess::InstallerProcess(const std::string& exe, const std::string& tempFolder,
+                                   const std::vector<std::string>& extraVariables) {
     std::string environment = environmentWithTemp(tempFolder);
+    // The block ends with an empty string: the variables go before that last terminator.
+    environment.pop_back();
+    for (const std::string& variable : extraVariables) {
+        environment += variable;
+        environment += '\0';
+    }
+    environment += '\0';
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

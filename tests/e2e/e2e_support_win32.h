@@ -43,10 +43,11 @@ uint32_t packageOffsetOf();
 package::PackageHeader headerOf(const Bytes& installer);
 void replaceHeader(Bytes& installer, const package::PackageHeader& header);
 
-// One run of an installer with its own TEMP folder.
+// One run of an installer with its own TEMP folder and any further "NAME=value" variables.
 class InstallerProcess {
   public:
-    InstallerProcess(const std::string& exe, const std::string& tempFolder);
+    InstallerProcess(const std::string& exe, const std::string& tempFolder,
+                     const std::vector<std::string>& extraVariables = {});
     ~InstallerProcess();
     InstallerProcess(const InstallerProcess&) = delete;
     InstallerProcess& operator=(const InstallerProcess&) = delete;

@@ -154,23 +154,31 @@ int runBuild(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
+// Reads the installer at path and inspects it (--offset overrides where the
+// package starts); nothing when the file cannot be read, which is reported.
+std::optional<Inspection> inspectFile(const Arguments& parsed, const std::string& path,
+                                      std::ostream& err) {
+    const std::optional<uint64_t> offset = offsetOption(parsed);
+    const std::optional<LoadedInstaller> installer = loadInstaller(path, err);
+    if (!installer) return std::nullopt;
+    return inspectInstaller(installer->bytes, offset);
+}
+
 int runList(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     if (parsed.help) {
         out << texts::kListHelp;
         return kExitOk;
     }
     const std::string path = onlyPositional(parsed, "INSTALLER");
-    const std::optional<uint64_t> offset = offsetOption(parsed);
-    const std::optional<LoadedInstaller> installer = loadInstaller(path, err);
-    if (!installer) return kExitProblems;
-    const Inspection inspection = inspectInstaller(installer->bytes, offset);
+    const std::optional<Inspection> inspection = inspectFile(parsed, path, err);
+    if (!inspection) return kExitProblems;
     if (parsed.flags.contains("--json")) {
-        out << listingJson(inspection, path);
+        out << listingJson(*inspection, path);
     } else {
-        out << listingText(inspection, path);
+        out << listingText(*inspection, path);
     }
-    printProblems(path, inspection, err);
-    return inspection.sound() ? kExitOk : kExitProblems;
+    printProblems(path, *inspection, err);
+    return inspection->sound() ? kExitOk : kExitProblems;
 }
 
 int runExtract(const Arguments& parsed, std::ostream& out, std::ostream& err) {
@@ -179,17 +187,15 @@ int runExtract(const Arguments& parsed, std::ostream& out, std::ostream& err) {
         return kExitOk;
     }
     const std::string path = onlyPositional(parsed, "INSTALLER");
-    const std::optional<uint64_t> offset = offsetOption(parsed);
     const fs::path folder = pathOption(parsed, "--output")
                                 .value_or(fs::path(fs::path(path).stem().string() + "-files"));
-    const std::optional<LoadedInstaller> installer = loadInstaller(path, err);
-    if (!installer) return kExitProblems;
-    const Inspection inspection = inspectInstaller(installer->bytes, offset);
-    printProblems(path, inspection, err);
-    const ExtractResult result = extractInstaller(inspection, folder);
+    const std::optional<Inspection> inspection = inspectFile(parsed, path, err);
+    if (!inspection) return kExitProblems;
+    printProblems(path, *inspection, err);
+    const ExtractResult result = extractInstaller(*inspection, folder);
     for (const std::string& error : result.errors) err << path << ": " << error << "\n";
     out << result.written.size() << " files written to " << folder.string() << "\n";
-    return inspection.sound() && result.errors.empty() ? kExitOk : kExitProblems;
+    return inspection->sound() && result.errors.empty() ? kExitOk : kExitProblems;
 }
 
 int runVerify(const Arguments& parsed, std::ostream& out, std::ostream& err) {
@@ -198,13 +204,11 @@ int runVerify(const Arguments& parsed, std::ostream& out, std::ostream& err) {
         return kExitOk;
     }
     const std::string path = onlyPositional(parsed, "INSTALLER");
-    const std::optional<uint64_t> offset = offsetOption(parsed);
-    const std::optional<LoadedInstaller> installer = loadInstaller(path, err);
-    if (!installer) return kExitProblems;
-    const Inspection inspection = inspectInstaller(installer->bytes, offset);
-    printProblems(path, inspection, out);
-    if (inspection.sound() && !parsed.flags.contains("--quiet")) out << path << ": sound\n";
-    return inspection.sound() ? kExitOk : kExitProblems;
+    const std::optional<Inspection> inspection = inspectFile(parsed, path, err);
+    if (!inspection) return kExitProblems;
+    printProblems(path, *inspection, out);
+    if (inspection->sound() && !parsed.flags.contains("--quiet")) out << path << ": sound\n";
+    return inspection->sound() ? kExitOk : kExitProblems;
 }
 
 int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <fstream>
-#include <iterator>
 
 #include "app/app_texts.h"
 #include "app/application_win32.h"
@@ -33,6 +31,13 @@ InstallerState& installerState() {
     return state;
 }
 
+// The window a child control belongs to. (GetAncestor does this only from Windows 98 on.)
+HWND topLevelWindowOf(HWND window) {
+    while (window != nullptr && (::GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0)
+        window = ::GetParent(window);
+    return window;
+}
+
 // A plain panel: a child that holds other controls, passes their commands to the window, and
 // draws a lowered bevel when asked to.
 class PanelWindow : public WindowBase {
@@ -48,7 +53,7 @@ class PanelWindow : public WindowBase {
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         switch (message) {
             case WM_COMMAND:
-                return ::SendMessageA(::GetAncestor(handle(), GA_ROOT), message, wParam, lParam);
+                return ::SendMessageA(topLevelWindowOf(handle()), message, wParam, lParam);
             case WM_PAINT:
                 return onPaint();
             default:
@@ -139,11 +144,6 @@ Bounds boundsOf(HWND window) {
 
 void place(HWND window, const Bounds& bounds) {
     setBounds(window, bounds.left, bounds.top, bounds.width, bounds.height);
-}
-
-std::string readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string moduleFileName() {
@@ -430,7 +430,9 @@ void TInstallerForm::setUpLicense(ErrorCode& code) {
         if (code == kOk) {
             const std::string path =
                 state.wallpaperFolder + std::string(state.header.slot(slots::license).name());
-            ::SetWindowTextA(licenseScrollBox_, licenseText(readWholeFile(path)).c_str());
+            std::string licence;
+            readWholeFile(path, licence);
+            ::SetWindowTextA(licenseScrollBox_, licenseText(licence).c_str());
             ::ShowWindow(licenseScrollBox_, SW_SHOW);
             setStyle(handle(), kResizableStyle);
             Bounds memo = boundsOf(licenseScrollBox_);

@@ -1,14 +1,14 @@
 #include "app/preview_win32.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <string>
 #include <vector>
 
 // jpeglib.h needs FILE and size_t declared before it.
 #include <jpeglib.h>
 
 #include "app/startup_rules.h"
+#include "util/files_win32.h"
 
 namespace velumar::app {
 namespace {
@@ -37,7 +37,7 @@ struct DecodedPicture {
     std::vector<unsigned char> rgb;  // rows top to bottom, three bytes per pixel
 };
 
-bool decodeJpeg(const std::vector<unsigned char>& bytes, DecodedPicture& picture) {
+bool decodeJpeg(const std::string& bytes, DecodedPicture& picture) {
     jpeg_decompress_struct info;
     JpegError error;
     info.err = jpeg_std_error(&error.manager);
@@ -48,7 +48,8 @@ bool decodeJpeg(const std::vector<unsigned char>& bytes, DecodedPicture& picture
         return false;
     }
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()),
+                 static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
@@ -97,11 +98,8 @@ GdiObject<HBITMAP> bitmapFromRgb(const DecodedPicture& picture) {
 }
 
 GdiObject<HBITMAP> loadJpeg(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in),
-                                           std::istreambuf_iterator<char>()};
-    if (bytes.empty()) return {};
+    std::string bytes;
+    if (!readWholeFile(path, bytes) || bytes.empty()) return {};
     DecodedPicture picture;
     if (!decodeJpeg(bytes, picture)) return {};
     return bitmapFromRgb(picture);

@@ -22,6 +22,13 @@ constexpr BOOL kOff = 0;
 constexpr DWORD kApplyAllForced = AD_APPLY_ALL | AD_APPLY_FORCE;  // 0x0F
 constexpr LPARAM kRefreshKeyData = 3;
 
+// The Active Desktop object's class and interface. Defined here rather than taken from
+// libuuid, whose one object file would bring every id of the SDK into the programs.
+constexpr CLSID kActiveDesktopClass = {
+    0x75048700, 0xEF1F, 0x11D0, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
+constexpr IID kActiveDesktopInterface = {
+    0xF490EB00, 0x1240, 0x11D1, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
+
 std::wstring wide(const std::string& text) {
     if (text.empty()) return {};
     const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
@@ -74,8 +81,8 @@ void clearComponentFlagBit() {
 void activeDesktopPass(BOOL enable, const std::wstring& wallpaper) {
     const ComInitGuard com;
     ComPtr<IActiveDesktop> desktop;
-    if (FAILED(::CoCreateInstance(CLSID_ActiveDesktop, nullptr,
-                                  CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IActiveDesktop,
+    if (FAILED(::CoCreateInstance(kActiveDesktopClass, nullptr,
+                                  CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, kActiveDesktopInterface,
                                   desktop.putVoid())) ||
         !desktop) {
         return;

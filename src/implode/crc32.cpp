@@ -1,15 +1,17 @@
 // crc32.cpp -- the library's CRC-32: reflected polynomial 0xEDB88320, eight
-// bytes per step through eight compile-time tables.
+// bytes per step through eight tables, computed on first use.
 #include <array>
 #include <cstdint>
 
+#include "implode/built_once.h"
 #include "implode/codec.h"
 
 namespace velumar::implode {
 namespace {
 
-constexpr std::array<std::array<uint32_t, 256>, 8> buildTables() {
-    std::array<std::array<uint32_t, 256>, 8> tables{};
+using CrcTables = std::array<std::array<uint32_t, 256>, 8>;
+
+void fillTables(CrcTables& tables) {
     for (uint32_t n = 0; n < 256; ++n) {
         uint32_t c = n;
         for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
@@ -18,14 +20,14 @@ constexpr std::array<std::array<uint32_t, 256>, 8> buildTables() {
     for (uint32_t n = 0; n < 256; ++n)
         for (size_t t = 1; t < 8; ++t)
             tables[t][n] = (tables[t - 1][n] >> 8) ^ tables[0][tables[t - 1][n] & 0xff];
-    return tables;
 }
 
-constexpr auto kTables = buildTables();
+detail::BuiltOnce<CrcTables, fillTables> g_tables;
 
 }  // namespace
 
 uint32_t crc32Update(uint32_t crc, std::span<const uint8_t> bytes) {
+    const CrcTables& kTables = g_tables.get();
     const uint8_t* p = bytes.data();
     size_t n = bytes.size();
     for (; n >= 8; n -= 8, p += 8) {

@@ -23,8 +23,10 @@ struct LengthWire {
     uint8_t count;
 };
 
-constexpr std::array<LengthWire, kEndOfStreamLength + 1> buildLengthWire() {
-    std::array<LengthWire, kEndOfStreamLength + 1> table{};
+// Indexed by length; computed on first use (see built_once.h).
+using LengthWireTable = std::array<LengthWire, kEndOfStreamLength + 1>;
+
+inline void fillLengthWire(LengthWireTable& table) {
     for (unsigned length = kMinMatch; length <= kEndOfStreamLength; ++length) {
         const unsigned sym = lengthSymbol(length);
         const WireCode code = kLengthCodes[sym];
@@ -32,10 +34,10 @@ constexpr std::array<LengthWire, kEndOfStreamLength + 1> buildLengthWire() {
         table[length] = {static_cast<uint16_t>(code.bits | extra << code.length),
                          static_cast<uint8_t>(code.length + kLengthExtraBits[sym])};
     }
-    return table;
 }
 
-inline constexpr auto kLengthWire = buildLengthWire();
+// The table, filled on first use (implode.cpp).
+const LengthWireTable& lengthWireTable();
 
 constexpr unsigned dictionaryBits(DictionarySize dict) {
     switch (dict) {
@@ -74,6 +76,7 @@ inline unsigned matchLength(const uint8_t* a, const uint8_t* b, unsigned maxLen)
 struct Pricing {
     bool ascii;
     unsigned dictionaryBits;
+    const LengthWireTable* lengthWire = &lengthWireTable();
 
     unsigned literal(uint8_t byte) const { return ascii ? 1u + kAsciiCodes[byte].length : 9u; }
     unsigned literals(const uint8_t* bytes, unsigned count) const {
@@ -84,7 +87,7 @@ struct Pricing {
     }
     unsigned match(unsigned length, unsigned distance) const {
         const unsigned lowBits = length == kMinMatch ? kShortMatchLowBits : dictionaryBits;
-        return 1 + kLengthWire[length].count + kDistanceCodes[(distance - 1) >> lowBits].length +
+        return 1 + (*lengthWire)[length].count + kDistanceCodes[(distance - 1) >> lowBits].length +
                lowBits;
     }
 };
@@ -116,7 +119,7 @@ class BitWriter {
     }
 
     void putLength(unsigned length) {
-        put(1u | uint32_t{kLengthWire[length].bits} << 1, 1u + kLengthWire[length].count);
+        put(1u | uint32_t{lengthWire_[length].bits} << 1, 1u + lengthWire_[length].count);
     }
 
     void putMatch(unsigned length, unsigned distance, unsigned dictionaryBits) {
@@ -150,6 +153,7 @@ class BitWriter {
     }
 
     const StreamIo& io_;
+    const LengthWireTable& lengthWire_ = lengthWireTable();
     uint8_t* out_;
     size_t outSize_;
     size_t used_ = 0;

@@ -154,4 +154,21 @@ void deleteFolderTree(const std::string& folder) {
     ::RemoveDirectoryA(tree.c_str());
 }
 
+bool readWholeFile(const std::string& path, std::string& content) {
+    content.clear();
+    const FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    const DWORD size = ::GetFileSize(file.get(), nullptr);
+    if (size == INVALID_FILE_SIZE) return false;
+    content.resize(size);
+    DWORD read = 0;
+    if (size != 0 && (!::ReadFile(file.get(), content.data(), size, &read, nullptr) || read != size)) {
+        if (read != size) ::SetLastError(ERROR_HANDLE_EOF);
+        content.clear();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace velumar

@@ -30,6 +30,10 @@ std::string windowsFolderFromEnvironment();
 inline constexpr unsigned kTempFolderAttempts = 1000;
 std::string makeTempFolder(const std::string& base);
 
+// The whole content of a file into `content`; false when it cannot be opened or read to its
+// end (GetLastError() then holds the reason), and `content` is then empty.
+bool readWholeFile(const std::string& path, std::string& content);
+
 // True when a file (not a folder) of that name exists.
 bool fileExists(const std::string& path);
 

@@ -1,0 +1,32 @@
+# The shipped programs (install.exe, uninstall.exe, impborl.dll and the
+# sample's programs) are built by the win32 thread-model compilers. A test
+# build, which needs the posix-thread compilers, takes them from that build
+# tree (VELUMAR_PROGRAMS_DIR) as imported targets of the same names, so that
+# every test runs the programs exactly as they ship.
+set(VELUMAR_PROGRAMS_DIR "" CACHE PATH
+    "Build tree holding the shipped programs; empty to build them here")
+if(VELUMAR_WIN32 AND NOT VELUMAR_PROGRAMS_DIR)
+  set(VELUMAR_BUILD_PROGRAMS ON)
+else()
+  set(VELUMAR_BUILD_PROGRAMS OFF)
+endif()
+
+# The C++ programs that ship list this among their own sources (see the file).
+set(VELUMAR_CXX_RUNTIME ${PROJECT_SOURCE_DIR}/src/util/cxx_runtime.cpp)
+
+# velumar_import_program(<target> EXECUTABLE|SHARED <path inside VELUMAR_PROGRAMS_DIR>)
+# Called where a program is defined, in the trees that do not build it.
+function(velumar_import_program target kind path)
+  if(NOT VELUMAR_WIN32)
+    return()
+  endif()
+  set(file ${VELUMAR_PROGRAMS_DIR}/${path})
+  if(kind STREQUAL "SHARED")
+    add_library(${target} SHARED IMPORTED GLOBAL)
+    set_target_properties(${target} PROPERTIES IMPORTED_IMPLIB ${file}.a)
+  else()
+    add_executable(${target} IMPORTED GLOBAL)
+  endif()
+  set_target_properties(${target} PROPERTIES IMPORTED_LOCATION ${file})
+endfunction()
+

@@ -27,10 +27,13 @@ class BuiltOnce {
         return table_;
     }
 
+    // The table without the check, for a loop that called get() before it started.
+    const Table& filled() const noexcept { return table_; }
+
   private:
     enum : int { kEmpty, kFilling, kReady };
 
-    void fill() noexcept {
+    [[gnu::noinline, gnu::cold]] void fill() noexcept {
         int expected = kEmpty;
         if (state_.compare_exchange_strong(expected, kFilling, std::memory_order_acq_rel)) {
             Fill(table_);

@@ -34,17 +34,20 @@ struct LengthEntry {
     uint8_t extraBits;
 };
 
-// The decoder's lookup tables, indexed by the next bits of the stream; computed on first use
-// (see built_once.h), the ASCII literal table alone being 16 KB.
-struct DecodeTables {
-    std::array<LengthEntry, 1u << kMaxLengthCodeBits> length;
-    // Symbol in the low byte, code length in the high byte.
-    std::array<uint16_t, 1u << kMaxDistanceCodeBits> distance;
-    std::array<uint16_t, 1u << kMaxAsciiCodeBits> ascii;
-};
+constexpr std::array<LengthEntry, 1u << kMaxLengthCodeBits> buildLengthDecode() {
+    std::array<LengthEntry, 1u << kMaxLengthCodeBits> table{};
+    for (unsigned sym = 0; sym < kLengthCodes.size(); ++sym) {
+        const WireCode code = kLengthCodes[sym];
+        for (unsigned idx = code.bits; idx < table.size(); idx += 1u << code.length)
+            table[idx] = {kLengthBase[sym], code.length, kLengthExtraBits[sym]};
+    }
+    return table;
+}
 
+// Symbol in the low byte, code length in the high byte.
 template <size_t N, size_t Symbols>
-void fillSymbolDecode(std::array<uint16_t, N>& table, const std::array<WireCode, Symbols>& codes) {
+constexpr void fillSymbolDecode(std::array<uint16_t, N>& table,
+                                const std::array<WireCode, Symbols>& codes) {
     for (unsigned sym = 0; sym < Symbols; ++sym) {
         const WireCode code = codes[sym];
         for (size_t idx = code.bits; idx < N; idx += size_t{1} << code.length)
@@ -52,17 +55,23 @@ void fillSymbolDecode(std::array<uint16_t, N>& table, const std::array<WireCode,
     }
 }
 
-void fillDecodeTables(DecodeTables& tables) {
-    for (unsigned sym = 0; sym < kLengthCodes.size(); ++sym) {
-        const WireCode code = kLengthCodes[sym];
-        for (unsigned idx = code.bits; idx < tables.length.size(); idx += 1u << code.length)
-            tables.length[idx] = {kLengthBase[sym], code.length, kLengthExtraBits[sym]};
-    }
-    fillSymbolDecode(tables.distance, kDistanceCodes);
-    fillSymbolDecode(tables.ascii, kAsciiCodes);
+template <size_t N, size_t Symbols>
+constexpr std::array<uint16_t, N> buildSymbolDecode(const std::array<WireCode, Symbols>& codes) {
+    std::array<uint16_t, N> table{};
+    fillSymbolDecode(table, codes);
+    return table;
 }
 
-BuiltOnce<DecodeTables, fillDecodeTables> g_decodeTables;
+// The length and distance tables are small and stay compile-time constants: the decoding loop
+// is measurably faster with them than with tables in writable memory.
+constexpr auto kLengthDecode = buildLengthDecode();
+constexpr auto kDistanceDecode = buildSymbolDecode<1u << kMaxDistanceCodeBits>(kDistanceCodes);
+
+// The ASCII literal table is 16 KB: computed on first use (see built_once.h).
+using AsciiDecode = std::array<uint16_t, 1u << kMaxAsciiCodeBits>;
+void fillAsciiDecode(AsciiDecode& table) { fillSymbolDecode(table, asciiCodes()); }
+
+BuiltOnce<AsciiDecode, fillAsciiDecode> g_asciiDecode;
 
 // The most bits one token can take: flag, length code and extra bits,
 // distance code and low bits.
@@ -200,14 +209,13 @@ enum class Step { Next, End, Short, Bad };
 // buffer was just refilled to at least 56 bits, more than any token needs.
 template <bool Ascii, bool Checked>
 [[gnu::always_inline]] inline Step decodeToken(HotState& h, uint8_t* window,
-                                               unsigned dictionaryBits,
-                                               const DecodeTables& tables) {
+                                               unsigned dictionaryBits) {
     const uint64_t bits = h.bitBuffer;
     unsigned used;
     if ((bits & 1) == 0) {
         unsigned literal;
         if constexpr (Ascii) {
-            const unsigned entry = tables.ascii[(bits >> 1) & ((1u << kMaxAsciiCodeBits) - 1)];
+            const unsigned entry = g_asciiDecode.filled()[(bits >> 1) & ((1u << kMaxAsciiCodeBits) - 1)];
             literal = entry & 0xff;
             used = 1 + (entry >> 8);
         } else {
@@ -217,7 +225,7 @@ template <bool Ascii, bool Checked>
         if (Checked && used > h.bitCount) return Step::Short;
         window[h.outPos++] = static_cast<uint8_t>(literal);
     } else {
-        const LengthEntry len = tables.length[(bits >> 1) & ((1u << kMaxLengthCodeBits) - 1)];
+        const LengthEntry len = kLengthDecode[(bits >> 1) & ((1u << kMaxLengthCodeBits) - 1)];
         used = 1 + len.codeBits;
         const size_t length = len.base + ((bits >> used) & ((uint64_t{1} << len.extraBits) - 1));
         used += len.extraBits;
@@ -227,7 +235,7 @@ template <bool Ascii, bool Checked>
             h.bitCount -= used;
             return Step::End;
         }
-        const unsigned entry = tables.distance[(bits >> used) & 0xff];
+        const unsigned entry = kDistanceDecode[(bits >> used) & 0xff];
         used += entry >> 8;
         const unsigned lowBits = length == 2 ? kShortMatchLowBits : dictionaryBits;
         const size_t distance =
@@ -248,7 +256,6 @@ Result Decoder::decodeTokens() {
     const uint8_t* const input = s_.input;
     uint8_t* const window = s_.window;
     const unsigned dictionaryBits = s_.dictionaryBits;
-    const DecodeTables& tables = g_decodeTables.get();
     HotState h{s_.bitBuffer, s_.bitCount, s_.inPos, s_.inEnd, s_.outPos};
     const auto save = [&] {
         s_.bitBuffer = h.bitBuffer;
@@ -263,14 +270,14 @@ Result Decoder::decodeTokens() {
             h.bitBuffer |= load64(input + h.inPos) << h.bitCount;
             h.inPos += (63 - h.bitCount) >> 3;
             h.bitCount |= 56;
-            step = decodeToken<Ascii, false>(h, window, dictionaryBits, tables);
+            step = decodeToken<Ascii, false>(h, window, dictionaryBits);
         } else {
             if (h.bitCount < kMaxTokenBits) {
                 save();
                 refillSlowly();
                 reload();
             }
-            step = decodeToken<Ascii, true>(h, window, dictionaryBits, tables);
+            step = decodeToken<Ascii, true>(h, window, dictionaryBits);
         }
         if (step != Step::Next) {
             save();
@@ -298,6 +305,7 @@ Result explodeWithWork(const StreamIo& io, void* work, size_t workSize) {
     if (state == nullptr) return Result::Aborted;
     state = new (state) ExplodeState{};
     state->io = io;
+    g_asciiDecode.get();  // filled by the first call in the process
     Result result = Decoder(*state).run();
     if (result != Result::Ok && !state->sinkRefused) {
         // What was expanded before the failure still reaches the sink.

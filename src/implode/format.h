@@ -90,8 +90,7 @@ struct WireCode {
 
 // Codes for a table of code lengths: canonical, inverted, first bit in bit 0.
 template <size_t N>
-constexpr std::array<WireCode, N> wireCodes(const std::array<uint8_t, N>& lengths) {
-    std::array<WireCode, N> codes{};
+constexpr void fillWireCodes(std::array<WireCode, N>& codes, const std::array<uint8_t, N>& lengths) {
     unsigned code = 0;
     for (unsigned len = 1; len <= 16; ++len) {
         for (size_t sym = 0; sym < N; ++sym) {
@@ -104,12 +103,22 @@ constexpr std::array<WireCode, N> wireCodes(const std::array<uint8_t, N>& length
         }
         code <<= 1;
     }
+}
+
+template <size_t N>
+constexpr std::array<WireCode, N> wireCodes(const std::array<uint8_t, N>& lengths) {
+    std::array<WireCode, N> codes{};
+    fillWireCodes(codes, lengths);
     return codes;
 }
 
 inline constexpr auto kLengthCodes = wireCodes(kLengthCodeLengths);
 inline constexpr auto kDistanceCodes = wireCodes(kDistanceCodeLengths);
-inline constexpr auto kAsciiCodes = wireCodes(kAsciiCodeLengths);
+
+// The 256 ASCII literal codes, computed from their lengths on first use (code_tables.cpp):
+// stored, they would be a kilobyte of every copy of the library.
+using AsciiCodes = std::array<WireCode, 256>;
+const AsciiCodes& asciiCodes();
 
 // A complete code: its lengths fill the code space exactly. The decoders rely
 // on every lookup index hitting a symbol.

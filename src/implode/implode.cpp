@@ -12,18 +12,9 @@
 #include <cstring>
 #include <new>
 
-#include "implode/built_once.h"
 #include "implode/implode_common.h"
 
 namespace velumar::implode::detail {
-namespace {
-
-BuiltOnce<LengthWireTable, fillLengthWire> g_lengthWire;
-
-}  // namespace
-
-const LengthWireTable& lengthWireTable() { return g_lengthWire.get(); }
-
 namespace {
 
 constexpr size_t kHistory = kMaxDictionaryBytes;

@@ -36,7 +36,7 @@ inline void fillLengthWire(LengthWireTable& table) {
     }
 }
 
-// The table, filled on first use (implode.cpp).
+// The table, filled on first use (code_tables.cpp).
 const LengthWireTable& lengthWireTable();
 
 constexpr unsigned dictionaryBits(DictionarySize dict) {
@@ -77,12 +77,13 @@ struct Pricing {
     bool ascii;
     unsigned dictionaryBits;
     const LengthWireTable* lengthWire = &lengthWireTable();
+    const AsciiCodes* asciiCodes = &format::asciiCodes();
 
-    unsigned literal(uint8_t byte) const { return ascii ? 1u + kAsciiCodes[byte].length : 9u; }
+    unsigned literal(uint8_t byte) const { return ascii ? 1u + (*asciiCodes)[byte].length : 9u; }
     unsigned literals(const uint8_t* bytes, unsigned count) const {
         if (!ascii) return 9 * count;
         unsigned bits = count;
-        for (unsigned i = 0; i < count; ++i) bits += kAsciiCodes[bytes[i]].length;
+        for (unsigned i = 0; i < count; ++i) bits += (*asciiCodes)[bytes[i]].length;
         return bits;
     }
     unsigned match(unsigned length, unsigned distance) const {
@@ -113,7 +114,7 @@ class BitWriter {
 
     void putLiteral(uint8_t byte, bool ascii) {
         if (ascii)
-            put(uint32_t{kAsciiCodes[byte].bits} << 1, 1u + kAsciiCodes[byte].length);
+            put(uint32_t{asciiCodes_[byte].bits} << 1, 1u + asciiCodes_[byte].length);
         else
             put(uint32_t{byte} << 1, 9);
     }
@@ -154,6 +155,7 @@ class BitWriter {
 
     const StreamIo& io_;
     const LengthWireTable& lengthWire_ = lengthWireTable();
+    const AsciiCodes& asciiCodes_ = format::asciiCodes();
     uint8_t* out_;
     size_t outSize_;
     size_t used_ = 0;

@@ -215,6 +215,7 @@ void TInstallerForm::createControls() {
     contentPanel_->create(handle(), contentPanel, designed::contentPanel, true);
     bmpPanel_ = std::make_unique<ImageWindow>();
     bmpPanel_->create(contentPanel_->handle(), bmpPanel, designed::bmpPanel);
+    moviePanel1_.setMessageHandler(&handleOneMessage);
     // Fills the content panel inside its bevel, in front of the preview image.
     moviePanel1_.create(contentPanel_->handle(), moviePanel1, 1, 1,
                         designed::contentPanel.width - 2, designed::contentPanel.height - 2);

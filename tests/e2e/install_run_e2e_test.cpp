@@ -22,12 +22,14 @@
 #include "package/byte_source.h"
 #include "package/data_file.h"
 #include "util/files_win32.h"
+#include "util/standin_registration_win32.h"
 
 namespace velumar::e2e {
 namespace {
 
 namespace app = velumar::app;
 namespace fs = std::filesystem;
+using velumar::testing::StandInServerRegistration;
 
 constexpr DWORD kWindowTimeout = 20000;
 constexpr DWORD kExitTimeout = 20000;
@@ -38,10 +40,7 @@ constexpr char kColorsKey[] = "Control Panel\\Colors";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Autumn";
 constexpr char kOtherUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winter";
-constexpr char kStandInClassKey[] =
-    "Software\\Classes\\CLSID\\{75048700-EF1F-11D0-9888-006097DEACF9}";
-constexpr char kStandInServerKey[] =
-    "Software\\Classes\\CLSID\\{75048700-EF1F-11D0-9888-006097DEACF9}\\InprocServer32";
+constexpr char kActiveDesktopClass[] = "{75048700-EF1F-11D0-9888-006097DEACF9}";
 
 std::optional<std::string> readString(HKEY root, const char* path, const char* name) {
     char text[1024] = {};
@@ -150,94 +149,6 @@ bool lengthenDataRecord(Bytes& installer, const std::string& name) {
     }
     return false;
 }
-
-// Registers the Active Desktop stand-in under CLSID_ActiveDesktop in one root's classes for its
-// lifetime: the class key's in-process server and threading model as they were are put back
-// afterwards, and keys that were not there before are removed.
-class StandInServerRegistration {
-  public:
-    StandInServerRegistration(HKEY root, const std::string& library) : root_(root) {
-        hadClassKey_ = keyExists(root_, kStandInClassKey);
-        hadServerKey_ = keyExists(root_, kStandInServerKey);
-        if (hadServerKey_) {
-            savedPath_ = readRaw(nullptr);
-            savedModel_ = readRaw("ThreadingModel");
-        }
-        HKEY key = nullptr;
-        if (::RegCreateKeyExA(root_, kStandInServerKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                              nullptr) != ERROR_SUCCESS) {
-            return;
-        }
-        const std::string model = "Apartment";
-        registered_ = ::RegSetValueExA(key, nullptr, 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(library.c_str()),
-                                       static_cast<DWORD>(library.size() + 1)) == ERROR_SUCCESS &&
-                      ::RegSetValueExA(key, "ThreadingModel", 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(model.c_str()),
-                                       static_cast<DWORD>(model.size() + 1)) == ERROR_SUCCESS;
-        ::RegCloseKey(key);
-    }
-    StandInServerRegistration(const StandInServerRegistration&) = delete;
-    StandInServerRegistration& operator=(const StandInServerRegistration&) = delete;
-
-    ~StandInServerRegistration() {
-        if (!hadClassKey_) {
-            ::SHDeleteKeyA(root_, kStandInClassKey);
-            return;
-        }
-        if (!hadServerKey_) {
-            ::SHDeleteKeyA(root_, kStandInServerKey);
-            return;
-        }
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(root_, kStandInServerKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) {
-            return;
-        }
-        restore(key, nullptr, savedPath_);
-        restore(key, "ThreadingModel", savedModel_);
-        ::RegCloseKey(key);
-    }
-
-    bool registered() const { return registered_; }
-
-  private:
-    struct RawValue {
-        DWORD type = REG_NONE;
-        std::vector<BYTE> bytes;
-    };
-
-    std::optional<RawValue> readRaw(const char* name) {
-        DWORD type = 0;
-        DWORD size = 0;
-        if (::RegGetValueA(root_, kStandInServerKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type,
-                           nullptr, &size) != ERROR_SUCCESS) {
-            return std::nullopt;
-        }
-        RawValue value{type, std::vector<BYTE>(size)};
-        if (::RegGetValueA(root_, kStandInServerKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type,
-                           value.bytes.data(), &size) != ERROR_SUCCESS) {
-            return std::nullopt;
-        }
-        value.bytes.resize(size);
-        return value;
-    }
-
-    static void restore(HKEY key, const char* name, const std::optional<RawValue>& value) {
-        if (!value) {
-            ::RegDeleteValueA(key, name);
-            return;
-        }
-        ::RegSetValueExA(key, name, 0, value->type, value->bytes.data(),
-                         static_cast<DWORD>(value->bytes.size()));
-    }
-
-    HKEY root_;
-    bool hadClassKey_ = false;
-    bool hadServerKey_ = false;
-    std::optional<RawValue> savedPath_;
-    std::optional<RawValue> savedModel_;
-    bool registered_ = false;
-};
 
 class InstallRun : public ::testing::Test {
   protected:
@@ -425,9 +336,9 @@ TEST_F(InstallRun, ActiveDesktopIsSwitchedOnEmptyThenGivenThePageOnTwoInstances)
     // Per user, as on Windows, where the user's classes come first; and in the machine's
     // classes, the only ones Wine's COM looks at, in place of its own object for the run.
     const std::string library = hostPath(E2E_ACTIVE_DESKTOP_STANDIN);
-    const StandInServerRegistration forUser(HKEY_CURRENT_USER, library);
+    const StandInServerRegistration forUser(HKEY_CURRENT_USER, kActiveDesktopClass, library);
     ASSERT_TRUE(forUser.registered());
-    const StandInServerRegistration forMachine(HKEY_LOCAL_MACHINE, library);
+    const StandInServerRegistration forMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass, library);
     ASSERT_TRUE(forMachine.registered());
     const std::string log = scratch + "active-desktop.log";
     auto process = start(build(RunSpec{}), {"VELUMAR_AD_LOG=" + log});

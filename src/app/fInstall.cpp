@@ -10,7 +10,7 @@
 #include "app/control_ids.h"
 #include "app/fMessageBox.h"
 #include "app/fPreparingInstallWnd.h"
-#include "app/flash_player_step.h"
+#include "app/flash_player_prompt.h"
 #include "app/install_driver.h"
 #include "app/layout.h"
 #include "app/preview_win32.h"
@@ -412,9 +412,12 @@ ErrorCode TInstallerForm::extractPreview() {
 }
 
 ErrorCode TInstallerForm::runFlashPlayerStep() {
-    FlashPlayerWindows windows{messageBox_, preparingWindow_, !package::showsWindow(windowKind_)};
-    if (flashPlayerNeedsUpdate()) return installFlashPlayer(windows);
-    if (!waitForFlashPlayer()) return kFlashControlUnusable;
+    FlashPlayerPromptWindows prompt(messageBox_, preparingWindow_);
+    const InstallerState& state = installerState();
+    desktop::FlashPlayerStep step(state.systemFolder, state.windowsFolder, prompt, flashVersion_,
+                                  !package::showsWindow(windowKind_));
+    if (step.flashPlayerNeedsUpdate(true)) return step.installFlashPlayer();
+    if (!step.waitForFlashPlayer()) return kFlashControlUnusable;
     return kOk;
 }
 

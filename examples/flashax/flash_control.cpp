@@ -1,24 +1,29 @@
 // A stand-in for the Shockwave Flash ActiveX control, for the tests and the demo only: an
-// in-process control of our own, registered under the Flash class id while a test runs.
+// in-process control of our own that the stand-in "flashax.exe" installs and registers under
+// the Flash class id (the tests register it themselves for the length of a test).
 //
 // It appends one line per call it receives (property sets, method calls, verbs, sizes, the
 // host's site and events) to the file named by VELUMAR_FLASH_LOG, in the order they came. Its
-// window paints the movie's background colour (read from the movie file it is given) and the
-// movie's file name. Environment switches, read at each call:
+// window paints the movie's background colour (read from the movie file it is given, inflating
+// a compressed one) and the movie's file name. Environment switches, read at each call:
 //   VELUMAR_FLASH_FAIL=create   every creation fails
 //   VELUMAR_FLASH_FAIL=stop     StopPlay fails
 //   VELUMAR_FLASH_FSCOMMAND=1   Play sends FSCommand "ALLOWSCALE"/"false" and "FULLSCREEN"/"true"
+//
+// It ships inside the sample's stand-in installer, so it stays small: no C++ library beyond the
+// language, Win32 calls for files and text, a small inflater of its own for compressed movies.
 #include <ocidl.h>
 #include <olectl.h>
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
+#include <new>
 
 #include "flash/ShockwaveFlashObjects_TLB.h"
-#include "flash/swf_prepare.h"
+#include "tiny_inflate.h"
+
+void* operator new(std::size_t size) { return ::HeapAlloc(::GetProcessHeap(), 0, size); }
+void operator delete(void* block) noexcept { ::HeapFree(::GetProcessHeap(), 0, block); }
+void operator delete(void* block, std::size_t) noexcept { ::HeapFree(::GetProcessHeap(), 0, block); }
 
 namespace {
 
@@ -35,84 +40,213 @@ HMODULE gModule = nullptr;
 LONG gObjects = 0;
 LONG gLocks = 0;
 constexpr char kWindowClass[] = "VelumarFlashStandIn";
+constexpr int kTextSize = 1024;
 
-std::string environment(const char* name) {
-    char value[MAX_PATH + 1] = {};
-    const DWORD length = ::GetEnvironmentVariableA(name, value, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::string(value, length) : std::string();
+// A line of text in a fixed buffer; longer text is cut.
+struct Text {
+    char chars[kTextSize] = {};
+
+    Text& add(const char* more) {
+        const int used = ::lstrlenA(chars);
+        ::lstrcpynA(chars + used, more, kTextSize - used);
+        return *this;
+    }
+    Text& add(long number) {
+        char digits[16];
+        ::wsprintfA(digits, "%ld", number);
+        return add(digits);
+    }
+    Text& add(const wchar_t* wide, int length = -1) {
+        const int used = ::lstrlenA(chars);
+        const int written = ::WideCharToMultiByte(CP_ACP, 0, wide, length, chars + used,
+                                                  kTextSize - used - 1, nullptr, nullptr);
+        chars[used + (written > 0 ? written : 0)] = '\0';
+        return *this;
+    }
+};
+
+bool environmentIs(const char* name, const char* value) {
+    char actual[64] = {};
+    const DWORD length = ::GetEnvironmentVariableA(name, actual, sizeof actual);
+    return length > 0 && length < sizeof actual && ::lstrcmpA(actual, value) == 0;
 }
 
-void logLine(const std::string& line) {
-    const std::string path = environment("VELUMAR_FLASH_LOG");
-    if (path.empty()) return;
-    const HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+void logLine(const Text& line) {
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = ::GetEnvironmentVariableA("VELUMAR_FLASH_LOG", path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    const HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
-    const std::string text = line + "\n";
     DWORD written = 0;
-    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::WriteFile(file, line.chars, static_cast<DWORD>(::lstrlenA(line.chars)), &written, nullptr);
+    ::WriteFile(file, "\n", 1, &written, nullptr);
     ::CloseHandle(file);
 }
 
-std::string narrow(const wchar_t* text, int length = -1) {
-    if (!text) return {};
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, length, result.data(), size, nullptr, nullptr);
-    if (length < 0 && !result.empty()) result.pop_back();
-    return result;
+void logLine(const char* line) {
+    Text text;
+    logLine(text.add(line));
 }
 
-std::string textOf(const VARIANT& value) {
+void addValue(Text& text, const VARIANT& value) {
     switch (value.vt) {
         case VT_BSTR:
-            return narrow(value.bstrVal, static_cast<int>(::SysStringLen(value.bstrVal)));
+            text.add(value.bstrVal, static_cast<int>(::SysStringLen(value.bstrVal)));
+            break;
         case VT_BOOL:
-            return value.boolVal ? "true" : "false";
+            text.add(value.boolVal ? "true" : "false");
+            break;
         case VT_I4:
-            return std::to_string(value.lVal);
+            text.add(value.lVal);
+            break;
         default:
-            return "?";
+            text.add("?");
     }
 }
 
-std::string propertyName(DISPID id) {
+const char* propertyName(DISPID id) {
     switch (id) {
         case kDispIdMovie: return "Movie";
         case kDispIdScaleMode: return "ScaleMode";
         case kDispIdWMode: return "WMode";
         case kDispIdMenu: return "Menu";
-        default: return std::to_string(id);
+        default: return "other";
     }
 }
 
-// The movie's background colour as the panel would find it; grey when it cannot be read.
-COLORREF movieColour(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    try {
-        MemoryStream movie(bytes);
-        if (bytes.size() >= 3 && bytes[0] == 'C') {
-            MemoryStream segment, copy;
-            std::array<std::uint8_t, kSwfHeaderSize> header{};
-            copyCompressedSegment(movie, segment, header);
-            segment.seek(0, SeekOrigin::beginning);
-            writeUncompressedCopy(segment, copy, header);
-            movie = MemoryStream(copy.bytes());
-        }
-        MovieColour colour;
-        if (inspectMovieStream(movie, colour) == 0) return colour.colorRef();
-    } catch (const MovieError&) {
+// Bytes held on the process heap.
+struct Buffer {
+    BYTE* bytes = nullptr;
+    DWORD size = 0;
+    ~Buffer() {
+        if (bytes) ::HeapFree(::GetProcessHeap(), 0, bytes);
     }
-    return RGB(128, 128, 128);
+    bool allocate(DWORD count) {
+        bytes = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, count ? count : 1));
+        size = bytes ? count : 0;
+        return bytes != nullptr;
+    }
+};
+
+constexpr DWORD kMovieReadLimit = 1u << 20;
+
+bool readMovieFile(const char* path, Buffer& out) {
+    const HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const DWORD size = ::GetFileSize(file, nullptr);
+    DWORD got = 0;
+    const bool ok = size != INVALID_FILE_SIZE && out.allocate(size < kMovieReadLimit ? size : kMovieReadLimit) &&
+                    ::ReadFile(file, out.bytes, out.size, &got, nullptr) && got == out.size;
+    ::CloseHandle(file);
+    return ok;
 }
+
+// The uncompressed body (everything after the 8-byte header) of a movie, inflated when it is a
+// "CWS" one, at most kMovieReadLimit bytes of it.
+bool movieBody(const Buffer& file, Buffer& body) {
+    if (file.size < 8) return false;
+    if (file.bytes[0] == 'F') {
+        if (!body.allocate(file.size - 8)) return false;
+        ::CopyMemory(body.bytes, file.bytes + 8, body.size);
+        return true;
+    }
+    if (!body.allocate(kMovieReadLimit)) return false;
+    body.size = velumar::flashax::tinyInflate(file.bytes + 8, file.size - 8, body.bytes, body.size);
+    return true;
+}
+
+// Rectangle, frame rate and count, then the tags up to the background colour (code 9).
+bool backgroundColour(const Buffer& body, COLORREF& colour) {
+    if (body.size < 1) return false;
+    DWORD at = (((4u * (body.bytes[0] >> 3)) + 5) >> 3) + 1 + 4;
+    while (at + 2 <= body.size) {
+        const unsigned header = body.bytes[at] | (body.bytes[at + 1] << 8);
+        at += 2;
+        DWORD length = header & 63;
+        if (length == 63) {
+            if (at + 4 > body.size) return false;
+            length = body.bytes[at] | (body.bytes[at + 1] << 8) | (body.bytes[at + 2] << 16) |
+                     (static_cast<DWORD>(body.bytes[at + 3]) << 24);
+            at += 4;
+        }
+        if ((header >> 6) == 9) {
+            if (length < 3 || at + 3 > body.size) return false;
+            colour = RGB(body.bytes[at], body.bytes[at + 1], body.bytes[at + 2]);
+            return true;
+        }
+        if (length > body.size - at) return false;
+        at += length;
+    }
+    return false;
+}
+
+// The movie's background colour; grey when it cannot be read.
+COLORREF movieColour(const char* path) {
+    Buffer file, body;
+    COLORREF colour = RGB(128, 128, 128);
+    if (readMovieFile(path, file) && movieBody(file, body)) backgroundColour(body, colour);
+    return colour;
+}
+
+class StandInControl;
+
+// The event interface's connection point: one sink at a time; counted with the control.
+class Events final : public IConnectionPoint {
+  public:
+    explicit Events(IUnknown& control) : control_(control) {}
+    ~Events() {
+        if (sink_) sink_->Release();
+    }
+    IDispatch* sink() const { return sink_; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (iid != IID_IUnknown && iid != IID_IConnectionPoint) return E_NOINTERFACE;
+        *out = static_cast<IConnectionPoint*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return control_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return control_.Release(); }
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* out) override {
+        if (!out) return E_POINTER;
+        *out = kFlashEvents;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** out) override {
+        return control_.QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(out));
+    }
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
+        if (!sink || !cookie) return E_POINTER;
+        if (sink_) return CONNECT_E_ADVISELIMIT;
+        if (FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&sink_))))
+            return CONNECT_E_CANNOTCONNECT;
+        *cookie = 1;
+        logLine("advise events");
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
+        if (cookie != 1 || !sink_) return CONNECT_E_NOCONNECTION;
+        sink_->Release();
+        sink_ = nullptr;
+        logLine("unadvise events");
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+
+  private:
+    IUnknown& control_;
+    IDispatch* sink_ = nullptr;
+};
 
 class StandInControl final : public IOleObject,
                              public IOleInPlaceObject,
                              public IDispatch,
                              public IConnectionPointContainer {
   public:
-    StandInControl() : events_(*this) { ::InterlockedIncrement(&gObjects); }
+    StandInControl() : events_(*static_cast<IOleObject*>(this)) { ::InterlockedIncrement(&gObjects); }
     ~StandInControl() {
         if (window_) ::DestroyWindow(window_);
         if (site_) site_->Release();
@@ -169,7 +303,8 @@ class StandInControl final : public IOleObject,
     HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND parent, LPCRECT) override {
-        logLine("verb " + std::to_string(verb));
+        Text line;
+        logLine(line.add("verb ").add(static_cast<long>(verb)));
         if (parent && !window_) activateIn(parent);
         if (window_ && verb == kVerbHide) ::ShowWindow(window_, SW_HIDE);
         if (window_ && verb == kVerbShow) ::ShowWindow(window_, SW_SHOW);
@@ -211,8 +346,8 @@ class StandInControl final : public IOleObject,
     HRESULT STDMETHODCALLTYPE UIDeactivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT) override {
         if (!position) return E_POINTER;
-        logLine("size " + std::to_string(position->right - position->left) + " " +
-                std::to_string(position->bottom - position->top));
+        Text line;
+        logLine(line.add("size ").add(position->right - position->left).add(" ").add(position->bottom - position->top));
         if (window_)
             ::MoveWindow(window_, position->left, position->top, position->right - position->left,
                          position->bottom - position->top, TRUE);
@@ -228,37 +363,43 @@ class StandInControl final : public IOleObject,
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         if (!names || !ids || count != 1) return E_INVALIDARG;
-        const std::wstring name = names[0];
-        if (name == kMethodPlay) *ids = kIdPlay;
-        else if (name == kMethodStopPlay) *ids = kIdStopPlay;
-        else if (name == kMethodSetVariable) *ids = kIdSetVariable;
-        else if (name == kMethodFlashVersion) *ids = kIdFlashVersion;
+        if (::lstrcmpW(names[0], kMethodPlay) == 0) *ids = kIdPlay;
+        else if (::lstrcmpW(names[0], kMethodStopPlay) == 0) *ids = kIdStopPlay;
+        else if (::lstrcmpW(names[0], kMethodSetVariable) == 0) *ids = kIdSetVariable;
+        else if (::lstrcmpW(names[0], kMethodFlashVersion) == 0) *ids = kIdFlashVersion;
         else return DISP_E_UNKNOWNNAME;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO*, UINT*) override {
         if (!params) return E_POINTER;
+        Text line;
         if (flags & DISPATCH_PROPERTYPUT) {
             if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
-            logLine("set " + propertyName(id) + " " + textOf(params->rgvarg[0]));
-            if (id == kDispIdMovie) showMovie(textOf(params->rgvarg[0]));
+            line.add("set ").add(propertyName(id)).add(" ");
+            addValue(line, params->rgvarg[0]);
+            logLine(line);
+            if (id == kDispIdMovie && params->rgvarg[0].vt == VT_BSTR) showMovie(params->rgvarg[0].bstrVal);
             return S_OK;
         }
         switch (id) {
             case kIdPlay:
                 logLine("call Play");
-                if (environment("VELUMAR_FLASH_FSCOMMAND") == "1") {
+                if (environmentIs("VELUMAR_FLASH_FSCOMMAND", "1")) {
                     fireFSCommand(L"ALLOWSCALE", L"false");
                     fireFSCommand(L"FULLSCREEN", L"true");
                 }
                 return S_OK;
             case kIdStopPlay:
                 logLine("call StopPlay");
-                return environment("VELUMAR_FLASH_FAIL") == "stop" ? E_FAIL : S_OK;
+                return environmentIs("VELUMAR_FLASH_FAIL", "stop") ? E_FAIL : S_OK;
             case kIdSetVariable:
                 if (params->cArgs != 2) return DISP_E_BADPARAMCOUNT;
-                logLine("call SetVariable " + textOf(params->rgvarg[1]) + " " + textOf(params->rgvarg[0]));
+                line.add("call SetVariable ");
+                addValue(line, params->rgvarg[1]);
+                line.add(" ");
+                addValue(line, params->rgvarg[0]);
+                logLine(line);
                 return S_OK;
             case kIdFlashVersion:
                 logLine("call FlashVersion");
@@ -294,7 +435,7 @@ class StandInControl final : public IOleObject,
         ::DeleteObject(brush);
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, RGB(255, 255, 255));
-        ::DrawTextA(dc, caption_.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        ::DrawTextA(dc, caption_.chars, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         ::EndPaint(window_, &paint);
     }
 
@@ -306,8 +447,12 @@ class StandInControl final : public IOleObject,
         ::VariantInit(&value);
         DISPPARAMS none{nullptr, nullptr, 0, 0};
         if (SUCCEEDED(ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value,
-                                      nullptr, nullptr)))
-            logLine("ambient UserMode " + textOf(value));
+                                      nullptr, nullptr))) {
+            Text line;
+            line.add("ambient UserMode ");
+            addValue(line, value);
+            logLine(line);
+        }
         ambient->Release();
     }
 
@@ -333,15 +478,21 @@ class StandInControl final : public IOleObject,
         ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
 
-    void showMovie(const std::string& path) {
-        colour_ = movieColour(path);
-        const std::size_t slash = path.find_last_of("\\/");
-        caption_ = slash == std::string::npos ? path : path.substr(slash + 1);
+    void showMovie(BSTR path) {
+        Text file;
+        file.add(path, static_cast<int>(::SysStringLen(path)));
+        colour_ = movieColour(file.chars);
+        const char* name = file.chars;
+        for (const char* c = file.chars; *c; ++c)
+            if (*c == '\\' || *c == '/') name = c + 1;
+        caption_ = Text{};
+        caption_.add(name);
         if (window_) ::InvalidateRect(window_, nullptr, TRUE);
     }
 
     void fireFSCommand(const wchar_t* command, const wchar_t* arguments) {
-        logLine("fscommand " + narrow(command) + " " + narrow(arguments));
+        Text line;
+        logLine(line.add("fscommand ").add(command).add(" ").add(arguments));
         IDispatch* sink = events_.sink();
         if (!sink) return;
         VARIANT values[2];
@@ -357,62 +508,12 @@ class StandInControl final : public IOleObject,
         ::VariantClear(&values[1]);
     }
 
-    // The event interface's connection point: one sink at a time; counted with the control.
-    class Events final : public IConnectionPoint {
-      public:
-        explicit Events(StandInControl& control) : control_(control) {}
-        ~Events() {
-            if (sink_) sink_->Release();
-        }
-        IDispatch* sink() const { return sink_; }
-
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-            if (!out) return E_POINTER;
-            *out = nullptr;
-            if (iid != IID_IUnknown && iid != IID_IConnectionPoint) return E_NOINTERFACE;
-            *out = static_cast<IConnectionPoint*>(this);
-            AddRef();
-            return S_OK;
-        }
-        ULONG STDMETHODCALLTYPE AddRef() override { return control_.AddRef(); }
-        ULONG STDMETHODCALLTYPE Release() override { return control_.Release(); }
-        HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* out) override {
-            if (!out) return E_POINTER;
-            *out = kFlashEvents;
-            return S_OK;
-        }
-        HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** out) override {
-            return control_.QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(out));
-        }
-        HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
-            if (!sink || !cookie) return E_POINTER;
-            if (sink_) return CONNECT_E_ADVISELIMIT;
-            if (FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&sink_))))
-                return CONNECT_E_CANNOTCONNECT;
-            *cookie = 1;
-            logLine("advise events");
-            return S_OK;
-        }
-        HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
-            if (cookie != 1 || !sink_) return CONNECT_E_NOCONNECTION;
-            sink_->Release();
-            sink_ = nullptr;
-            logLine("unadvise events");
-            return S_OK;
-        }
-        HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
-
-      private:
-        StandInControl& control_;
-        IDispatch* sink_ = nullptr;
-    };
-
     LONG references_ = 1;
     Events events_;
     IOleClientSite* site_ = nullptr;
     HWND window_ = nullptr;
     COLORREF colour_ = RGB(128, 128, 128);
-    std::string caption_;
+    Text caption_;
 };
 
 LRESULT CALLBACK standInWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -452,12 +553,13 @@ class StandInFactory final : public IClassFactory {
         if (!out) return E_POINTER;
         *out = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        if (environment("VELUMAR_FLASH_FAIL") == "create") {
+        if (environmentIs("VELUMAR_FLASH_FAIL", "create")) {
             logLine("create refused");
             return E_FAIL;
         }
         registerWindowClass();
         auto* control = new StandInControl;
+        if (!control) return E_OUTOFMEMORY;
         logLine("create");
         const HRESULT result = control->QueryInterface(iid, out);
         control->Release();

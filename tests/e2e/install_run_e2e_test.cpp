@@ -12,7 +12,10 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <tuple>
+#include <algorithm>
 #include <vector>
 
 #include "app/control_ids.h"
@@ -123,6 +126,7 @@ struct RunSpec {
     bool extraSlot = false;   // slot 10 named
     std::string uninstaller;  // file for slot 9; the stand-in when empty
     bool compressedPage = false;  // slot 6 imploded
+    std::string movie;            // file for slot 3 ("installer.swf") instead of the picture
 };
 
 // The data file (slot 8, stored as it is) inside an installer, with the record of that name
@@ -224,12 +228,19 @@ class InstallRun : public ::testing::Test {
                            "\nwallpaperName = Autumn\nbackground = 255, 128, 0\n"
                            "offerDisplayProperties = " +
                            (spec.offerDisplayProperties ? "yes" : "no") + "\n";
-        text += "[slot2]\nfile = flashax.exe\n[slot3]\nfile = preview.bmp\n";
+        text += "[slot2]\nfile = flashax.exe\n";
+        text += spec.movie.empty() ? "[slot3]\nfile = preview.bmp\n"
+                                   : "[slot3]\nfile = " + spec.movie + "\nname = installer.swf\n";
         text += "[slot6]\nfile = page.html\n";
         if (spec.compressedPage) text += "compressed = yes\n";
         text += "[slot9]\nfile = " + uninstaller + "\n";
         if (spec.extraSlot) text += "[slot10]\nfile = extra.txt\n";
-        text += "[data]\nfolder = content\ncompressed = yes\n";
+        // Kind 3 copies the preview movie as record 1 of the data file.
+        if (spec.kind == "3")
+            text += "[record1]\nname = movie-copy.swf\ncopy = yes\n"
+                    "[record2]\nname = readme.txt\nfile = content/readme.txt\n";
+        else
+            text += "[data]\nfolder = content\ncompressed = yes\n";
         write("test.ini", text);
         velpack::ManifestLoad load = velpack::parseManifest(text, root / "test.ini");
         EXPECT_TRUE(load.manifest);
@@ -238,7 +249,7 @@ class InstallRun : public ::testing::Test {
         options.stub = fs::path(hostPath(E2E_INSTALL_EXE));
         options.library = fs::path(hostPath(E2E_IMPBORL_DLL));
         velpack::BuildResult result = velpack::buildInstaller(*load.manifest, options);
-        EXPECT_TRUE(result.ok());
+        EXPECT_TRUE(result.ok()) << (result.errors.empty() ? "" : result.errors.front());
         contentRoot = root / "content";
         pageSource = root / "page.html";
         uninstallerSource = fs::path(uninstaller);
@@ -289,6 +300,7 @@ class InstallRun : public ::testing::Test {
     std::string childTemp;
     std::string windows;
     std::optional<std::string> savedBackground;
+    FlashPlayerSetup flashPlayer;
     fs::path contentRoot;
     fs::path pageSource;
     fs::path uninstallerSource;
@@ -636,6 +648,68 @@ TEST_F(InstallRun, CancelWhileWritingFilesStopsThereAndRemovesEverything) {
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "0 0 0");
     EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x2001u);
+}
+
+
+// The log lines of the stand-in control for releasing it.
+const std::vector<std::string> kFlashReleaseLines = {"call StopPlay", "unadvise events", "deactivate",
+                                                     "close", "site none", "destroyed"};
+
+std::vector<std::string> logLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::istringstream in(readFileText(path));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The colour on screen a few pixels inside the window's top-left corner.
+COLORREF colourInside(HWND window) {
+    RECT bounds;
+    ::GetWindowRect(window, &bounds);
+    const HDC screen = ::GetDC(nullptr);
+    const COLORREF colour = ::GetPixel(screen, bounds.left + 6, bounds.top + 6);
+    ::ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+TEST_F(InstallRun, MovieKindsPreviewTheMovieInstallAndUnloadItOnClose) {
+    for (const auto& [kind, movie, colour, shot] :
+         {std::tuple{"movie", "aurora.swf", RGB(0x0A, 0x3D, 0x62), "kind2-movie.png"},
+          std::tuple{"3", "media/aurora-cws.swf", RGB(0x38, 0xAD, 0xA9), "kind3-movie.png"}}) {
+        SCOPED_TRACE(kind);
+        RunSpec spec;
+        spec.kind = kind;
+        spec.movie = hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/content/" + movie);
+        const std::string log = scratch + "flash-" + std::string(shot) + ".log";
+        auto process = start(build(spec), {"VELUMAR_FLASH_LOG=" + log});
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        const HWND panel = controlWithId(form, app::moviePanel1);
+        ASSERT_TRUE(panel);
+        const HWND control = ::GetWindow(panel, GW_CHILD);
+        ASSERT_TRUE(control) << "the control's window in the panel";
+        ::Sleep(500);
+        EXPECT_EQ(colourInside(control), colour);
+        ::CreateDirectoryA(E2E_SCREENSHOT_DIR, nullptr);
+        saveScreenshot(form, std::string(E2E_SCREENSHOT_DIR) + "/" + shot);
+        const std::vector<std::string> started = logLines(log);
+        EXPECT_NE(std::find(started.begin(), started.end(),
+                            "set Movie " + wallpaperFolder("Autumn") + "installer.swf"),
+                  started.end());
+
+        pressInstall(form);
+        const auto success = answerWith(process->id(), "&No", 60000);
+        ASSERT_TRUE(success);
+        EXPECT_EQ(success->title, "Installation Successful.");
+        ASSERT_TRUE(process->waitForExit(kExitTimeout));
+        EXPECT_TRUE(pathExists(page("Autumn")));
+        const std::vector<std::string> ended = logLines(log);
+        ASSERT_GE(ended.size(), kFlashReleaseLines.size());
+        EXPECT_EQ(std::vector<std::string>(ended.end() - kFlashReleaseLines.size(), ended.end()),
+                  kFlashReleaseLines)
+            << "closing the window unloads the movie";
+        cleanUp();
+    }
 }
 
 }  // namespace

@@ -76,6 +76,33 @@ class RefCounted {
     LONG references_ = 1;
 };
 
+// The top-level window that holds window: its parents up to the first that is not a child.
+// (GetAncestor would do it, but Windows 95 does not have it.)
+HWND topLevelWindowOf(HWND window) {
+    while (window && (::GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
+        const HWND parent = ::GetParent(window);
+        if (!parent) break;
+        window = parent;
+    }
+    return window;
+}
+
+// A dispatch interface reached only by dispatch id: no type information, no names.
+class DispatchById : public IDispatch {
+  public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count) *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
+        if (out) *out = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+};
+
 }  // namespace
 
 // The container side of the control: client site, in-place site, in-place frame (the panel's
@@ -83,7 +110,7 @@ class RefCounted {
 class ControlSite final : public IOleClientSite,
                           public IOleInPlaceSite,
                           public IOleInPlaceFrame,
-                          public IDispatch,
+                          public DispatchById,
                           private RefCounted {
   public:
     explicit ControlSite(HWND host) noexcept : host_(host) {}
@@ -150,7 +177,7 @@ class ControlSite final : public IOleClientSite,
         *position = rect_;
         *clip = rect_;
         info->fMDIApp = FALSE;
-        info->hwndFrame = host_ ? ::GetAncestor(host_, GA_ROOT) : nullptr;
+        info->hwndFrame = topLevelWindowOf(host_);
         info->haccel = nullptr;
         info->cAccelEntries = 0;
         return S_OK;
@@ -185,17 +212,6 @@ class ControlSite final : public IOleClientSite,
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
     // IDispatch: the ambient properties.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count) *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return DISP_E_UNKNOWNNAME;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
                                      EXCEPINFO*, UINT*) override {
         if (!(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
@@ -227,7 +243,7 @@ class ControlSite final : public IOleClientSite,
 };
 
 // Receives the control's events; only OnFSCommand is passed on, to the handler.
-class FlashEventSink final : public IDispatch, private RefCounted {
+class FlashEventSink final : public DispatchById, private RefCounted {
   public:
     explicit FlashEventSink(FSCommandHandler handler) : handler_(std::move(handler)) {}
 
@@ -242,17 +258,6 @@ class FlashEventSink final : public IDispatch, private RefCounted {
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
     ULONG STDMETHODCALLTYPE Release() override { return release(this); }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count) *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return DISP_E_UNKNOWNNAME;
-    }
     // Arguments arrive last first: OnFSCommand(command, args) has args at index 0.
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
                                      EXCEPINFO*, UINT*) override {

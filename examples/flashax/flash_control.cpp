@@ -9,6 +9,7 @@
 //   VELUMAR_FLASH_FAIL=create   every creation fails
 //   VELUMAR_FLASH_FAIL=stop     StopPlay fails
 //   VELUMAR_FLASH_FSCOMMAND=1   Play sends FSCommand "ALLOWSCALE"/"false" and "FULLSCREEN"/"true"
+//   VELUMAR_FLASH_POSRECT=1     a new rectangle is answered by asking the site for one of its own
 //
 // It ships inside the sample's stand-in installer, so it stays small: no C++ library beyond the
 // language, Win32 calls for files and text, a small inflater of its own for compressed movies.
@@ -351,6 +352,7 @@ class StandInControl final : public IOleObject,
         if (window_)
             ::MoveWindow(window_, position->left, position->top, position->right - position->left,
                          position->bottom - position->top, TRUE);
+        if (environmentIs("VELUMAR_FLASH_POSRECT", "1")) askForOwnRectangle(*position);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }
@@ -478,6 +480,20 @@ class StandInControl final : public IOleObject,
         ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
 
+    // As a control that wants another size does: the site is asked, once per rectangle given.
+    void askForOwnRectangle(const RECT& given) {
+        if (askingForRectangle_ || !site_) return;
+        askingForRectangle_ = true;
+        IOleInPlaceSite* inPlace = nullptr;
+        if (SUCCEEDED(site_->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlace)))) {
+            logLine("request rectangle");
+            const RECT wanted{given.left, given.top, given.right + 10, given.bottom + 10};
+            inPlace->OnPosRectChange(&wanted);
+            inPlace->Release();
+        }
+        askingForRectangle_ = false;
+    }
+
     void showMovie(BSTR path) {
         Text file;
         file.add(path, static_cast<int>(::SysStringLen(path)));
@@ -514,6 +530,7 @@ class StandInControl final : public IOleObject,
     HWND window_ = nullptr;
     COLORREF colour_ = RGB(128, 128, 128);
     Text caption_;
+    bool askingForRectangle_ = false;
 };
 
 LRESULT CALLBACK standInWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -71,6 +71,7 @@ class FlashPanelTest : public ::testing::Test {
         ::SetEnvironmentVariableA("VELUMAR_FLASH_LOG", log.c_str());
         ::SetEnvironmentVariableA("VELUMAR_FLASH_FAIL", nullptr);
         ::SetEnvironmentVariableA("VELUMAR_FLASH_FSCOMMAND", nullptr);
+        ::SetEnvironmentVariableA("VELUMAR_FLASH_POSRECT", nullptr);
         host = ::CreateWindowExA(0, "STATIC", "flash test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 200,
                                  nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
         ASSERT_TRUE(host);
@@ -86,6 +87,7 @@ class FlashPanelTest : public ::testing::Test {
         ::SetEnvironmentVariableA("VELUMAR_FLASH_LOG", nullptr);
         ::SetEnvironmentVariableA("VELUMAR_FLASH_FAIL", nullptr);
         ::SetEnvironmentVariableA("VELUMAR_FLASH_FSCOMMAND", nullptr);
+        ::SetEnvironmentVariableA("VELUMAR_FLASH_POSRECT", nullptr);
     }
 
     std::string movie(const std::string& name, const Bytes& bytes) {
@@ -213,6 +215,23 @@ TEST_F(FlashPanelTest, MovieCommandsChangeNothing) {
     EXPECT_EQ(bounds.right, 350);
     EXPECT_EQ(bounds.bottom, 150);
     EXPECT_TRUE(::IsWindowVisible(control));
+}
+
+// The control is detached while it takes the size the panel gives it: a request for another
+// rectangle made then is not answered, so the control keeps the panel's size.
+TEST_F(FlashPanelTest, SizeGivenAtCreationIsNotRenegotiated) {
+    ::SetEnvironmentVariableA("VELUMAR_FLASH_POSRECT", "1");
+    auto panel = makePanel();
+    ASSERT_EQ(panel->loadMovie(fwsMovie).status, 0);
+    Lines expected = createAndStartCalls(fwsMovie);
+    expected.insert(expected.begin() + 5, "request rectangle");
+    EXPECT_EQ(takeLog(), expected);
+    const HWND control = ::GetWindow(panel->handle(), GW_CHILD);
+    ASSERT_TRUE(control);
+    RECT bounds;
+    ::GetClientRect(control, &bounds);
+    EXPECT_EQ(bounds.right, 350);
+    EXPECT_EQ(bounds.bottom, 150);
 }
 
 TEST_F(FlashPanelTest, EachPanelHasItsOwnFolderDeletedWithIt) {

@@ -8,7 +8,7 @@
 #include "app/control_ids.h"
 #include "app/fMessageBox.h"
 #include "app/fPreparingInstallWnd.h"
-#include "app/flash_player_step.h"
+#include "app/flash_player_prompt.h"
 #include "app/install_driver.h"
 #include "app/layout.h"
 #include "app/preview_win32.h"
@@ -215,6 +215,7 @@ void TInstallerForm::createControls() {
     contentPanel_->create(handle(), contentPanel, designed::contentPanel, true);
     bmpPanel_ = std::make_unique<ImageWindow>();
     bmpPanel_->create(contentPanel_->handle(), bmpPanel, designed::bmpPanel);
+    moviePanel1_.setMessageHandler(&handleOneMessage);
     // Fills the content panel inside its bevel, in front of the preview image.
     moviePanel1_.create(contentPanel_->handle(), moviePanel1, 1, 1,
                         designed::contentPanel.width - 2, designed::contentPanel.height - 2);
@@ -411,9 +412,12 @@ ErrorCode TInstallerForm::extractPreview() {
 }
 
 ErrorCode TInstallerForm::runFlashPlayerStep() {
-    FlashPlayerWindows windows{messageBox_, preparingWindow_, !package::showsWindow(windowKind_)};
-    if (flashPlayerNeedsUpdate()) return installFlashPlayer(windows);
-    if (!waitForFlashPlayer()) return kFlashControlUnusable;
+    FlashPlayerPromptWindows prompt(messageBox_, preparingWindow_);
+    const InstallerState& state = installerState();
+    desktop::FlashPlayerStep step(state.systemFolder, state.windowsFolder, prompt, flashVersion_,
+                                  !package::showsWindow(windowKind_));
+    if (step.flashPlayerNeedsUpdate(true)) return step.installFlashPlayer();
+    if (!step.waitForFlashPlayer()) return kFlashControlUnusable;
     return kOk;
 }
 

@@ -13,6 +13,7 @@
 #include "app/installer_state.h"
 #include "app/pause_timer_win32.h"
 #include "app/window_base_win32.h"
+#include "desktop/flash_player.h"
 #include "flash/FlashPanel.h"
 #include "package/extract_win32.h"
 #include "util/handles_win32.h"
@@ -90,7 +91,7 @@ class TInstallerForm : public WindowBase, public package::ExtractionProgress {
     uint8_t windowKind_ = 0;
     bool licenseShown_ = false;
     bool openAfterInstall_ = false;
-    int32_t flashVersion_[2] = {0, 0};
+    desktop::FlashPlayerVersion flashVersion_;
     int installWidth_ = 80;
     bool closing_ = false;
 

@@ -11,11 +11,14 @@
 #include "app/fMessageBox.h"
 #include "app/fPreparingInstallWnd.h"
 #include "package/package_header.h"
+#include "util/handles_win32.h"
 
 namespace {
 
 int runInstaller() {
     using namespace velumar::app;
+    // OLE for the hosted Flash control; it outlives every window below.
+    const velumar::ComInitGuard ole(velumar::ComInitGuard::Mode::Ole);
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "desktop/flash_player.h"
 #include "package/error_codes.h"
 
 namespace velumar::app {
@@ -19,9 +20,9 @@ using package::ErrorCode;
 //         control character, or is empty or made of blanks and dots only. Refused right after
 //         the header is read, before anything is written or created.
 //   409   the user cancelled the Flash player step: start-up ends without any message
-inline constexpr ErrorCode kFlashControlUnusable = -402;
+inline constexpr ErrorCode kFlashControlUnusable = desktop::kFlashControlUnusable;
 inline constexpr ErrorCode kUnsafeWallpaperName = -540;
-inline constexpr ErrorCode kFlashStepCancelled = 409;
+inline constexpr ErrorCode kFlashStepCancelled = desktop::kFlashStepCancelled;
 
 // "Installer file is corrupted. Corvana Error: " + code + ". "
 std::string startupFailureText(ErrorCode code);

@@ -1,49 +1,241 @@
 #include "flash/FlashPanel.h"
 
+#include <array>
+#include <new>
+#include <utility>
+
+#include "flash/ShockwaveFlashObjects_TLB_win32.h"
+#include "flash/file_stream_win32.h"
+#include "flash/flash_texts.h"
+#include "util/files_win32.h"
+#include "util/handles_win32.h"
+
 namespace velumar::flash {
 namespace {
 
-void registerPanelClass() {
+void registerPanelClass(WNDPROC windowProc) {
     const HINSTANCE instance = ::GetModuleHandleA(nullptr);
     WNDCLASSA existing;
     if (::GetClassInfoA(instance, kFlashPanelClass, &existing)) return;
     WNDCLASSA panelClass = {};
-    panelClass.lpfnWndProc = ::DefWindowProcA;
+    panelClass.lpfnWndProc = windowProc;
     panelClass.hInstance = instance;
     panelClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    panelClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
     panelClass.lpszClassName = kFlashPanelClass;
     ::RegisterClassA(&panelClass);
 }
 
+// The application's loop when the owner gave none: one message, waiting for it.
+bool handleOneMessagePlainly() {
+    MSG message;
+    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+        ::PostQuitMessage(static_cast<int>(message.wParam));
+        return false;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+    return true;
+}
+
 }  // namespace
 
+TFlashPanel::TFlashPanel() = default;
+
+// Size 0 first, so that nothing of the control shows while the folder goes; the control is
+// destroyed with the panel (it is not stopped first).
 TFlashPanel::~TFlashPanel() {
+    if (window_) ::SetWindowPos(window_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!tempFolder_.empty()) deleteFolderTree(tempFolder_);
+    control_.reset();
     if (window_ && ::IsWindow(window_)) ::DestroyWindow(window_);
 }
 
 bool TFlashPanel::create(HWND parent, int controlId, int left, int top, int width, int height) {
-    registerPanelClass();
+    registerPanelClass(&TFlashPanel::windowProc);
     window_ = ::CreateWindowExA(0, kFlashPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
                                 left, top, width, height, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                                ::GetModuleHandleA(nullptr), nullptr);
+                                ::GetModuleHandleA(nullptr), this);
     return window_ != nullptr;
 }
 
-// The movie preview plugs in here: classify and prepare the file, create the Flash control and
-// start the movie.
-std::int32_t TFlashPanel::loadMovie(const std::string& path) {
-    if (!path.empty()) swfFilename_ = path;
+MovieLoad TFlashPanel::loadMovie(const std::string& path) {
+    MovieLoad load;
+    if (path.empty() || path == swfFilename_) return load;
+    swfFilename_ = path;
+    try {
+        load.status = prepareMovie();
+    } catch (const MovieError& error) {
+        load.failure = error.failure();
+        return load;
+    } catch (const std::bad_alloc&) {
+        load.failure = {MovieFailureKind::fileError, ERROR_NOT_ENOUGH_MEMORY, std::string(texts::kFileError)};
+        return load;
+    }
+    if (load.status == 0) releaseFlashControl();
+    if (load.status == 0) load.status = createFlashControl();
+    if (load.status == 0) startMovie();
+    return load;
+}
+
+// Signature, then the inspection of the movie itself or of its uncompressed copy. A file that
+// does not exist (and so has no signature) passes with 0.
+std::int32_t TFlashPanel::prepareMovie() {
+    std::int32_t status = classifyMovie();
+    if (status != 0) return status;
+    if (signature_ == kUncompressedSignature) return inspectMovieHeader(swfFilename_);
+    if (signature_ != kCompressedSignature) return 0;
+    status = expandCompressedMovie();
+    if (status != 0) return status;
+    return inspectMovieHeader(tempFolder_ + std::string(texts::kUncompressedCopyFile));
+}
+
+std::int32_t TFlashPanel::classifyMovie() {
+    if (!fileExists(swfFilename_)) return 0;
+    TFileStream movie(swfFilename_, TFileStream::Mode::readShared);
+    return classifyMovieStream(movie, signature_);
+}
+
+std::int32_t TFlashPanel::expandCompressedMovie() {
+    if (tempFolder_.empty()) {
+        tempFolder_ = makeTempFolder(std::string(texts::kTempFolderBase));
+        if (tempFolder_.empty()) {
+            const DWORD reason = ::GetLastError();
+            return reason != 0 ? static_cast<std::int32_t>(reason) : -1;
+        }
+    }
+    const std::string segmentPath = tempFolder_ + std::string(texts::kCompressedSegmentFile);
+    const std::string copyPath = tempFolder_ + std::string(texts::kUncompressedCopyFile);
+    if (!fileExists(swfFilename_)) return 0;
+    std::array<std::uint8_t, kSwfHeaderSize> header{};
+    {
+        TFileStream movie(swfFilename_, TFileStream::Mode::readShared);
+        TFileStream segment(segmentPath, TFileStream::Mode::create);
+        copyCompressedSegment(movie, segment, header);
+    }
+    TFileStream segment(segmentPath, TFileStream::Mode::readShared);
+    TFileStream copy(copyPath, TFileStream::Mode::create);
+    writeUncompressedCopy(segment, copy, header);
     return 0;
 }
 
-// Gives the Flash control the keyboard focus once it exists.
-void TFlashPanel::focusMovie() {}
+std::int32_t TFlashPanel::inspectMovieHeader(const std::string& path) {
+    colour_ = MovieColour{};
+    if (!fileExists(path)) return 0;
+    TFileStream movie(path, TFileStream::Mode::readShared);
+    const std::int32_t status = inspectMovieStream(movie, colour_);
+    if (status == 0) setColor(colour_.colorRef());
+    return status;
+}
 
-// Stops and releases the Flash control once it exists.
+// A Stop that fails keeps the control, undestroyed, for the next movie; a failure after the
+// control is gone is reported too, but the control is not used again.
+std::int32_t TFlashPanel::releaseFlashControl() {
+    if (!control_) return 0;
+    if (FAILED(control_->stopPlay())) return kFlashControlNotReleased;
+    const HRESULT destroyed = control_->destroy();
+    control_.reset();
+    handleOneMessage();
+    return FAILED(destroyed) ? kFlashControlNotReleased : 0;
+}
+
+// A control whose instance exists is kept even when a later setting fails: the loop ends with
+// the remaining settings of that attempt not applied.
+std::int32_t TFlashPanel::createFlashControl() {
+    for (int attempts = 0; !control_ && attempts < kCreateControlAttempts; ++attempts) {
+        auto control = std::make_unique<TShockwaveFlashMX>(window_);
+        if (FAILED(control->create())) continue;
+        control_ = std::move(control);
+        applyControlSettings();
+    }
+    return control_ ? 0 : kFlashControlNotCreated;
+}
+
+bool TFlashPanel::applyControlSettings() {
+    RECT client;
+    ::GetClientRect(window_, &client);
+    return SUCCEEDED(control_->setBounds(client.right, client.bottom)) &&
+           SUCCEEDED(control_->subscribeFSCommand(
+               [this](const std::string& command, const std::string& arguments) {
+                   onFSCommand(command, arguments);
+               })) &&
+           SUCCEEDED(control_->setIntegerProperty(kDispIdScaleMode, 0)) &&
+           SUCCEEDED(control_->setVariable("Align", "AlClient")) &&
+           SUCCEEDED(control_->setStringProperty(kDispIdWMode, "Opaque")) &&
+           SUCCEEDED(control_->setBooleanProperty(kDispIdMenu, false));
+}
+
+// The control is given the movie file itself, also for a compressed movie: the uncompressed copy
+// only served the inspection.
+void TFlashPanel::startMovie() {
+    control_->doVerb(kVerbHide);
+    control_->setStringProperty(kDispIdMovie, swfFilename_);
+    control_->play();
+    control_->doVerb(kVerbShow);
+}
+
+// The control's destruction may leave messages for its window in the queue: one is handled
+// before the panel goes on. The WM_NULL posted first makes sure the wait for it ends.
+void TFlashPanel::handleOneMessage() {
+    if (window_) ::PostMessageA(window_, WM_NULL, 0, 0);
+    (messageHandler_ ? messageHandler_ : handleOneMessagePlainly)();
+}
+
 void TFlashPanel::unloadMovie() {
+    releaseFlashControl();
+    setColor(RGB(0, 0, 0));
     swfFilename_.clear();
+}
+
+void TFlashPanel::focusMovie() {
+    if (!window_ || !::IsWindowVisible(window_) || !control_) return;
+    ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    ::SetFocus(window_);
+    control_->focus();
+}
+
+void TFlashPanel::setColor(COLORREF color) {
+    color_ = color;
+    if (window_) ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+// The movie's commands ("ALLOWSCALE", "FULLSCREEN" and the rest) change nothing: scale mode,
+// size and window state stay as createFlashControl set them.
+void TFlashPanel::onFSCommand(const std::string&, const std::string&) {}
+
+LRESULT CALLBACK TFlashPanel::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* created = static_cast<TFlashPanel*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+        created->window_ = window;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    auto* panel = reinterpret_cast<TFlashPanel*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!panel) return ::DefWindowProcA(window, message, wParam, lParam);
+    try {
+        return panel->onMessage(message, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+}
+
+LRESULT TFlashPanel::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ERASEBKGND: {
+            RECT client;
+            ::GetClientRect(window_, &client);
+            const GdiObject<HBRUSH> brush(::CreateSolidBrush(color_));
+            ::FillRect(reinterpret_cast<HDC>(wParam), &client, brush.get());
+            return 1;
+        }
+        case WM_NCDESTROY: {
+            const HWND window = std::exchange(window_, nullptr);
+            ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            return ::DefWindowProcA(window, message, wParam, lParam);
+        }
+        default:
+            return ::DefWindowProcA(window_, message, wParam, lParam);
+    }
 }
 
 }  // namespace velumar::flash

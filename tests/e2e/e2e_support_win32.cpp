@@ -8,6 +8,7 @@
 #include "builder.h"
 #include "manifest.h"
 #include "png_writer.h"
+#include "util/files_win32.h"
 
 namespace velumar::e2e {
 
@@ -39,7 +40,12 @@ Bytes buildInstaller(const PackageSpec& spec, const std::string& folder) {
     const auto write = [&](const std::string& name, const std::string& text) {
         std::ofstream(root / name, std::ios::binary) << text;
     };
-    write("flashax.exe", "stand-in Flash player installer");
+    const std::string flashName =
+        spec.flashInstallerName.empty() ? "flashax.exe" : spec.flashInstallerName;
+    if (spec.flashInstaller.empty())
+        write(flashName, "stand-in Flash player installer");
+    else
+        fs::copy_file(spec.flashInstaller, root / flashName, fs::copy_options::overwrite_existing);
     write("uninstall.exe", "stand-in uninstaller");
     write("page.html", "<html><body>wallpaper</body></html>");
     write("license.txt", "Licence line one\nLicence line two\r\nLicence line three\n");
@@ -48,7 +54,8 @@ Bytes buildInstaller(const PackageSpec& spec, const std::string& folder) {
 
     std::string text = "[package]\nkind = " + std::to_string(spec.kind) +
                        "\nwallpaperName = " + spec.wallpaperName + "\n";
-    text += "[slot2]\nfile = flashax.exe\n";
+    text += "[slot2]\nfile = " + flashName + "\n";
+    if (!spec.flashInstallerName.empty()) text += "name = " + flashName + "\n";
     text += "[slot3]\nfile = preview.dat\nname = " + spec.previewName + "\n";
     if (spec.license) text += "[slot4]\nfile = license.txt\n";
     text += "[slot6]\nfile = page.html\n[slot9]\nfile = uninstall.exe\n";
@@ -243,6 +250,45 @@ void saveScreenshot(HWND window, const std::string& path) {
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
     writePng(path, unsigned(width), unsigned(height), rgb);
+}
+
+namespace {
+constexpr char kFlashClassId[] = "{D27CDB6E-AE6D-11CF-96B8-444553540000}";
+}  // namespace
+
+std::string flashVersionFile(const std::string& version) {
+    return hostPath(std::string(E2E_FLASH_VERSION_DIR) + "/flash_ocx_" + version + ".dll");
+}
+
+std::string flashControlStandIn() {
+    return hostPath(E2E_FLASH_CONTROL);
+}
+
+std::string flashInstallerStandIn() {
+    return hostPath(E2E_FLASHAX_EXE);
+}
+
+FlashPlayerSetup::FlashPlayerSetup()
+    : forUser_(std::make_unique<testing::StandInServerRegistration>(HKEY_CURRENT_USER, kFlashClassId,
+                                                                    flashControlStandIn())),
+      forMachine_(std::make_unique<testing::StandInServerRegistration>(
+          HKEY_LOCAL_MACHINE, kFlashClassId, flashControlStandIn())) {
+    placeControlFile("Flash.ocx", flashControlStandIn());
+}
+
+FlashPlayerSetup::~FlashPlayerSetup() {
+    placeControlFile("Flash.ocx", "");
+}
+
+std::string FlashPlayerSetup::folder() const {
+    initSystemFolders();
+    return systemFolder() + "Macromed\\Flash\\";
+}
+
+void FlashPlayerSetup::placeControlFile(const std::string& name, const std::string& source) {
+    forceFolder(folder());
+    for (const char* file : {"Flash.ocx", "swflash.ocx"}) deleteFileQuiet(folder() + file);
+    if (!source.empty()) ::CopyFileA(source.c_str(), (folder() + name).c_str(), FALSE);
 }
 
 }  // namespace velumar::e2e

@@ -8,12 +8,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "package/package_header.h"
 #include "util/dialog_watch_win32.h"
+
+#include "util/standin_registration_win32.h"
 
 namespace velumar::e2e {
 
@@ -33,6 +36,8 @@ struct PackageSpec {
     bool license = false;
     std::string previewSource;                  // file for slot 3
     std::string previewName = "installer.jpg";  // slot 3's name
+    std::string flashInstaller;                 // file for slot 2; a text stand-in when empty
+    std::string flashInstallerName;             // slot 2's name; the file's own when empty
 };
 
 Bytes buildInstaller(const PackageSpec& spec, const std::string& folder);
@@ -74,6 +79,34 @@ HWND controlWithId(HWND parent, int id);
 std::optional<testing::SeenDialog> answerDialog(DWORD processId, DWORD timeoutMs);
 
 std::string textOf(HWND window);
+
+// The Flash player as a test wants the installer to find it. Construction puts the stand-in
+// control (examples/flashax) at the system folder's "Macromed\Flash\Flash.ocx" and registers
+// it under the Flash class id in the user's and the machine's classes, so that the player is up
+// to date and creatable; destruction removes the control files and restores the registration.
+class FlashPlayerSetup {
+  public:
+    FlashPlayerSetup();
+    ~FlashPlayerSetup();
+    FlashPlayerSetup(const FlashPlayerSetup&) = delete;
+    FlashPlayerSetup& operator=(const FlashPlayerSetup&) = delete;
+
+    // system folder + "Macromed\Flash\"
+    std::string folder() const;
+    // Replaces both control files by the file source under the name (Flash.ocx or swflash.ocx);
+    // an empty source leaves no control file at all.
+    void placeControlFile(const std::string& name, const std::string& source);
+
+  private:
+    std::unique_ptr<testing::StandInServerRegistration> forUser_;
+    std::unique_ptr<testing::StandInServerRegistration> forMachine_;
+};
+
+// A version-only control file of this build (tests/e2e), e.g. "6_0_46" for version 6.0.46.0.
+std::string flashVersionFile(const std::string& version);
+// The stand-in control and the stand-in player installer of this build.
+std::string flashControlStandIn();
+std::string flashInstallerStandIn();
 void saveScreenshot(HWND window, const std::string& path);
 
 }  // namespace velumar::e2e

@@ -12,7 +12,10 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <tuple>
+#include <algorithm>
 #include <vector>
 
 #include "app/control_ids.h"
@@ -22,12 +25,14 @@
 #include "package/byte_source.h"
 #include "package/data_file.h"
 #include "util/files_win32.h"
+#include "util/standin_registration_win32.h"
 
 namespace velumar::e2e {
 namespace {
 
 namespace app = velumar::app;
 namespace fs = std::filesystem;
+using velumar::testing::StandInServerRegistration;
 
 constexpr DWORD kWindowTimeout = 20000;
 constexpr DWORD kExitTimeout = 20000;
@@ -38,10 +43,7 @@ constexpr char kColorsKey[] = "Control Panel\\Colors";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Autumn";
 constexpr char kOtherUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winter";
-constexpr char kStandInClassKey[] =
-    "Software\\Classes\\CLSID\\{75048700-EF1F-11D0-9888-006097DEACF9}";
-constexpr char kStandInServerKey[] =
-    "Software\\Classes\\CLSID\\{75048700-EF1F-11D0-9888-006097DEACF9}\\InprocServer32";
+constexpr char kActiveDesktopClass[] = "{75048700-EF1F-11D0-9888-006097DEACF9}";
 
 std::optional<std::string> readString(HKEY root, const char* path, const char* name) {
     char text[1024] = {};
@@ -124,6 +126,7 @@ struct RunSpec {
     bool extraSlot = false;   // slot 10 named
     std::string uninstaller;  // file for slot 9; the stand-in when empty
     bool compressedPage = false;  // slot 6 imploded
+    std::string movie;            // file for slot 3 ("installer.swf") instead of the picture
 };
 
 // The data file (slot 8, stored as it is) inside an installer, with the record of that name
@@ -150,94 +153,6 @@ bool lengthenDataRecord(Bytes& installer, const std::string& name) {
     }
     return false;
 }
-
-// Registers the Active Desktop stand-in under CLSID_ActiveDesktop in one root's classes for its
-// lifetime: the class key's in-process server and threading model as they were are put back
-// afterwards, and keys that were not there before are removed.
-class StandInServerRegistration {
-  public:
-    StandInServerRegistration(HKEY root, const std::string& library) : root_(root) {
-        hadClassKey_ = keyExists(root_, kStandInClassKey);
-        hadServerKey_ = keyExists(root_, kStandInServerKey);
-        if (hadServerKey_) {
-            savedPath_ = readRaw(nullptr);
-            savedModel_ = readRaw("ThreadingModel");
-        }
-        HKEY key = nullptr;
-        if (::RegCreateKeyExA(root_, kStandInServerKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                              nullptr) != ERROR_SUCCESS) {
-            return;
-        }
-        const std::string model = "Apartment";
-        registered_ = ::RegSetValueExA(key, nullptr, 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(library.c_str()),
-                                       static_cast<DWORD>(library.size() + 1)) == ERROR_SUCCESS &&
-                      ::RegSetValueExA(key, "ThreadingModel", 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(model.c_str()),
-                                       static_cast<DWORD>(model.size() + 1)) == ERROR_SUCCESS;
-        ::RegCloseKey(key);
-    }
-    StandInServerRegistration(const StandInServerRegistration&) = delete;
-    StandInServerRegistration& operator=(const StandInServerRegistration&) = delete;
-
-    ~StandInServerRegistration() {
-        if (!hadClassKey_) {
-            ::SHDeleteKeyA(root_, kStandInClassKey);
-            return;
-        }
-        if (!hadServerKey_) {
-            ::SHDeleteKeyA(root_, kStandInServerKey);
-            return;
-        }
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(root_, kStandInServerKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) {
-            return;
-        }
-        restore(key, nullptr, savedPath_);
-        restore(key, "ThreadingModel", savedModel_);
-        ::RegCloseKey(key);
-    }
-
-    bool registered() const { return registered_; }
-
-  private:
-    struct RawValue {
-        DWORD type = REG_NONE;
-        std::vector<BYTE> bytes;
-    };
-
-    std::optional<RawValue> readRaw(const char* name) {
-        DWORD type = 0;
-        DWORD size = 0;
-        if (::RegGetValueA(root_, kStandInServerKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type,
-                           nullptr, &size) != ERROR_SUCCESS) {
-            return std::nullopt;
-        }
-        RawValue value{type, std::vector<BYTE>(size)};
-        if (::RegGetValueA(root_, kStandInServerKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type,
-                           value.bytes.data(), &size) != ERROR_SUCCESS) {
-            return std::nullopt;
-        }
-        value.bytes.resize(size);
-        return value;
-    }
-
-    static void restore(HKEY key, const char* name, const std::optional<RawValue>& value) {
-        if (!value) {
-            ::RegDeleteValueA(key, name);
-            return;
-        }
-        ::RegSetValueExA(key, name, 0, value->type, value->bytes.data(),
-                         static_cast<DWORD>(value->bytes.size()));
-    }
-
-    HKEY root_;
-    bool hadClassKey_ = false;
-    bool hadServerKey_ = false;
-    std::optional<RawValue> savedPath_;
-    std::optional<RawValue> savedModel_;
-    bool registered_ = false;
-};
 
 class InstallRun : public ::testing::Test {
   protected:
@@ -313,12 +228,19 @@ class InstallRun : public ::testing::Test {
                            "\nwallpaperName = Autumn\nbackground = 255, 128, 0\n"
                            "offerDisplayProperties = " +
                            (spec.offerDisplayProperties ? "yes" : "no") + "\n";
-        text += "[slot2]\nfile = flashax.exe\n[slot3]\nfile = preview.bmp\n";
+        text += "[slot2]\nfile = flashax.exe\n";
+        text += spec.movie.empty() ? "[slot3]\nfile = preview.bmp\n"
+                                   : "[slot3]\nfile = " + spec.movie + "\nname = installer.swf\n";
         text += "[slot6]\nfile = page.html\n";
         if (spec.compressedPage) text += "compressed = yes\n";
         text += "[slot9]\nfile = " + uninstaller + "\n";
         if (spec.extraSlot) text += "[slot10]\nfile = extra.txt\n";
-        text += "[data]\nfolder = content\ncompressed = yes\n";
+        // Kind 3 copies the preview movie as record 1 of the data file.
+        if (spec.kind == "3")
+            text += "[record1]\nname = movie-copy.swf\ncopy = yes\n"
+                    "[record2]\nname = readme.txt\nfile = content/readme.txt\n";
+        else
+            text += "[data]\nfolder = content\ncompressed = yes\n";
         write("test.ini", text);
         velpack::ManifestLoad load = velpack::parseManifest(text, root / "test.ini");
         EXPECT_TRUE(load.manifest);
@@ -327,7 +249,7 @@ class InstallRun : public ::testing::Test {
         options.stub = fs::path(hostPath(E2E_INSTALL_EXE));
         options.library = fs::path(hostPath(E2E_IMPBORL_DLL));
         velpack::BuildResult result = velpack::buildInstaller(*load.manifest, options);
-        EXPECT_TRUE(result.ok());
+        EXPECT_TRUE(result.ok()) << (result.errors.empty() ? "" : result.errors.front());
         contentRoot = root / "content";
         pageSource = root / "page.html";
         uninstallerSource = fs::path(uninstaller);
@@ -378,6 +300,7 @@ class InstallRun : public ::testing::Test {
     std::string childTemp;
     std::string windows;
     std::optional<std::string> savedBackground;
+    FlashPlayerSetup flashPlayer;
     fs::path contentRoot;
     fs::path pageSource;
     fs::path uninstallerSource;
@@ -425,9 +348,9 @@ TEST_F(InstallRun, ActiveDesktopIsSwitchedOnEmptyThenGivenThePageOnTwoInstances)
     // Per user, as on Windows, where the user's classes come first; and in the machine's
     // classes, the only ones Wine's COM looks at, in place of its own object for the run.
     const std::string library = hostPath(E2E_ACTIVE_DESKTOP_STANDIN);
-    const StandInServerRegistration forUser(HKEY_CURRENT_USER, library);
+    const StandInServerRegistration forUser(HKEY_CURRENT_USER, kActiveDesktopClass, library);
     ASSERT_TRUE(forUser.registered());
-    const StandInServerRegistration forMachine(HKEY_LOCAL_MACHINE, library);
+    const StandInServerRegistration forMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass, library);
     ASSERT_TRUE(forMachine.registered());
     const std::string log = scratch + "active-desktop.log";
     auto process = start(build(RunSpec{}), {"VELUMAR_AD_LOG=" + log});
@@ -725,6 +648,68 @@ TEST_F(InstallRun, CancelWhileWritingFilesStopsThereAndRemovesEverything) {
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "0 0 0");
     EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x2001u);
+}
+
+
+// The log lines of the stand-in control for releasing it.
+const std::vector<std::string> kFlashReleaseLines = {"call StopPlay", "unadvise events", "deactivate",
+                                                     "close", "site none", "destroyed"};
+
+std::vector<std::string> logLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::istringstream in(readFileText(path));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The colour on screen a few pixels inside the window's top-left corner.
+COLORREF colourInside(HWND window) {
+    RECT bounds;
+    ::GetWindowRect(window, &bounds);
+    const HDC screen = ::GetDC(nullptr);
+    const COLORREF colour = ::GetPixel(screen, bounds.left + 6, bounds.top + 6);
+    ::ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+TEST_F(InstallRun, MovieKindsPreviewTheMovieInstallAndUnloadItOnClose) {
+    for (const auto& [kind, movie, colour, shot] :
+         {std::tuple{"movie", "aurora.swf", RGB(0x0A, 0x3D, 0x62), "kind2-movie.png"},
+          std::tuple{"3", "media/aurora-cws.swf", RGB(0x38, 0xAD, 0xA9), "kind3-movie.png"}}) {
+        SCOPED_TRACE(kind);
+        RunSpec spec;
+        spec.kind = kind;
+        spec.movie = hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/content/" + movie);
+        const std::string log = scratch + "flash-" + std::string(shot) + ".log";
+        auto process = start(build(spec), {"VELUMAR_FLASH_LOG=" + log});
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        const HWND panel = controlWithId(form, app::moviePanel1);
+        ASSERT_TRUE(panel);
+        const HWND control = ::GetWindow(panel, GW_CHILD);
+        ASSERT_TRUE(control) << "the control's window in the panel";
+        ::Sleep(500);
+        EXPECT_EQ(colourInside(control), colour);
+        ::CreateDirectoryA(E2E_SCREENSHOT_DIR, nullptr);
+        saveScreenshot(form, std::string(E2E_SCREENSHOT_DIR) + "/" + shot);
+        const std::vector<std::string> started = logLines(log);
+        EXPECT_NE(std::find(started.begin(), started.end(),
+                            "set Movie " + wallpaperFolder("Autumn") + "installer.swf"),
+                  started.end());
+
+        pressInstall(form);
+        const auto success = answerWith(process->id(), "&No", 60000);
+        ASSERT_TRUE(success);
+        EXPECT_EQ(success->title, "Installation Successful.");
+        ASSERT_TRUE(process->waitForExit(kExitTimeout));
+        EXPECT_TRUE(pathExists(page("Autumn")));
+        const std::vector<std::string> ended = logLines(log);
+        ASSERT_GE(ended.size(), kFlashReleaseLines.size());
+        EXPECT_EQ(std::vector<std::string>(ended.end() - kFlashReleaseLines.size(), ended.end()),
+                  kFlashReleaseLines)
+            << "closing the window unloads the movie";
+        cleanUp();
+    }
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ using package::PackageHeader;
 
 constexpr DWORD kWindowTimeout = 20000;
 constexpr DWORD kExitTimeout = 15000;
+constexpr char kActiveDesktopClass[] = "{75048700-EF1F-11D0-9888-006097DEACF9}";
 
 std::string examples(const std::string& name) {
     return hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/" + name);
@@ -45,7 +46,8 @@ class Installer : public ::testing::Test {
     }
 
     void cleanWindowsFolder() {
-        for (const char* name : {"impborl.dll", "flashax.exe"}) deleteFileQuiet(windows + name);
+        for (const char* name : {"impborl.dll", "flashax.exe", "notflash.dll"})
+            deleteFileQuiet(windows + name);
         for (const char* name : {"Autumn", "Autumn Wallpaper", "Winter"})
             deleteFolderTree(wallpaperFolder(name));
     }
@@ -60,10 +62,11 @@ class Installer : public ::testing::Test {
         return installer;
     }
 
-    std::unique_ptr<InstallerProcess> start(const Bytes& installer) {
+    std::unique_ptr<InstallerProcess> start(const Bytes& installer,
+                                            const std::vector<std::string>& variables = {}) {
         const std::string exe = scratch + "setup.exe";
         writeFileBytes(exe, installer);
-        auto process = std::make_unique<InstallerProcess>(exe, childTemp);
+        auto process = std::make_unique<InstallerProcess>(exe, childTemp, variables);
         EXPECT_TRUE(process->started());
         return process;
     }
@@ -95,6 +98,7 @@ class Installer : public ::testing::Test {
     std::string childTemp;
     std::string windows;
     int builds = 0;
+    FlashPlayerSetup flashPlayer;
 };
 
 SIZE clientSize(HWND window) {
@@ -384,6 +388,121 @@ TEST_F(Installer, BusyAndReadOnlyDestinations) {
         cancelAndExpectExit(*process, form, childTemp + "VLMR");
         ::CloseHandle(held);
         EXPECT_EQ(readFileText(library), "old");
+    }
+}
+
+
+// The Flash player step: which control files lead to the packaged installer being run with "/Q"
+// (which then installs the stand-in control, so that start-up goes on to the window).
+TEST_F(Installer, FlashPlayerIsUpdatedOnlyWhenItsVersionIsTooOld) {
+    struct Case {
+        const char* file;
+        const char* version;
+        bool updated;
+    };
+    for (const Case& c : {Case{"Flash.ocx", "6_0_47", false}, Case{"Flash.ocx", "6_0_46", true},
+                          Case{"Flash.ocx", "5_0_30", true}, Case{"", "", true},
+                          Case{"Flash.ocx", "7_0_0", false}, Case{"swflash.ocx", "6_0_79", false}}) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.version);
+        FlashPlayerSetup player;
+        player.placeControlFile(c.file, *c.version ? flashVersionFile(c.version) : "");
+        PackageSpec spec;
+        spec.previewSource = examples("preview.bmp");
+        spec.flashInstaller = flashInstallerStandIn();
+        const std::string log = scratch + "flashax-" + std::to_string(builds) + ".log";
+        auto process = start(build(spec), {"VELUMAR_FLASHAX_LOG=" + log});
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        EXPECT_EQ(readFileText(log), c.updated ? "/Q\n" : "");
+        if (c.updated) {
+            EXPECT_TRUE(pathExists(player.folder() + "Flash.ocx")) << "installed";
+        }
+        cancelAndExpectExit(*process, form, childTemp + "VLMR");
+        cleanWindowsFolder();
+    }
+}
+
+// The control file held open: Continue while it is still held switches the Active Desktop off
+// (recorded by its stand-in) and asks again; Cancel ends the installer without a message.
+TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
+    flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
+    const std::string control = flashPlayer.folder() + "Flash.ocx";
+    const HANDLE held = ::CreateFileA(control.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::string desktop = hostPath(E2E_ACTIVE_DESKTOP_STANDIN);
+    const testing::StandInServerRegistration adUser(HKEY_CURRENT_USER, kActiveDesktopClass, desktop);
+    const testing::StandInServerRegistration adMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass, desktop);
+    PackageSpec spec;
+    spec.previewSource = examples("preview.bmp");
+    spec.flashInstaller = flashInstallerStandIn();
+    const std::string adLog = scratch + "active-desktop.log";
+    const std::string flashaxLog = scratch + "flashax.log";
+    auto process = start(build(spec), {"VELUMAR_AD_LOG=" + adLog, "VELUMAR_FLASHAX_LOG=" + flashaxLog});
+
+    const HWND box = waitForWindow(process->id(), app::kMessageBoxClass, kWindowTimeout);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(textOf(box), "Preparing Installation...");
+    EXPECT_EQ(textOf(controlWithId(box, app::messageLabel)),
+              "Please exit all applications and press Continue or press Cancel to abort installation.");
+    EXPECT_FALSE(pathExists(adLog));
+    ::PostMessageA(box, WM_COMMAND, app::continueBtn, 0);
+    for (int tries = 0; tries < 200 && !pathExists(adLog); ++tries) ::Sleep(50);
+    EXPECT_FALSE(readFileText(adLog).empty()) << "the Active Desktop was switched off";
+    ::Sleep(300);
+    EXPECT_TRUE(::IsWindowVisible(box)) << "asked again";
+    EXPECT_TRUE(pathExists(control));
+
+    ::PostMessageA(box, WM_COMMAND, app::messageCancelBtn, 0);
+    EXPECT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no message";
+    EXPECT_FALSE(pathExists(flashaxLog)) << "the player's installer never ran";
+    EXPECT_FALSE(pathExists(wallpaperFolder("Autumn") + "installer.BMP")) << "nothing installed";
+    ::CloseHandle(held);
+}
+
+TEST_F(Installer, MissingPlayerInstallerEndsStartUpWithMinus401) {
+    flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("5_0_30"));
+    PackageSpec spec;
+    spec.previewSource = examples("preview.bmp");
+    spec.flashInstaller = flashInstallerStandIn();
+    spec.flashInstallerName = "notflash.exe";  // written as notflash.dll: no flashax.exe
+    auto process = start(build(spec));
+    expectStartupFailure(*process, -401);
+}
+
+// The preparing window comes to its home position while the player is installed for a window
+// kind, never for the silent kind.
+TEST_F(Installer, PreparingWindowShowsOnlyForWindowKinds) {
+    for (const int kind : {1, 4}) {
+        SCOPED_TRACE(kind);
+        FlashPlayerSetup player;
+        player.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
+        PackageSpec spec;
+        spec.kind = kind;
+        spec.previewSource = examples("preview.bmp");
+        spec.flashInstaller = flashInstallerStandIn();
+        auto process = start(build(spec));
+        bool seenAtHome = false;
+        for (int tries = 0; tries < 400 && !process->waitForExit(0); ++tries) {
+            const HWND preparing = findWindowOf(process->id(), app::kPreparingWindowClass);
+            RECT bounds{};
+            if (preparing && ::GetWindowRect(preparing, &bounds) && bounds.left == 420 && bounds.top == 400)
+                seenAtHome = true;
+            if (kind == 1 && findWindowOf(process->id(), app::kInstallerFormClass) &&
+                ::IsWindowVisible(findWindowOf(process->id(), app::kInstallerFormClass)))
+                break;
+            ::Sleep(10);
+        }
+        EXPECT_EQ(seenAtHome, kind == 1);
+        if (kind == 1) {
+            const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+            ASSERT_TRUE(form);
+            cancelAndExpectExit(*process, form, childTemp + "VLMR");
+        } else {
+            EXPECT_TRUE(process->waitForExit(60000));
+        }
+        cleanWindowsFolder();
     }
 }
 

@@ -25,6 +25,7 @@ TEST(SampleStub, BuiltInstallerReadsItsOwnHeader) {
     options.stub = fs::path(VELPACK_SAMPLE_STUB);
     options.library = fs::path(VELPACK_IMPBORL);
     options.projectDirs = {fs::path(VELPACK_PLACEHOLDER).parent_path(),
+                           fs::path(VELPACK_FLASHAX).parent_path(),
                            fs::path(VELPACK_UNINSTALLER).parent_path()};
     const testing::Bytes installer =
         testing::buildOrFail(testing::examplesFolder() / "movie.ini", options);

@@ -113,6 +113,7 @@ ProjectFiles::ProjectFiles(const fs::path& where)
     writeBytes(folder / "install.exe", stub);
     writeBytes(folder / "impborl.dll", library);
     writeBytes(folder / "placeholder.exe", placeholder);
+    writeBytes(folder / "flashax.exe", placeholder);
     writeBytes(folder / "uninstall.exe", uninstaller);
 }
 

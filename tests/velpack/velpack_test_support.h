@@ -49,7 +49,8 @@ std::vector<std::string> filesBelow(const fs::path& folder);
 fs::path examplesFolder();
 
 // A project folder with install.exe (a synthetic stub), impborl.dll,
-// placeholder.exe and uninstall.exe (stand-in bytes), as the sample manifests
+// placeholder.exe, flashax.exe (the placeholder's bytes) and uninstall.exe (stand-in bytes), as
+// the sample manifests
 // expect.
 struct ProjectFiles {
     explicit ProjectFiles(const fs::path& folder);

@@ -17,11 +17,12 @@ struct ProjectProgram {
     std::string_view buildSubfolder;
 };
 
-constexpr std::array<ProjectProgram, 5> kProjectPrograms = {{
+constexpr std::array<ProjectProgram, 6> kProjectPrograms = {{
     {"install.exe", "src/app"},
     {"uninstall.exe", "src/uninstall"},
     {"impborl.dll", "src/implode"},
     {"placeholder.exe", "examples/placeholder"},
+    {"flashax.exe", "examples/flashax"},
     {"sample-stub.exe", "examples/placeholder"},
 }};
 

@@ -1,0 +1,89 @@
+// libFuzzer target for the movie preparation. Built outside CMake by fuzz/run-movie-fuzz with
+// clang's -fsanitize=fuzzer,address,undefined.
+//
+// For every input it checks that:
+//  - the header inspection ends with a status or one of the documented failures (never a
+//    crash, never another exception), and reads no further than the input;
+//  - the input taken as a compressed segment inflates through TZDecompressionStream without
+//    going past the declared length plus the margin, and reading it in small pieces gives the
+//    same bytes as reading it in large ones;
+//  - the position query of the stream agrees with the bytes delivered.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "flash/ZLibEx.h"
+#include "flash/swf_prepare.h"
+
+namespace {
+
+using namespace velumar::flash;
+
+constexpr std::size_t kInflateCap = 1u << 20;
+
+void inspectInput(const std::uint8_t* data, std::size_t size) {
+    MemoryStream movie(std::vector<std::uint8_t>(data, data + size));
+    MovieColour colour;
+    try {
+        const std::int32_t status = inspectMovieStream(movie, colour);
+        if (status != 0 && status != kMovieSignatureRejected && status != kMovieVersionTooNew &&
+            status != kMovieVersionTooOld)
+            std::abort();
+    } catch (const MovieError& error) {
+        if (error.failure().kind != MovieFailureKind::readError) std::abort();
+    }
+    if (movie.position() > static_cast<std::int64_t>(size)) std::abort();
+}
+
+// The inflated bytes read in pieces of the given size, and whether it ended in a failure.
+std::vector<std::uint8_t> inflateInPieces(const std::uint8_t* data, std::size_t size,
+                                          std::size_t piece, bool& failed) {
+    MemoryStream source(std::vector<std::uint8_t>(data, data + size));
+    std::vector<std::uint8_t> out, buffer(piece);
+    failed = false;
+    try {
+        TZDecompressionStream stream(source);
+        while (out.size() < kInflateCap) {
+            const std::size_t asked = piece < kInflateCap - out.size() ? piece : kInflateCap - out.size();
+            const std::size_t got = stream.read(buffer.data(), asked);
+            if (got == 0) break;
+            out.insert(out.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
+            if (stream.position() != static_cast<std::int64_t>(out.size())) std::abort();
+        }
+    } catch (const EZDecompressionError&) {
+        failed = true;
+    }
+    return out;
+}
+
+void expandInput(const std::uint8_t* data, std::size_t size) {
+    if (size < kSwfHeaderSize) return;
+    MemoryStream movie(std::vector<std::uint8_t>(data, data + size)), segment, copy;
+    std::array<std::uint8_t, kSwfHeaderSize> header{};
+    copyCompressedSegment(movie, segment, header);
+    segment.seek(0, SeekOrigin::beginning);
+    try {
+        writeUncompressedCopy(segment, copy, header);
+    } catch (const EZDecompressionError&) {
+    }
+    const std::uint64_t declared =
+        header[4] | (header[5] << 8) | (header[6] << 16) | (std::uint64_t(header[7]) << 24);
+    if (copy.bytes().size() > declared + kInflatedLengthMargin + 2048) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    inspectInput(data, size);
+    expandInput(data, size);
+    bool failedLarge = false, failedSmall = false;
+    const auto large = inflateInPieces(data, size, 65536, failedLarge);
+    const auto small = inflateInPieces(data, size, 7, failedSmall);
+    // Both readings agree on the bytes up to where the shorter one stopped.
+    const std::size_t common = large.size() < small.size() ? large.size() : small.size();
+    for (std::size_t i = 0; i < common; ++i)
+        if (large[i] != small[i]) std::abort();
+    if (!failedLarge && !failedSmall && large != small) std::abort();
+    return 0;
+}

@@ -1,0 +1,51 @@
+#include "app/flash_player_prompt.h"
+
+#include "app/application_win32.h"
+#include "app/fMessageBox.h"
+#include "app/fPreparingInstallWnd.h"
+
+namespace velumar::app {
+
+void FlashPlayerPromptWindows::showExitApplicationsBox() {
+    ::ShowWindow(messageBox_.handle(), SW_SHOW);
+    ::SetWindowPos(messageBox_.handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+// Sleeps in WaitMessage between the batches of messages instead of polling: the box answers as
+// soon as a button is pressed, and the processor is left alone meanwhile. A WM_QUIT (which
+// processPendingMessages posts again) counts as Cancel, so the wait always ends.
+int FlashPlayerPromptWindows::waitForAnswer() {
+    messageBox_.setAnswer(TkvrMessageBox::noAnswer);
+    while (messageBox_.answer() == TkvrMessageBox::noAnswer) {
+        if (!processPendingMessages()) return TkvrMessageBox::cancelAnswer;
+        if (messageBox_.answer() != TkvrMessageBox::noAnswer) break;
+        ::WaitMessage();
+    }
+    return messageBox_.answer();
+}
+
+void FlashPlayerPromptWindows::hideExitApplicationsBox() {
+    ::ShowWindow(messageBox_.handle(), SW_HIDE);
+}
+
+void FlashPlayerPromptWindows::showPreparingWindow() {
+    preparingWindow_.showAtHome();
+}
+
+void FlashPlayerPromptWindows::parkPreparingWindow() {
+    preparingWindow_.parkOffScreen();
+}
+
+void FlashPlayerPromptWindows::processMessages() {
+    Application::instance().processMessages();
+}
+
+HWND FlashPlayerPromptWindows::applicationWindow() {
+    return preparingWindow_.handle();
+}
+
+void FlashPlayerPromptWindows::bringApplicationToFront() {
+    Application::instance().bringToFront(preparingWindow_.handle());
+}
+
+}  // namespace velumar::app

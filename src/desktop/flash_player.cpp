@@ -1,0 +1,16 @@
+#include "desktop/flash_player.h"
+
+namespace velumar::desktop {
+
+bool playerNeedsUpdate(const FlashPlayerVersion& version, bool strict) noexcept {
+    if (version.major < 6) return true;
+    return strict && version.major == 6 && version.build < 47;
+}
+
+ErrorCode shellStartResult(std::intptr_t shellResult) noexcept {
+    if (shellResult > 32) return package::kOk;
+    if (shellResult == 0) return kShellOutOfResources;
+    return static_cast<ErrorCode>(shellResult);
+}
+
+}  // namespace velumar::desktop

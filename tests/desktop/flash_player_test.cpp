@@ -1,0 +1,28 @@
+#include "desktop/flash_player.h"
+
+#include <gtest/gtest.h>
+
+namespace velumar::desktop {
+namespace {
+
+TEST(FlashPlayerVersionRule, OldestAcceptedPlayerIsSixBuildFortySeven) {
+    EXPECT_TRUE(playerNeedsUpdate({0, 0}, true)) << "no control file";
+    EXPECT_TRUE(playerNeedsUpdate({5, 30}, true));
+    EXPECT_TRUE(playerNeedsUpdate({5, 99}, false));
+    EXPECT_TRUE(playerNeedsUpdate({6, 46}, true));
+    EXPECT_FALSE(playerNeedsUpdate({6, 46}, false)) << "the build counts only when strict";
+    EXPECT_FALSE(playerNeedsUpdate({6, 47}, true));
+    EXPECT_FALSE(playerNeedsUpdate({6, 79}, true));
+    EXPECT_FALSE(playerNeedsUpdate({7, 0}, true)) << "the build counts only for major 6";
+}
+
+TEST(FlashPlayerVersionRule, ShellResults) {
+    EXPECT_EQ(shellStartResult(33), 0);
+    EXPECT_EQ(shellStartResult(42), 0);
+    EXPECT_EQ(shellStartResult(0), kShellOutOfResources);
+    EXPECT_EQ(shellStartResult(2), 2);
+    EXPECT_EQ(shellStartResult(32), 32);
+}
+
+}  // namespace
+}  // namespace velumar::desktop

@@ -15,6 +15,7 @@
 #include "app/layout.h"
 #include "app/preview_win32.h"
 #include "app/startup_rules.h"
+#include "desktop/install_paths.h"
 #include "package/file_source_win32.h"
 #include "package/package_offset.h"
 #include "package/package_rules.h"
@@ -362,7 +363,7 @@ ErrorCode TInstallerForm::readPackageHeader() {
     // wallpaper folder elsewhere, and a later clean-up would delete that tree.
     if (!package::isValidWallpaperName(state.header.wallpaperName())) return kUnsafeWallpaperName;
     state.wallpaperName = state.header.wallpaperName();
-    state.wallpaperFolder = wallpaperFolderPath(state.windowsFolder, state.wallpaperName);
+    state.wallpaperFolder = desktop::wallpaperFolderPath(state.windowsFolder, state.wallpaperName);
     return package::extractEntry(extractionTarget(), copy.source(), slots::compressionLibrary,
                                  false);
 }

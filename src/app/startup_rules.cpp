@@ -10,12 +10,6 @@ std::string startupFailureText(ErrorCode code) {
     return text;
 }
 
-std::string wallpaperFolderPath(std::string_view windowsFolder, std::string_view name) {
-    std::string folder(windowsFolder);
-    folder.append(texts::kWallpaperRoot).append(name).append(texts::kWallpaperFolderSuffix);
-    return folder;
-}
-
 namespace {
 
 bool endsWithIgnoringCase(std::string_view text, std::string_view end) noexcept {

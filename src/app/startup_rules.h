@@ -1,6 +1,6 @@
-// The start-up sequence's portable rules: its own error codes, the start-up failure text, the
-// wallpaper folder, and the preview and licence rules. The package's own rules (names, the
-// preview's renaming, the slots a kind writes) are in package/package_rules.h.
+// The start-up sequence's portable rules: its own error codes, the start-up failure text, and
+// the preview and licence rules. The package's own rules (names, the preview's renaming, the
+// slots a kind writes) are in package/package_rules.h.
 #ifndef VELUMAR_APP_STARTUP_RULES_H
 #define VELUMAR_APP_STARTUP_RULES_H
 
@@ -27,9 +27,6 @@ inline constexpr ErrorCode kFlashStepCancelled = 409;
 
 // "Installer file is corrupted. Corvana Error: " + code + ". "
 std::string startupFailureText(ErrorCode code);
-
-// windowsFolder + "Web\Wallpaper\" + name + " dir\"
-std::string wallpaperFolderPath(std::string_view windowsFolder, std::string_view name);
 
 enum class PictureFormat { bitmap, jpeg, unknown };
 // By the file's extension, ignoring case.

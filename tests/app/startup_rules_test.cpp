@@ -10,11 +10,6 @@ TEST(StartupFailureText, CodeBetweenTheFixedTexts) {
     EXPECT_EQ(startupFailureText(5), "Installer file is corrupted. Corvana Error: 5. ");
 }
 
-TEST(Paths, WallpaperFolder) {
-    EXPECT_EQ(wallpaperFolderPath("C:\\WINDOWS\\", "Autumn"),
-              "C:\\WINDOWS\\Web\\Wallpaper\\Autumn dir\\");
-}
-
 TEST(Kinds, PictureFormatByExtension) {
     EXPECT_EQ(pictureFormatOf("x\\installer.BMP"), PictureFormat::bitmap);
     EXPECT_EQ(pictureFormatOf("x\\installer.JPG"), PictureFormat::jpeg);

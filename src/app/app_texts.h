@@ -40,11 +40,9 @@ inline constexpr std::string_view kContinue = "Continue";
 // The preparing window's one line (with its trailing blank).
 inline constexpr std::string_view kPreparingLine = "Preparing installation ... ";
 
-// The package copy and the wallpaper folder.
+// The package copy (the wallpaper folder's texts are the desktop subsystem's).
 inline constexpr std::string_view kPackageCopyFolderBase = "VLMR";
 inline constexpr std::string_view kPackageCopyName = "temp.dat";
-inline constexpr std::string_view kWallpaperRoot = "Web\\Wallpaper\\";
-inline constexpr std::string_view kWallpaperFolderSuffix = " dir\\";
 
 inline constexpr std::string_view kFontName = "MS Sans Serif";
 

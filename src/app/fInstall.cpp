@@ -13,12 +13,15 @@
 #include "app/layout.h"
 #include "app/preview_win32.h"
 #include "app/startup_rules.h"
+#include "desktop/install_paths.h"
 #include "package/file_source_win32.h"
 #include "package/package_offset.h"
+#include "package/package_rules.h"
 #include "util/dialogs_win32.h"
 #include "util/files_win32.h"
 #include "util/paths.h"
 #include "util/wallpaper_text.h"
+#include "util/window_tree_win32.h"
 
 namespace velumar::app {
 
@@ -29,13 +32,6 @@ namespace slots = package::slots;
 InstallerState& installerState() {
     static InstallerState state;
     return state;
-}
-
-// The window a child control belongs to. (GetAncestor does this only from Windows 98 on.)
-HWND topLevelWindowOf(HWND window) {
-    while (window != nullptr && (::GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0)
-        window = ::GetParent(window);
-    return window;
 }
 
 // A plain panel: a child that holds other controls, passes their commands to the window, and
@@ -360,9 +356,9 @@ ErrorCode TInstallerForm::readPackageHeader() {
     }
     // Refused before anything is written: a name that leaves "Web\Wallpaper\" would place the
     // wallpaper folder elsewhere, and a later clean-up would delete that tree.
-    if (!isAcceptableWallpaperName(state.header.wallpaperName())) return kUnsafeWallpaperName;
+    if (!package::isValidWallpaperName(state.header.wallpaperName())) return kUnsafeWallpaperName;
     state.wallpaperName = state.header.wallpaperName();
-    state.wallpaperFolder = wallpaperFolderPath(state.windowsFolder, state.wallpaperName);
+    state.wallpaperFolder = desktop::wallpaperFolderPath(state.windowsFolder, state.wallpaperName);
     return package::extractEntry(extractionTarget(), copy.source(), slots::compressionLibrary,
                                  false);
 }
@@ -375,8 +371,11 @@ void TInstallerForm::prepareWallpaperFolder() {
         ::CreateDirectoryA(state.wallpaperFolder.c_str(), nullptr);
         state.folderWasCreated = 1;
     }
+    // Empty for a slot 8 name that fails the name rule: its extraction fails, and no later step
+    // opens or deletes anything by that name.
     state.dataFilePath =
-        state.wallpaperFolder + std::string(state.header.slot(slots::dataFile).name());
+        package::joinInside(state.wallpaperFolder, state.header.slot(slots::dataFile).name())
+            .value_or(std::string());
     windowKind_ = state.header.kind;
 }
 
@@ -406,8 +405,7 @@ ErrorCode TInstallerForm::extractLicense() {
 ErrorCode TInstallerForm::extractPreview() {
     package::PackageEntry& preview = installerState().header.slot(slots::preview);
     if (preview.empty()) return package::kEmptySlot;
-    const std::string_view extension = previewExtension(windowKind_);
-    if (!extension.empty()) package::renameWithExtension(preview, extension);
+    package::renamePreview(installerState().header);
     return extractSlot(slots::preview);
 }
 
@@ -433,7 +431,8 @@ void TInstallerForm::setUpLicense(ErrorCode& code) {
         code = extractLicense();
         if (code == kOk) {
             const std::string path =
-                state.wallpaperFolder + std::string(state.header.slot(slots::license).name());
+                package::joinInside(state.wallpaperFolder, state.header.slot(slots::license).name())
+                    .value_or(std::string());
             std::string licence;
             readWholeFile(path, licence);
             ::SetWindowTextA(licenseScrollBox_, licenseText(licence).c_str());
@@ -464,10 +463,11 @@ void TInstallerForm::setUpLicense(ErrorCode& code) {
 void TInstallerForm::showPreview() {
     const InstallerState& state = installerState();
     const std::string path =
-        state.wallpaperFolder + std::string(state.header.slot(slots::preview).name());
-    if (isPictureKind(windowKind_)) {
+        package::joinInside(state.wallpaperFolder, state.header.slot(slots::preview).name())
+            .value_or(std::string());
+    if (package::isPictureKind(windowKind_)) {
         showPicture(path);
-    } else if (isMovieKind(windowKind_)) {
+    } else if (package::isMovieKind(windowKind_)) {
         moviePanel1_.loadMovie(path);
         Application::instance().bringToFront(handle());
         processMessages();

@@ -1,7 +1,6 @@
 #include "app/startup_rules.h"
 
 #include "app/app_texts.h"
-#include "package/package_header.h"
 
 namespace velumar::app {
 
@@ -9,38 +8,6 @@ std::string startupFailureText(ErrorCode code) {
     std::string text(texts::kInstallerCorrupted);
     text.append(texts::kCorvanaError).append(std::to_string(code)).append(texts::kCorruptedEnd);
     return text;
-}
-
-bool isAcceptableWallpaperName(std::string_view name) noexcept {
-    if (name.find("..") != std::string_view::npos) return false;
-    bool onlyBlanksAndDots = true;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || c == '\\' || c == '/' || c == ':') return false;
-        if (c != ' ' && c != '.') onlyBlanksAndDots = false;
-    }
-    return !onlyBlanksAndDots;
-}
-
-std::string wallpaperFolderPath(std::string_view windowsFolder, std::string_view name) {
-    std::string folder(windowsFolder);
-    folder.append(texts::kWallpaperRoot).append(name).append(texts::kWallpaperFolderSuffix);
-    return folder;
-}
-
-std::string_view previewExtension(uint8_t kind) noexcept {
-    if (kind == uint8_t(package::InstallerKind::picture)) return ".BMP";
-    if (kind == uint8_t(package::InstallerKind::jpegPicture)) return ".jpg";
-    return {};
-}
-
-bool isPictureKind(uint8_t kind) noexcept {
-    return !previewExtension(kind).empty();
-}
-
-bool isMovieKind(uint8_t kind) noexcept {
-    return kind == uint8_t(package::InstallerKind::movie) ||
-           kind == uint8_t(package::InstallerKind::movieAlike);
 }
 
 namespace {

@@ -1,5 +1,6 @@
-// The start-up sequence's portable rules: its own error codes, the start-up failure text, the
-// wallpaper name check, the paths built from the header, and the preview and licence rules.
+// The start-up sequence's portable rules: its own error codes, the start-up failure text, and
+// the preview and licence rules. The package's own rules (names, the preview's renaming, the
+// slots a kind writes) are in package/package_rules.h.
 #ifndef VELUMAR_APP_STARTUP_RULES_H
 #define VELUMAR_APP_STARTUP_RULES_H
 
@@ -16,9 +17,10 @@ using package::ErrorCode;
 
 // Codes of start-up's own steps (the extraction codes are in package/error_codes.h):
 //   -402  the Flash control cannot be created although no update was needed
-//   -540  the wallpaper name would leave "Web\Wallpaper\": it has "\", "/", ":", "..", a
-//         control character, or is empty or made of blanks and dots only. Refused right after
-//         the header is read, before anything is written or created.
+//   -540  the wallpaper name fails the wallpaper-name rule of package/package_rules.h (the one
+//         the package tool applies): it could place the wallpaper folder or page outside
+//         "Web\Wallpaper\" or name a device. Refused right after the header is read, before
+//         anything is written or created.
 //   409   the user cancelled the Flash player step: start-up ends without any message
 inline constexpr ErrorCode kFlashControlUnusable = desktop::kFlashControlUnusable;
 inline constexpr ErrorCode kUnsafeWallpaperName = -540;
@@ -26,18 +28,6 @@ inline constexpr ErrorCode kFlashStepCancelled = desktop::kFlashStepCancelled;
 
 // "Installer file is corrupted. Corvana Error: " + code + ". "
 std::string startupFailureText(ErrorCode code);
-
-// False for a name that could place the wallpaper folder or page outside "Web\Wallpaper\", or
-// name a folder whose clean-up would delete something else.
-bool isAcceptableWallpaperName(std::string_view name) noexcept;
-
-// windowsFolder + "Web\Wallpaper\" + name + " dir\"
-std::string wallpaperFolderPath(std::string_view windowsFolder, std::string_view name);
-
-// The extension slot 3 gets for the picture kinds: ".BMP" for 1, ".jpg" for 8, none otherwise.
-std::string_view previewExtension(uint8_t kind) noexcept;
-bool isPictureKind(uint8_t kind) noexcept;
-bool isMovieKind(uint8_t kind) noexcept;
 
 enum class PictureFormat { bitmap, jpeg, unknown };
 // By the file's extension, ignoring case.

@@ -10,6 +10,7 @@
 
 #include "desktop/desktop_texts.h"
 #include "desktop/install_paths.h"
+#include "package/package_rules.h"
 #include "util/handles_win32.h"
 
 namespace velumar::desktop {
@@ -120,6 +121,9 @@ void startUninstaller(const WallpaperSettings& settings) {
 static_assert(sizeof(COMPONENTSOPT) == 12);
 
 package::ErrorCode setupWallpaper(const WallpaperSettings& settings) {
+    // The page and the uninstaller's folder are made from this name: one that fails the rule
+    // could point the desktop, or the start of a program, outside "Web\Wallpaper\".
+    if (!package::isValidWallpaperName(settings.wallpaperName)) return package::kOk;
     if (settings.startUninstaller) startUninstaller(settings);
     applyActiveDesktopWallpaper(wallpaperPagePath(settings.windowsFolder, settings.wallpaperName),
                                 settings.red, settings.green, settings.blue);

@@ -57,6 +57,11 @@ inline constexpr std::string_view kDesktopTitle = "Program Manager";
 inline constexpr std::string_view kRemoveQuestion = "Remove the ";
 inline constexpr std::string_view kRemoveQuestionEnd = "?";
 inline constexpr std::string_view kUninstallCaption = "Uninstall";
+// An uninstaller outside an installed wallpaper's folder, or one its entry does not name.
+inline constexpr std::string_view kNotAnInstalledWallpaper =
+    "This program does not belong to an installed wallpaper. Nothing was changed.";
+// Windows 95, 98 and ME delete files named under this section of this file at their next start.
+inline constexpr std::string_view kWininitFile = "WININIT.INI";
 
 }  // namespace velumar::desktop::texts
 

@@ -1,6 +1,7 @@
 #include "desktop/install_driver.h"
 
 #include "desktop/install_paths.h"
+#include "package/package_rules.h"
 
 namespace velumar::desktop {
 
@@ -66,21 +67,10 @@ ErrorCode runSilentInstall(InstallUi& ui, InstallSteps& steps) {
     return result;
 }
 
-std::vector<int> installEntrySlots(const package::PackageHeader& header) {
-    namespace slots = package::slots;
-    const int first = header.openAfterInstall ? slots::openAfterInstall : slots::wallpaperPage;
-    const int last = header.slot(slots::extra).empty() ? slots::uninstaller : slots::extra;
-    std::vector<int> order;
-    for (int slot = first; slot <= last; ++slot) {
-        if (slot != slots::unused) order.push_back(slot);
-    }
-    return order;
-}
-
 ErrorCode extractEntriesInOrder(InstallUi& ui, const package::PackageHeader& header,
                                 package::ByteSource& packageCopy, const EntryExtractor& extract) {
     ErrorCode result = package::kOk;
-    for (const int slot : installEntrySlots(header)) {
+    for (const int slot : package::installEntrySlots(header)) {
         if (!isFree(ui, result)) break;
         result = extract(packageCopy, slot, true);
     }

@@ -60,11 +60,8 @@ InstallButtonOutcome installBtnClick(InstallUi& ui, InstallSteps& steps,
 // The silent kind's run: the installation, then Display Properties when it succeeded.
 ErrorCode runSilentInstall(InstallUi& ui, InstallSteps& steps);
 
-// The slots the install step writes, in order: 5 (when openAfterInstall is set) or 6, up to
-// 10 (when slot 10 is named) or 9; never 7.
-std::vector<int> installEntrySlots(const package::PackageHeader& header);
-
-// Writes those slots from the package copy while the result is 0 and no cancel is requested.
+// Writes the slots the install step writes (package::installEntrySlots), in order, from the
+// package copy while the result is 0 and no cancel is requested.
 ErrorCode extractEntriesInOrder(InstallUi& ui, const package::PackageHeader& header,
                                 package::ByteSource& packageCopy, const EntryExtractor& extract);
 

@@ -7,7 +7,8 @@
 #include "desktop/install_paths.h"
 #include "desktop/uninstall_entry_win32.h"
 #include "package/file_source_win32.h"
-#include "package/safe_names.h"
+#include "package/datafile_win32.h"
+#include "package/package_rules.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
 
@@ -30,7 +31,7 @@ FileHandle openForReading(const std::string& path) {
 }  // namespace
 
 Win32InstallSteps::Win32InstallSteps(InstallUi& ui, const InstallContext& context)
-    : ui_(ui), context_(context), expander_(context.compressionFolder) {}
+    : ui_(ui), context_(context), expander_(context.wallpaperName, context.compressionFolder) {}
 
 void Win32InstallSteps::showHourglass() {
     savedCursor_ = ::GetCursor();
@@ -57,19 +58,17 @@ ErrorCode Win32InstallSteps::extractInstallEntries() {
 }
 
 ErrorCode Win32InstallSteps::readDataFileHeader() {
-    ErrorCode code = package::kOk;
-    const FileHandle file = openForReading(context_.dataFilePath);
-    if (!file) {
-        code = lastErrorCode();
-    } else {
-        package::Win32FileSource source(file.get());
-        const package::ReadOutcome read = package::readExactly(source, 0, dataHeader_.bytes);
-        if (read.systemCode != 0)
-            code = read.systemCode;
-        else if (!read.complete)
-            code = package::kShortBlockRead;
+    if (context_.dataFilePath.empty()) {
+        ui_.reportInstallError(ERROR_INVALID_NAME, context_.dataFilePath);
+        return ERROR_INVALID_NAME;
     }
-    if (code != package::kOk) ui_.reportInstallError(code, context_.dataFilePath);
+    // The same reader and checks as the expansion: a data file that names another wallpaper
+    // stops the run here, before any record is written.
+    FileHandle file;
+    package::DataFile data;
+    const ErrorCode code =
+        package::openCheckedDataFile(ui_, context_.dataFilePath, context_.wallpaperName, file, data);
+    if (code == package::kOk) dataHeader_ = data.header;
     return code;
 }
 
@@ -90,10 +89,10 @@ ErrorCode Win32InstallSteps::setupWallpaper() {
 
 void Win32InstallSteps::openAfterInstallFile() {
     if (!context_.header.openAfterInstall) return;
-    const std::string path =
-        context_.wallpaperFolder +
-        std::string(context_.header.slot(package::slots::openAfterInstall).name());
-    ::ShellExecuteA(nullptr, nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const std::optional<std::string> path = package::joinInside(
+        context_.wallpaperFolder, context_.header.slot(package::slots::openAfterInstall).name());
+    if (!path) return;
+    ::ShellExecuteA(nullptr, nullptr, path->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 ErrorCode Win32InstallSteps::registerUninstall() {
@@ -103,15 +102,14 @@ ErrorCode Win32InstallSteps::registerUninstall() {
 void Win32InstallSteps::deleteDataFile() {
     // The expansion may still hold it open after a failed record.
     expander_.closeDataFile(ui_);
-    deleteFileQuiet(context_.dataFilePath);
+    if (!context_.dataFilePath.empty()) deleteFileQuiet(context_.dataFilePath);
 }
 
 void Win32InstallSteps::cleanUpInstallation() {
     const std::string_view pageName = context_.header.slot(package::slots::wallpaperPage).name();
-    std::string page;
-    if (package::isSafeFileName(pageName)) {
-        page.append(context_.windowsFolder).append(texts::kWallpaperRoot).append(pageName);
-    }
+    const std::string page =
+        package::joinInside(context_.windowsFolder + std::string(texts::kWallpaperRoot), pageName)
+            .value_or(std::string());
     desktop::cleanUpInstallation(context_.wallpaperFolder, page, context_.wallpaperName);
 }
 

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "util/window_tree_win32.h"
+
 namespace velumar::flash {
 
 const CLSID CLSID_ShockwaveFlash = {kFlashClassData1, kFlashIdData2, kFlashIdData3,
@@ -75,17 +77,6 @@ class RefCounted {
   private:
     LONG references_ = 1;
 };
-
-// The top-level window that holds window: its parents up to the first that is not a child.
-// (GetAncestor would do it, but Windows 95 does not have it.)
-HWND topLevelWindowOf(HWND window) {
-    while (window && (::GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
-        const HWND parent = ::GetParent(window);
-        if (!parent) break;
-        window = parent;
-    }
-    return window;
-}
 
 // A dispatch interface reached only by dispatch id: no type information, no names.
 class DispatchById : public IDispatch {

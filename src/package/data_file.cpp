@@ -6,7 +6,7 @@
 #include <new>
 
 #include "package/byte_io.h"
-#include "package/safe_names.h"
+#include "package/package_rules.h"
 
 namespace velumar::package {
 
@@ -37,7 +37,7 @@ bool storeText(std::span<uint8_t> field, std::string_view text, size_t maxLength
 }
 
 DataFileCheck failure(DataFileProblem problem, int record = 0, int32_t code = 0) {
-    return {problem, record, code};
+    return {problem, record, code, {}};
 }
 
 DataFileCheck fromRead(const ReadOutcome& outcome, DataFileProblem whenShort, int record) {
@@ -62,7 +62,7 @@ DataFileCheck checkBlock(ByteSource& source, const DataFile& file, int number, B
         !check.ok()) {
         return check;
     }
-    if (block.size() < 0 || block.storedSize() < 0) {
+    if (block.size() < 0 || (block.compressed() && block.storedSize() < 0)) {
         return failure(DataFileProblem::negativeBlockSize, number);
     }
     // A block of size 0 writes no file, and its stored bytes are never read.
@@ -153,35 +153,6 @@ int64_t BlockHeader::storedLength() const noexcept {
     return compressed() ? storedSize() : size();
 }
 
-std::string DataFileCheck::describe() const {
-    const std::string where = record > 0 ? "record " + std::to_string(record) + ": " : "";
-    switch (problem) {
-        case DataFileProblem::none:
-            return "sound";
-        case DataFileProblem::readFailed:
-            return where + "read failed with system error " + std::to_string(systemCode);
-        case DataFileProblem::headerTruncated:
-            return "the data file is shorter than its 1240-byte header";
-        case DataFileProblem::negativeRecordCount:
-            return "the record count is negative";
-        case DataFileProblem::tooManyRecords:
-            return "the record count is over 109";
-        case DataFileProblem::tableTruncated:
-            return "the record table runs past the end of the data file";
-        case DataFileProblem::unsafeRecordName:
-            return where + "the name would leave the wallpaper folder";
-        case DataFileProblem::blockOutsideFile:
-            return where + "the block header lies outside the data file";
-        case DataFileProblem::negativeBlockSize:
-            return where + "the block has a negative size";
-        case DataFileProblem::storedBytesOutsideFile:
-            return where + "the stored bytes run past the end of the data file";
-        case DataFileProblem::noMemory:
-            return where + "not enough memory for the stored bytes";
-    }
-    return where + "unknown problem";
-}
-
 const DataRecord& DataFile::record(int number) const noexcept {
     assert(number >= 1 && number <= recordCount());
     return records[static_cast<size_t>(number - 1)];
@@ -212,8 +183,8 @@ DataFileCheck readDataFile(ByteSource& source, DataFile& out) {
         !check.ok()) {
         return check;
     }
-    const int32_t count = file.header.recordCount();
-    if (count < 0) return failure(DataFileProblem::negativeRecordCount);
+    // A count of 0 or less reads no record; only one above the table's 109 is refused.
+    const int32_t count = std::max(file.header.recordCount(), int32_t{0});
     if (count > kMaxDataRecords) return failure(DataFileProblem::tooManyRecords);
 
     file.records.resize(static_cast<size_t>(count));
@@ -227,8 +198,8 @@ DataFileCheck readDataFile(ByteSource& source, DataFile& out) {
             return check;
         }
         const std::string name = record.name();
-        if (!name.empty() && !isSafeRelativePath(name)) {
-            return failure(DataFileProblem::unsafeRecordName, number);
+        if (!name.empty() && !isValidRelativePath(name)) {
+            return {DataFileProblem::unsafeRecordName, number, 0, name};
         }
     }
     for (int number = 1; number <= count; ++number) {
@@ -240,6 +211,14 @@ DataFileCheck readDataFile(ByteSource& source, DataFile& out) {
         file.blocks[static_cast<size_t>(number - 1)] = block;
     }
     out = std::move(file);
+    return {};
+}
+
+DataFileCheck checkDataFileWallpaperName(const DataFileHeader& header,
+                                         std::string_view packageWallpaperName) {
+    const std::string name = header.wallpaperName();
+    if (!isValidWallpaperName(name)) return failure(DataFileProblem::badWallpaperName);
+    if (name != packageWallpaperName) return failure(DataFileProblem::otherWallpaperName);
     return {};
 }
 
@@ -274,7 +253,7 @@ DataFileWriteResult writeDataFile(std::string_view wallpaperName, int32_t dataKi
     for (size_t i = 0; i < records.size(); ++i) {
         const DataRecordSource& source = records[i];
         const int number = static_cast<int>(i + 1);
-        if (!isSafeRelativePath(source.name) || !table[i].setName(source.name)) {
+        if (!isValidRelativePath(source.name) || !table[i].setName(source.name)) {
             return {DataFileWriteProblem::badName, number};
         }
         if (source.copy) {

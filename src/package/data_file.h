@@ -6,7 +6,7 @@
 //   header (1240 bytes)
 //   offset width  field
 //        0   212  carried, not interpreted
-//      212     4  recordCount     records in the table, 0 to 109
+//      212     4  recordCount     records in the table, at most 109; 0 or less reads none
 //      216    32  carried
 //      248    64  wallpaperName   text up to the first NUL, or all 64 characters
 //      312   892  carried
@@ -16,8 +16,9 @@
 //   record table: recordCount records of 264 bytes from offset 1240; record
 //   numbers start at 1
 //        0     1  type            3: copy record (no block); any other value: the record has a
-//        block 1     1  carried 2   256  name            relative to the wallpaper folder, "\"
-//        between folders,
+//                                 block
+//        1     1  carried
+//        2   256  name            relative to the wallpaper folder, "\" between folders,
 //                                 NUL-terminated; empty: the record is skipped
 //      258     2  reserved
 //      260     4  blockOffset     offset in the file of the record's block header
@@ -34,10 +35,11 @@
 // A copy record writes no block: its file is copied from the wallpaper folder,
 // from "installer.swf" for record 1 and from record 1's file for the others.
 //
-// The reader checks what the installer relies on before anything is written:
-// the record count, that every block and its stored bytes lie inside the file,
-// and that no record name leaves the wallpaper folder. The fields it does not
-// interpret are carried unchanged.
+// One reader serves the installer, the package tool and the fuzz target. It
+// checks what the installer relies on before anything is written: the record
+// count, that every record name passes the name rule (package_rules.h), and
+// that every block header and the stored bytes it announces lie inside the
+// file. The fields it does not interpret are carried unchanged.
 #ifndef VELUMAR_PACKAGE_DATA_FILE_H
 #define VELUMAR_PACKAGE_DATA_FILE_H
 
@@ -109,22 +111,25 @@ enum class DataFileProblem {
     none,
     readFailed,       // the source reported an operating-system code
     headerTruncated,  // fewer than 1240 bytes
-    negativeRecordCount,
     tooManyRecords,     // more than 109
     tableTruncated,     // the record table runs past the end of the file
-    unsafeRecordName,   // absolute, drive, "..", control characters...
+    unsafeRecordName,   // fails the name rule: traversal, drive, device, wildcard...
     blockOutsideFile,   // the block header does not lie inside the file
-    negativeBlockSize,  // size or storedSize below zero
+    negativeBlockSize,  // size, or a compressed block's storedSize, below zero
     storedBytesOutsideFile,
     noMemory,
+    badWallpaperName,      // the data file's wallpaper name fails the wallpaper-name rule
+    otherWallpaperName,    // it differs from the package header's
 };
 
 struct DataFileCheck {
     DataFileProblem problem = DataFileProblem::none;
     int record = 0;          // 1-based record number, 0 for the file as a whole
     int32_t systemCode = 0;  // for readFailed
+    std::string recordName;  // for unsafeRecordName: the name as it stands
 
     bool ok() const noexcept { return problem == DataFileProblem::none; }
+    // For the package tool's reports (data_file_text.cpp, not linked into the installer).
     std::string describe() const;
 };
 
@@ -149,6 +154,12 @@ struct DataFile {
 // passes.
 DataFileCheck readDataFile(ByteSource& source, DataFile& out);
 
+// The data file's wallpaper name names the page the desktop is given and the
+// folder the uninstaller is started from: it must pass the wallpaper-name rule
+// and be the package header's name.
+DataFileCheck checkDataFileWallpaperName(const DataFileHeader& header,
+                                         std::string_view packageWallpaperName);
+
 // The stored bytes of record `number` (which has a block): storedSize imploded
 // bytes or size plain bytes.
 DataFileCheck readRecordStoredBytes(ByteSource& source, const DataFile& file, int number,
@@ -167,7 +178,7 @@ struct DataRecordSource {
 enum class DataFileWriteProblem {
     none,
     tooManyRecords,
-    badName,           // empty, over 255 characters, or not a safe relative path
+    badName,           // fails the name rule of package_rules.h
     badWallpaperName,  // over 64 characters
     tooLarge,          // offsets would not fit in 32 bits
 };

@@ -29,28 +29,38 @@ std::string closingFailedMessage(std::string_view systemText) {
         .append(systemText);
 }
 
-bool recordCountAcceptable(int32_t recordCount) noexcept {
-    return recordCount >= 0 && recordCount <= kMaxDataRecords;
+std::string_view readingErrorText(ErrorCode code, std::string_view systemText) noexcept {
+    if (code == kShortBlockRead) return t::kDiskReadError;
+    if (code == kShortBlockWrite) return t::kDiskWriteError;
+    return systemText;
 }
 
-namespace {
-
-bool rangeInside(int64_t offset, int64_t length, uint64_t fileSize) noexcept {
-    return offset >= 0 && length >= 0 && static_cast<uint64_t>(offset) <= fileSize &&
-           static_cast<uint64_t>(length) <= fileSize - static_cast<uint64_t>(offset);
-}
-
-}  // namespace
-
-bool blockHeaderFitsInFile(int64_t blockOffset, uint64_t fileSize) noexcept {
-    return rangeInside(blockOffset, int64_t(kBlockHeaderSize), fileSize);
-}
-
-bool blockFitsInFile(int64_t blockOffset, const BlockHeader& block, uint64_t fileSize) noexcept {
-    if (!blockHeaderFitsInFile(blockOffset, fileSize)) return false;
-    if (block.size() < 0) return false;
-    if (block.size() == 0) return true;
-    return rangeInside(blockOffset + int64_t(kBlockHeaderSize), block.storedLength(), fileSize);
+DataFileFailure dataFileFailure(const DataFileCheck& check) noexcept {
+    using P = DataFileProblem;
+    switch (check.problem) {
+        case P::none:
+            return {kOk, DataFileMessage::opening};
+        case P::readFailed:
+            return {check.systemCode, check.record > 0 ? DataFileMessage::reading
+                                                       : DataFileMessage::opening};
+        case P::headerTruncated:
+        case P::tableTruncated:
+            return {kShortBlockRead, DataFileMessage::opening};
+        case P::tooManyRecords:
+            return {kRecordCountOutOfRange, DataFileMessage::opening};
+        case P::unsafeRecordName:
+            return {kRecordNameUnsafe, DataFileMessage::recordName};
+        case P::blockOutsideFile:
+        case P::negativeBlockSize:
+        case P::storedBytesOutsideFile:
+            return {kShortBlockRead, DataFileMessage::reading};
+        case P::noMemory:
+            return {kNoMemory, DataFileMessage::none};
+        case P::badWallpaperName:
+        case P::otherWallpaperName:
+            return {kDataFileOtherWallpaper, DataFileMessage::opening};
+    }
+    return {kShortBlockRead, DataFileMessage::opening};
 }
 
 std::string folderPart(std::string_view path) {

@@ -15,11 +15,32 @@
 
 namespace velumar::package {
 
-// A record whose name is absolute, carries a drive or a stream colon, or climbs out of the
-// wallpaper folder with a dot-only part: it fails and nothing is written for it.
+// A record name that fails the name rule (package_rules.h): the data file is refused before
+// any record is written.
 inline constexpr ErrorCode kRecordNameUnsafe = -533;
-// A record count above 109 or below 0: the data file is refused before any record is read.
+// A record count above 109: the data file is refused before any record is read.
 inline constexpr ErrorCode kRecordCountOutOfRange = -534;
+// The data file's wallpaper name fails the wallpaper-name rule or is not the package's: it
+// would point the desktop at a page that was never written, or elsewhere.
+inline constexpr ErrorCode kDataFileOtherWallpaper = -535;
+
+// How the installer meets a finding of the data file reader: the code it returns and which
+// message shows it.
+enum class DataFileMessage {
+    opening,     // "Problem opening Velumar data file." with the path and the code
+    reading,     // "Corvana Error: Problem reading Velumar data file. " with the code's text
+    recordName,  // reportInstallError with the record's path
+    none,        // nothing here: the install step reports the failed installation
+};
+
+struct DataFileFailure {
+    ErrorCode code = kOk;
+    DataFileMessage message = DataFileMessage::opening;
+};
+
+// A short header or table is the short read 100, a block outside the file too; a read the
+// system refused carries its code.
+DataFileFailure dataFileFailure(const DataFileCheck& check) noexcept;
 
 
 // "Corvana Error: Velumar data file already in use." (information dialog).
@@ -32,18 +53,12 @@ std::string openingFailedMessage(std::string_view path, ErrorCode code);
 // "Corvana Error: Problem reading Velumar data file. <system text>".
 std::string readingFailedMessage(std::string_view systemText);
 
+// The text the reading message gives for code: "Disk read error" for 100, "Disk write error"
+// for 101, the system's text otherwise.
+std::string_view readingErrorText(ErrorCode code, std::string_view systemText) noexcept;
+
 // "Problem closing file.\r\n\r\nFile: \r\n<system text>": the text names no file.
 std::string closingFailedMessage(std::string_view systemText);
-
-// 0 to 109 records fit the installer's table.
-bool recordCountAcceptable(int32_t recordCount) noexcept;
-
-// The block header at blockOffset and the bytes the record needs after it (storedSize when
-// compressed, size otherwise, none for size 0) lie inside a file of fileSize bytes, and no
-// size is negative. When this is false the record fails as a short read (100) before any
-// allocation.
-bool blockFitsInFile(int64_t blockOffset, const BlockHeader& block, uint64_t fileSize) noexcept;
-bool blockHeaderFitsInFile(int64_t blockOffset, uint64_t fileSize) noexcept;
 
 // The folder part of a path: everything up to and including the last "\" or ":".
 std::string folderPart(std::string_view path);

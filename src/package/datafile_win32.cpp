@@ -2,16 +2,14 @@
 
 #include <windows.h>
 
-#include <limits>
-#include <new>
 #include <utility>
 #include <vector>
 
 #include "package/byte_source.h"
 #include "package/datafile_expand.h"
 #include "package/file_source_win32.h"
+#include "package/package_rules.h"
 #include "package/pk_stuff.h"
-#include "package/safe_names.h"
 #include "util/error_text_win32.h"
 #include "util/files_win32.h"
 
@@ -24,48 +22,75 @@ ErrorCode lastError() noexcept {
     return code == 0 ? ErrorCode(ERROR_GEN_FAILURE) : static_cast<ErrorCode>(code);
 }
 
-// A read that delivers fewer bytes than asked is the run-time code 100.
-ErrorCode fromOutcome(const ReadOutcome& outcome) noexcept {
-    if (outcome.systemCode != 0) return outcome.systemCode;
-    return outcome.complete ? kOk : kShortBlockRead;
+void showReadingFailure(DataFileHost& host, ErrorCode code) {
+    const std::string systemText = systemErrorText(code);
+    host.showErrorDialog(readingFailedMessage(readingErrorText(code, systemText)));
 }
 
-ErrorCode readBlock(HANDLE file, uint64_t offset, std::span<uint8_t> out) noexcept {
-    Win32FileSource source(file);
-    return fromOutcome(readExactly(source, offset, out));
+// Shows a finding of the reader the way the installer reports it and returns its code.
+ErrorCode reportFinding(DataFileHost& host, const std::string& path, const DataFileCheck& check) {
+    const DataFileFailure failure = dataFileFailure(check);
+    switch (failure.message) {
+        case DataFileMessage::opening:
+            host.showErrorDialog(openingFailedMessage(path, failure.code));
+            break;
+        case DataFileMessage::reading:
+            showReadingFailure(host, failure.code);
+            break;
+        case DataFileMessage::recordName:
+            // The name only as text: it is never used as a path.
+            host.reportInstallError(failure.code, folderPart(path) + check.recordName);
+            break;
+        case DataFileMessage::none:
+            break;
+    }
+    return failure.code;
 }
 
 }  // namespace
 
+ErrorCode openCheckedDataFile(DataFileHost& host, const std::string& path,
+                              std::string_view wallpaperName, FileHandle& file, DataFile& data) {
+    FileHandle opened(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!opened) {
+        const ErrorCode code = lastError();
+        host.showErrorDialog(openingFailedMessage(path, code));
+        return code;
+    }
+    Win32FileSource source(opened.get());
+    DataFile read;
+    DataFileCheck check = readDataFile(source, read);
+    if (check.ok()) check = checkDataFileWallpaperName(read.header, wallpaperName);
+    if (!check.ok()) return reportFinding(host, path, check);
+    file = std::move(opened);
+    data = std::move(read);
+    return kOk;
+}
+
 // What one record's extraction holds, released on every way out.
 struct DataFileExpander::RecordWork {
-    HANDLE dataFile = INVALID_HANDLE_VALUE;
     std::string path;
-    BlockHeader block;
-    int64_t blockOffset = 0;
+    const BlockHeader* block = nullptr;
+    int number = 0;
     FileHandle output;
     bool outputCreated = false;
     bool ioFailure = false;  // the code came from the system: the reading message is shown
 };
 
-DataFileExpander::DataFileExpander(std::string compressionFolder)
-    : compressionFolder_(std::move(compressionFolder)) {}
+DataFileExpander::DataFileExpander(std::string wallpaperName, std::string compressionFolder)
+    : wallpaperName_(std::move(wallpaperName)), compressionFolder_(std::move(compressionFolder)) {}
 
 ErrorCode DataFileExpander::expandDataFile(DataFileHost& host, const std::string& dataFilePath,
                                            const std::string& wallpaperFolder) {
     host.setStatusText(texts::kExpandingFiles);
     ErrorCode result = openDataFile(host, dataFilePath);
     std::string firstName;
-    if (result == kOk) {
+    if (result == kOk && data_.recordCount() >= 1) firstName = data_.record(1).name();
+    for (int number = 1; result == kOk && number <= data_.recordCount(); ++number) {
+        if (data_.record(number).name().empty()) continue;
         // A movie package's record 1 is the preview that start-up already wrote.
-        if (header_.dataKind() == kMovieDataKind) table_[1].setType(kCopyRecordType);
-        firstName = table_[1].name();
-    }
-    const int32_t count = header_.recordCount();
-    for (int number = 1; result == kOk && number <= count; ++number) {
-        const DataRecord& record = table_[static_cast<size_t>(number)];
-        if (record.name().empty()) continue;
-        if (record.type() == kCopyRecordType) {
+        if (data_.isCopyRecord(number)) {
             result = copyRecord(host, wallpaperFolder, number, firstName);
         } else {
             result = extractDataRecord(host, wallpaperFolder, number);
@@ -81,33 +106,33 @@ ErrorCode DataFileExpander::expandDataFile(DataFileHost& host, const std::string
 
 ErrorCode DataFileExpander::copyRecord(DataFileHost& host, const std::string& folder, int number,
                                        const std::string& firstName) {
-    const std::string name = table_[static_cast<size_t>(number)].name();
-    const std::string sourceName =
-        number == 1 ? std::string(texts::kMovieSource) : firstName;
-    if (!isSafeRelativePath(name)) {
+    const std::string sourceName = number == 1 ? std::string(texts::kMovieSource) : firstName;
+    // After an empty record 1 the source is the folder itself, which cannot be copied.
+    const std::optional<std::string> source = joinInside(folder, sourceName);
+    if (!source) {
+        host.reportInstallError(kCopyRecordFailed, folder + sourceName);
+        return kCopyRecordFailed;
+    }
+    const std::string name = data_.record(number).name();
+    const std::optional<std::string> destination = joinInside(folder, name);
+    if (!destination) {
         host.reportInstallError(kRecordNameUnsafe, folder + name);
         return kRecordNameUnsafe;
     }
-    if (!isSafeRelativePath(sourceName)) {
-        host.reportInstallError(kRecordNameUnsafe, folder + sourceName);
-        return kRecordNameUnsafe;
-    }
-    const std::string source = folder + sourceName;
-    const std::string destination = folder + name;
-    if (::CopyFileA(source.c_str(), destination.c_str(), FALSE)) return kOk;
+    if (::CopyFileA(source->c_str(), destination->c_str(), FALSE)) return kOk;
     // Copying a file onto itself fails and changes nothing: the file is already there.
-    if (source == destination) return kOk;
-    host.reportInstallError(kCopyRecordFailed, source);
+    if (*source == *destination) return kOk;
+    host.reportInstallError(kCopyRecordFailed, *source);
     return kCopyRecordFailed;
 }
 
 void DataFileExpander::markFirstFileArchived(const std::string& folder,
                                              const std::string& firstName) {
-    if (firstName.empty() || !isSafeRelativePath(firstName)) return;
-    const std::string path = folder + firstName;
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const std::optional<std::string> path = joinInside(folder, firstName);
+    if (!path) return;
+    const DWORD attributes = ::GetFileAttributesA(path->c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    ::SetFileAttributesA(path.c_str(), attributes | FILE_ATTRIBUTE_ARCHIVE);
+    ::SetFileAttributesA(path->c_str(), attributes | FILE_ATTRIBUTE_ARCHIVE);
 }
 
 ErrorCode DataFileExpander::openDataFile(DataFileHost& host, const std::string& path) {
@@ -115,49 +140,34 @@ ErrorCode DataFileExpander::openDataFile(DataFileHost& host, const std::string& 
         host.showInformationDialog(alreadyInUseMessage());
         return kOk;
     }
-    ErrorCode code = kOk;
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) code = lastError();
-    DataFileHeader header;
-    if (code == kOk) code = readBlock(file.get(), 0, header.bytes);
-    // The table has room for 109 records: a count outside 0 to 109 is refused before a record
-    // is read, and the file is not kept open.
-    if (code == kOk && !recordCountAcceptable(header.recordCount())) {
-        host.showErrorDialog(openingFailedMessage(path, kRecordCountOutOfRange));
-        return kRecordCountOutOfRange;
-    }
-    if (code == kOk) {
-        header_ = header;
-        file_ = std::move(file);
-        open_ = true;
-        table_.fill(DataRecord{});
-        for (int number = 1; code == kOk && number <= header_.recordCount(); ++number) {
-            const uint64_t at = kDataFileHeaderSize + uint64_t(number - 1) * kDataRecordSize;
-            code = readBlock(file_.get(), at, table_[static_cast<size_t>(number)].bytes);
-        }
-    }
-    if (code != kOk) host.showErrorDialog(openingFailedMessage(path, code));
-    return code;
+    FileHandle file;
+    DataFile data;
+    const ErrorCode code = openCheckedDataFile(host, path, wallpaperName_, file, data);
+    if (code != kOk) return code;
+    file_ = std::move(file);
+    data_ = std::move(data);
+    open_ = true;
+    return kOk;
 }
 
 ErrorCode DataFileExpander::extractDataRecord(DataFileHost& host, const std::string& folder,
                                               int number) {
-    if (number > header_.recordCount() || number < 1) return kRecordBeyondCount;
+    if (number > data_.recordCount() || number < 1) return kRecordBeyondCount;
     if (!open_) return kDataFileNotOpen;
 
-    const DataRecord& record = table_[static_cast<size_t>(number)];
     RecordWork work;
-    work.dataFile = file_.get();
-    work.path = folder + record.name();
-    if (!isSafeRelativePath(record.name())) {
-        host.reportInstallError(kRecordNameUnsafe, work.path);
+    work.number = number;
+    work.block = data_.block(number);
+    const std::string name = data_.record(number).name();
+    const std::optional<std::string> path = joinInside(folder, name);
+    if (!path || work.block == nullptr) {
+        host.reportInstallError(kRecordNameUnsafe, folder + name);
         return kRecordNameUnsafe;
     }
-    work.blockOffset = record.blockOffset();
+    work.path = *path;
 
-    ErrorCode result = writeRecordFile(work);
-    if (work.ioFailure) host.showErrorDialog(readingFailedMessage(systemErrorText(result)));
+    const ErrorCode result = writeRecordFile(work);
+    if (work.ioFailure) showReadingFailure(host, result);
     if (result != kOk) {
         work.output.reset();
         if (work.outputCreated) ::DeleteFileA(work.path.c_str());
@@ -166,54 +176,38 @@ ErrorCode DataFileExpander::extractDataRecord(DataFileHost& host, const std::str
 }
 
 ErrorCode DataFileExpander::writeRecordFile(RecordWork& work) {
-    uint64_t fileSize = 0;
-    Win32FileSource source(work.dataFile);
-    ErrorCode code = source.size(fileSize);
-    // A block header or stored bytes beyond the end of the file read short: the record fails
-    // as a short read before anything is allocated or created.
-    if (code == kOk && !blockHeaderFitsInFile(work.blockOffset, fileSize)) code = kShortBlockRead;
-    if (code == kOk) code = readBlock(work.dataFile, uint64_t(work.blockOffset), work.block.bytes);
-    if (code == kOk && work.block.size() == 0) return kOk;
-    if (code == kOk && !blockFitsInFile(work.blockOffset, work.block, fileSize)) {
-        code = kShortBlockRead;
-    }
-    if (code != kOk) {
-        work.ioFailure = true;
-        return code;
-    }
-
+    if (work.block->size() == 0) return kOk;
     const std::string folder = folderPart(work.path);
     if (!folder.empty() && !folderExists(folder)) forceFolder(folder);
-    return work.block.compressed() ? expandCompressed(work) : writeStored(work);
+
+    std::vector<uint8_t> stored;
+    Win32FileSource source(file_.get());
+    const DataFileCheck read = readRecordStoredBytes(source, data_, work.number, stored);
+    if (!read.ok()) {
+        const DataFileFailure failure = dataFileFailure(read);
+        work.ioFailure = failure.message == DataFileMessage::reading;
+        return failure.code;
+    }
+    return work.block->compressed() ? expandCompressed(work, stored) : writeStored(work, stored);
 }
 
-ErrorCode DataFileExpander::expandCompressed(RecordWork& work) {
-    const int32_t storedSize = work.block.storedSize();
-    std::vector<uint8_t> stored;
-    try {
-        stored.resize(static_cast<size_t>(storedSize));
-    } catch (const std::bad_alloc&) {
-        return kNoMemory;
-    }
-    const uint64_t at = uint64_t(work.blockOffset) + kBlockHeaderSize;
-    if (const ErrorCode code = readBlock(work.dataFile, at, stored); code != kOk) {
-        work.ioFailure = true;
-        return code;
-    }
+ErrorCode DataFileExpander::expandCompressed(RecordWork& work, const std::vector<uint8_t>& stored) {
     TCompressor compressor =
         compressionFolder_.empty() ? TCompressor() : TCompressor(compressionFolder_);
     if (!compressor.compressionAvailable()) return kNoCompression;
-    compressor.expandToFile(work.path, stored.data(), storedSize);
+    const ErrorCode expanded = compressor.expandToFile(
+        work.path, stored.data(), static_cast<int32_t>(stored.size()), work.block->size());
+    work.outputCreated = compressor.outputCreated();
+    if (expanded == kExpandedLengthWrong) return kExpandedLengthWrong;
 
     WIN32_FIND_DATAA found{};
     const FindHandle lookup(::FindFirstFileA(work.path.c_str(), &found));
     if (!lookup) return kExpandedFileMissing;
-    work.outputCreated = true;
     const uint64_t length = (uint64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-    return length == uint64_t(work.block.size()) ? kOk : kExpandedLengthWrong;
+    return length == uint64_t(work.block->size()) ? kOk : kExpandedLengthWrong;
 }
 
-ErrorCode DataFileExpander::writeStored(RecordWork& work) {
+ErrorCode DataFileExpander::writeStored(RecordWork& work, const std::vector<uint8_t>& stored) {
     work.output.reset(::CreateFileA(work.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!work.output) {
@@ -221,24 +215,13 @@ ErrorCode DataFileExpander::writeStored(RecordWork& work) {
         return lastError();
     }
     work.outputCreated = true;
-    std::vector<uint8_t> bytes;
-    try {
-        bytes.resize(static_cast<size_t>(work.block.size()));
-    } catch (const std::bad_alloc&) {
-        return kNoMemory;
-    }
-    const uint64_t at = uint64_t(work.blockOffset) + kBlockHeaderSize;
-    if (const ErrorCode code = readBlock(work.dataFile, at, bytes); code != kOk) {
-        work.ioFailure = true;
-        return code;
-    }
     DWORD written = 0;
-    if (!::WriteFile(work.output.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+    if (!::WriteFile(work.output.get(), stored.data(), static_cast<DWORD>(stored.size()), &written,
                      nullptr)) {
         work.ioFailure = true;
         return lastError();
     }
-    if (written != bytes.size()) {
+    if (written != stored.size()) {
         work.ioFailure = true;
         return kShortBlockWrite;
     }

@@ -1,30 +1,33 @@
 // Expansion of the data file (slot 8) into the wallpaper folder (Win32 build only).
 //
-// The install step writes the data file into the wallpaper folder, then expandDataFile opens it,
-// reads its 1240-byte header and its record table into this object, and writes every record's
-// file into the wallpaper folder in record order: stored bytes as they are, imploded ones through
-// TCompressor, copy records with CopyFileA. The object keeps the open file, the header and the
-// table for the whole run, so a second expansion after a failed one takes the "already in use"
-// path and works on what the first one read.
+// The install step writes the data file into the wallpaper folder, then expandDataFile opens
+// it, reads and checks it whole with the one data file reader (data_file.h) and writes every
+// record's file into the wallpaper folder in record order: stored bytes as they are, imploded
+// ones through TCompressor, copy records with CopyFileA. Nothing is written unless the whole
+// table, every block header and the data file's wallpaper name passed the reader's checks. The
+// object keeps the open file and what the reader returned for the whole run, so a second
+// expansion after a failed one takes the "already in use" path and works on what the first
+// one read.
 //
 //   code   situation                                         shown
 //   OS     opening or reading header and table               "Problem opening Velumar data
-//                                                            file." with the path and the code
-//   -534   record count above 109 or negative                the same opening message
+//   100    header or table cut short                         file." with the path and the code
+//   -534   record count above 109                            the same opening message
+//   -535   wallpaper name invalid or not the package's       the same opening message
+//   -533   a record name that fails the name rule            reportInstallError with the path
 //   OS,100 reading a block, creating or writing a file;      "Corvana Error: Problem reading
-//   101    100 also for a block outside the file             Velumar data file. " + system text
-//   -533   a record name that would leave the folder         reportInstallError with the path
+//   101    100 also for a block outside the file             Velumar data file. " + the text
+//                                                            ("Disk read error" for 100, "Disk
+//                                                            write error" for 101)
 //   -532   a copy record failed                              reportInstallError with the source
 //   -7, -13, -16, -35                                        nothing: the driver reports them
 //   -12, -15  record beyond the count, file not open         nothing
 //
-// A record that fails leaves no file of its own behind; files of earlier records stay (the
-// install step's clean-up removes the folder).
+// A record that fails leaves no file of its own behind (only a file this expansion created is
+// deleted); files of earlier records stay (the install step's clean-up removes the folder).
 #ifndef VELUMAR_PACKAGE_DATAFILE_WIN32_H
 #define VELUMAR_PACKAGE_DATAFILE_WIN32_H
 
-#include <array>
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -35,14 +38,17 @@
 
 namespace velumar::package {
 
-// Slot 0 of the table stays empty; records are numbered from 1.
-inline constexpr int kRecordTableSlots = kMaxDataRecords + 1;
+// Opens the data file at path and reads it with the data file reader, checking its wallpaper
+// name against the package's. Failures are shown as in the table above and their code
+// returned; on success the open file and what was read.
+ErrorCode openCheckedDataFile(DataFileHost& host, const std::string& path,
+                              std::string_view wallpaperName, FileHandle& file, DataFile& data);
 
 class DataFileExpander {
   public:
-    // Imploded records are expanded with impborl.dll from the system's Windows folder, or from
-    // compressionFolder when one is given.
-    explicit DataFileExpander(std::string compressionFolder = {});
+    // wallpaperName is the package header's. Imploded records are expanded with impborl.dll
+    // from the system's Windows folder, or from compressionFolder when one is given.
+    explicit DataFileExpander(std::string wallpaperName, std::string compressionFolder = {});
 
     DataFileExpander(const DataFileExpander&) = delete;
     DataFileExpander& operator=(const DataFileExpander&) = delete;
@@ -57,7 +63,7 @@ class DataFileExpander {
     ErrorCode closeDataFile(DataFileHost& host);
 
     bool isOpen() const noexcept { return open_; }
-    const DataFileHeader& header() const noexcept { return header_; }
+    const DataFileHeader& header() const noexcept { return data_.header; }
 
   private:
     struct RecordWork;
@@ -65,15 +71,15 @@ class DataFileExpander {
     ErrorCode copyRecord(DataFileHost& host, const std::string& folder, int number,
                          const std::string& firstName);
     ErrorCode writeRecordFile(RecordWork& work);
-    ErrorCode expandCompressed(RecordWork& work);
-    ErrorCode writeStored(RecordWork& work);
+    ErrorCode expandCompressed(RecordWork& work, const std::vector<uint8_t>& stored);
+    ErrorCode writeStored(RecordWork& work, const std::vector<uint8_t>& stored);
     void markFirstFileArchived(const std::string& folder, const std::string& firstName);
 
+    std::string wallpaperName_;
     std::string compressionFolder_;
     FileHandle file_;
     bool open_ = false;
-    DataFileHeader header_;
-    std::array<DataRecord, kRecordTableSlots> table_{};
+    DataFile data_;
 };
 
 }  // namespace velumar::package

@@ -81,7 +81,11 @@ Outcome writeExpandedFile(const std::string& path, const PackageEntry& entry, By
     if (!compressor.compressionAvailable()) return {kNoCompression};
     if (Outcome read = readStoredBytes(source, entry, buffer); read.code != kOk) return read;
     // Its own failures have been shown by the binding; the length check below tells the rest.
-    compressor.expandToFile(path, buffer.data(), static_cast<int32_t>(buffer.size()));
+    // An expansion that would pass the entry's size stops there and is a length error at once.
+    if (compressor.expandToFile(path, buffer.data(), static_cast<int32_t>(buffer.size()),
+                                entry.size) == kExpandedLengthWrong) {
+        return {kExpandedLengthWrong};
+    }
     const std::optional<uint64_t> length = lengthOfFile(path);
     if (!length) return {kExpandedFileMissing};
     if (*length != uint64_t(uint32_t(entry.size)) || entry.size < 0) return {kExpandedLengthWrong};
@@ -146,8 +150,11 @@ ErrorCode deleteFileWithRetry(const std::string& path, bool report, int attempts
     for (; attempts > 0 && result != kOk; --attempts) {
         if (!fileExists(path) || ::DeleteFileA(path.c_str())) {
             result = kOk;
-        } else if (::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) &&
-                   ::DeleteFileA(path.c_str())) {
+            continue;
+        }
+        // The second delete is tried whether or not the attributes could be cleared.
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (::DeleteFileA(path.c_str())) {
             result = kOk;
         } else {
             result = isScreenSaverDestination(path) ? kWallpaperBusy : kFileBusy;

@@ -14,8 +14,9 @@
 //   -35    the entry is compressed and the implode library is not available
 //   -38    busy ".scr" destination (already reported by deleteFileWithRetry)
 //   -531   the slot is empty (reported with an empty path)
-// A slot whose name is unsafe or whose destination value names no folder is malformed: it
-// fails with ERROR_INVALID_NAME, reported with the slot's name.
+// A slot whose name fails the name rule (package_rules.h), makes too long a path, or whose
+// destination value names no folder is malformed: it fails with ERROR_INVALID_NAME, reported
+// with the slot's name.
 #ifndef VELUMAR_PACKAGE_EXTRACT_WIN32_H
 #define VELUMAR_PACKAGE_EXTRACT_WIN32_H
 

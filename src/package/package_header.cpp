@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "package/byte_io.h"
-#include "package/safe_names.h"
+#include "package/package_rules.h"
 
 namespace velumar::package {
 
@@ -140,27 +140,19 @@ std::string replaceExtension(std::string_view name, std::string_view extension) 
     return result;
 }
 
-void renameWithExtension(PackageEntry& entry, std::string_view extension) {
-    std::string renamed = replaceExtension(entry.name(), extension);
-    if (renamed.size() > kEntryNameCapacity) renamed.resize(kEntryNameCapacity);
-    entry.setName(renamed);
-}
-
 std::optional<std::string> destinationPath(const PackageEntry& entry,
                                            std::string_view windowsFolder,
                                            std::string_view wallpaperFolder) {
     const std::string_view name = entry.name();
-    if (!isSafeFileName(name)) return std::nullopt;
+    if (!isValidFileName(name)) return std::nullopt;
 
-    if (writesToWallpaperFolder(entry.destination)) {
-        return std::string(wallpaperFolder) + std::string(name);
-    }
+    if (writesToWallpaperFolder(entry.destination)) return joinInside(wallpaperFolder, name);
     if (entry.destination == destinations::wallpaperRoot) {
-        return std::string(windowsFolder) + std::string(kWallpaperRootFolder) + std::string(name);
+        return joinInside(std::string(windowsFolder) + std::string(kWallpaperRootFolder), name);
     }
     if (entry.destination == destinations::windowsFolder) {
-        if (name == kFlashInstallerName) return std::string(windowsFolder) + std::string(name);
-        return std::string(windowsFolder) + replaceExtension(name, kLibraryExtension);
+        if (name == kFlashInstallerName) return joinInside(windowsFolder, name);
+        return joinInside(windowsFolder, replaceExtension(name, kLibraryExtension));
     }
     return std::nullopt;
 }

@@ -168,19 +168,15 @@ ErrorCode readPackageHeader(ByteSource& source, uint32_t packageOffset,
 // `extension`, or `extension` appended when it has none.
 std::string replaceExtension(std::string_view name, std::string_view extension);
 
-// Gives the entry's name a new extension, cut to the 255 characters the field
-// holds (start-up does this to the preview of the picture kinds).
-void renameWithExtension(PackageEntry& entry, std::string_view extension);
-
 // Where the installer writes an entry:
 //   1, 4, 5, 6, 10  wallpaperFolder + name
 //   2               windowsFolder + "Web\Wallpaper\" + name
 //   3               windowsFolder + name when name is exactly "flashax.exe",
 //                   otherwise windowsFolder + name with its extension replaced by ".dll"
 //   anything else   no destination
-// Both folders end with "\". A name that is empty or not a safe file name
-// (separators, ":", control characters, dots only) has no destination either,
-// so that no entry can be written outside its folder.
+// Both folders end with "\". A name that fails the file-name rule of
+// package_rules.h, or a path too long for the file functions, has no
+// destination either, so that no entry can be written outside its folder.
 std::optional<std::string> destinationPath(const PackageEntry& entry,
                                            std::string_view windowsFolder,
                                            std::string_view wallpaperFolder);

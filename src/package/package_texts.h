@@ -54,6 +54,10 @@ inline constexpr std::string_view kProblemReading = "Problem reading Velumar dat
 inline constexpr std::string_view kProblemClosing = "Problem closing file.";
 inline constexpr std::string_view kFileLabel = "File: ";
 inline constexpr std::string_view kLineBreak = "\r\n";
+// In the reading message in place of the system's text, which for 100 and 101 is about
+// semaphores: these are the short read and the short write.
+inline constexpr std::string_view kDiskReadError = "Disk read error";
+inline constexpr std::string_view kDiskWriteError = "Disk write error";
 // Copy records of a movie package take record 1's file from the preview written at start-up.
 inline constexpr std::string_view kMovieSource = "installer.swf";
 

@@ -91,15 +91,22 @@ void TCompressor::bind(const std::string& libraryPath) {
     compressionAvailable_ = true;
 }
 
-ErrorCode TCompressor::expandToFile(const std::string& path, const void* data, std::int32_t count) {
+ErrorCode TCompressor::expandToFile(const std::string& path, const void* data, std::int32_t count,
+                                    std::int64_t expectedSize) {
+    outputCreated_ = false;
     if (!compressionAvailable_) return kNoCompression;
+    if (expectedSize < 0) return kExpandedLengthWrong;
     ErrorCode code = stageInput(data, count);
     if (code == kOk) code = createOutput(path);
     if (code == kOk) {
+        outputRoom_ = static_cast<std::uint64_t>(expectedSize);
+        outputOverflowed_ = false;
         TCompressor* self = this;
         explodeEntry_(readInput, writeOutput, g_explodeWork, &self);
     }
+    const bool overflowed = code == kOk && outputOverflowed_;
     endExpansion();
+    if (overflowed) return kExpandedLengthWrong;
     return code == kOk ? kOk : reportExpansionFailure(code);
 }
 
@@ -119,6 +126,7 @@ ErrorCode TCompressor::createOutput(const std::string& path) noexcept {
     output_.reset(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!output_) return static_cast<ErrorCode>(::GetLastError());
+    outputCreated_ = true;
     outputFailed_ = false;
     return kOk;
 }
@@ -129,6 +137,8 @@ void TCompressor::endExpansion() noexcept {
     input_.shrink_to_fit();
     inputPosition_ = 0;
     outputFailed_ = false;
+    outputOverflowed_ = false;
+    outputRoom_ = 0;
 }
 
 unsigned int IMPBORL_CALL TCompressor::readInput(char* buffer, unsigned int* size,
@@ -145,9 +155,17 @@ unsigned int IMPBORL_CALL TCompressor::readInput(char* buffer, unsigned int* siz
 void IMPBORL_CALL TCompressor::writeOutput(char* buffer, unsigned int* size, void* param) noexcept {
     TCompressor* binding = bindingFrom(param);
     if (!binding || !buffer || !size || binding->outputFailed_ || *size == 0) return;
+    // More than the expected length: nothing of this piece is written and the input is cut
+    // short, which ends the expansion.
+    if (*size > binding->outputRoom_) {
+        binding->outputOverflowed_ = true;
+        binding->outputFailed_ = true;
+        return;
+    }
     DWORD written = 0;
     if (!::WriteFile(binding->output_.get(), buffer, *size, &written, nullptr) || written != *size)
         binding->outputFailed_ = true;
+    binding->outputRoom_ -= *size;
 }
 
 }  // namespace velumar::package

@@ -14,6 +14,10 @@
 //                           the output file (then also shown in the error dialog as
 //                           "Zip Error: Problem expanding data in memory. " and the system
 //                           text). -35 when called although compression is unavailable.
+//                           -13 when the stream expands to more than the expected length:
+//                           writing stops at that length, so a small imploded item cannot
+//                           fill the disk (runs of zeros implode at about 173:1). Nothing is
+//                           shown for -13; the caller reports it as a length error.
 #ifndef VELUMAR_PACKAGE_PK_STUFF_H
 #define VELUMAR_PACKAGE_PK_STUFF_H
 
@@ -47,8 +51,13 @@ class TCompressor {
     bool compressionAvailable() const noexcept { return compressionAvailable_; }
 
     // Expands count imploded bytes at data into a new file at path (an existing file there is
-    // replaced).
-    ErrorCode expandToFile(const std::string& path, const void* data, std::int32_t count);
+    // replaced), writing at most expectedSize bytes.
+    ErrorCode expandToFile(const std::string& path, const void* data, std::int32_t count,
+                           std::int64_t expectedSize);
+
+    // Whether the last expandToFile created its output file: a caller that removes a failed
+    // item's file removes only a file the binding made.
+    bool outputCreated() const noexcept { return outputCreated_; }
 
   private:
     using ImplodeEntry = decltype(&impborl_implode);
@@ -73,6 +82,10 @@ class TCompressor {
     // After a failed write nothing more is written and the input is cut short, so the file
     // ends early and the caller's length check reports it.
     bool outputFailed_ = false;
+    bool outputCreated_ = false;
+    // Bytes the output may still take before the expected length is passed.
+    std::uint64_t outputRoom_ = 0;
+    bool outputOverflowed_ = false;
     bool compressionAvailable_ = false;
     Module library_;
 };

@@ -98,7 +98,7 @@ struct Expansion {
     std::string folder = scratch / "Beach dir\\";
     std::string path = folder + "Beach.ssd";
     RecordingHost host;
-    package::DataFileExpander expander{programFolder()};
+    package::DataFileExpander expander{"Beach", programFolder()};
 
     Expansion() { ::CreateDirectoryA(folder.c_str(), nullptr); }
     package::ErrorCode expand(const std::vector<uint8_t>& bytes) {
@@ -137,35 +137,77 @@ TEST(DataFileExpansion, MoviePackageCopiesInstallerSwfUnderRecordOnesName) {
     EXPECT_EQ(missing.host.log.back(), "report -532 " + missing.folder + "installer.swf");
 }
 
-TEST(DataFileExpansion, NameLeavingTheFolderFailsAndWritesNothingOutside) {
-    for (const char* name : {"..\\evil.txt", "C:evil.txt", "\\evil.txt", "a\\...\\evil.txt"}) {
+TEST(DataFileExpansion, NameLeavingTheFolderOrNamingADeviceFailsBeforeAnyRecordIsWritten) {
+    for (const char* name : {"..\\evil.txt", "C:evil.txt", "\\evil.txt", "a\\...\\evil.txt",
+                             "NUL", "con.txt", "*.txt", "evil.txt."}) {
         Expansion run;
-        std::vector<uint8_t> bytes = dataFile({plain("aaaaaaaaaaaaaaaaaaa", "payload")});
-        std::fill(bytes.begin() + recordAt(1) + 2, bytes.begin() + recordAt(1) + 258, 0);
-        std::copy(name, name + strlen(name), bytes.begin() + recordAt(1) + 2);
+        std::vector<uint8_t> bytes =
+            dataFile({plain("first.txt", "first"), plain("aaaaaaaaaaaaaaaaaaa", "payload")});
+        std::fill(bytes.begin() + recordAt(2) + 2, bytes.begin() + recordAt(2) + 258, 0);
+        std::copy(name, name + strlen(name), bytes.begin() + recordAt(2) + 2);
         EXPECT_EQ(run.expand(bytes), package::kRecordNameUnsafe) << name;
         EXPECT_EQ(run.host.log.back(), "report -533 " + run.folder + name);
         EXPECT_FALSE(exists(run.scratch / "evil.txt"));
+        EXPECT_FALSE(exists(run.folder + "first.txt")) << "nothing is written before the check";
     }
 }
 
-TEST(DataFileExpansion, RecordCountAbove109OrNegativeIsRefusedBeforeAnything) {
-    for (const int32_t count : {110, -1, 0x7FFFFFFF}) {
+TEST(DataFileExpansion, DataFileNamingAnotherWallpaperIsRefusedBeforeAnyRecord) {
+    for (const char* name : {"Other", "..\\..\\..\\X", "Beach "}) {
+        Expansion run;
+        std::vector<uint8_t> bytes;
+        bytes = dataFile({plain("a.txt", "a")});
+        std::fill_n(bytes.begin() + 248, 64, 0);
+        std::copy(name, name + strlen(name), bytes.begin() + 248);
+        EXPECT_EQ(run.expand(bytes), package::kDataFileOtherWallpaper) << name;
+        EXPECT_EQ(run.host.log.back(), "error " + package::openingFailedMessage(run.path, -535));
+        EXPECT_FALSE(exists(run.folder + "a.txt"));
+    }
+}
+
+TEST(DataFileExpansion, RecordCountAbove109IsRefusedAndANegativeOneReadsNone) {
+    for (const int32_t count : {110, 0x7FFFFFFF, -1}) {
         Expansion run;
         std::vector<uint8_t> bytes = dataFile({plain("a.txt", "a")});
         package::DataFileHeader header;
         std::copy_n(bytes.begin(), header.bytes.size(), header.bytes.begin());
         header.setRecordCount(count);
         std::copy(header.bytes.begin(), header.bytes.end(), bytes.begin());
-        EXPECT_EQ(run.expand(bytes), package::kRecordCountOutOfRange);
-        EXPECT_EQ(run.host.log.back(), "error " + package::openingFailedMessage(run.path, -534));
+        if (count < 0) {
+            EXPECT_EQ(run.expand(bytes), 0);
+            EXPECT_EQ(run.host.log, (std::vector<std::string>{"status Expanding files...", "step"}));
+        } else {
+            EXPECT_EQ(run.expand(bytes), package::kRecordCountOutOfRange);
+            EXPECT_EQ(run.host.log.back(),
+                      "error " + package::openingFailedMessage(run.path, -534));
+        }
         EXPECT_FALSE(exists(run.folder + "a.txt"));
         EXPECT_FALSE(run.expander.isOpen());
     }
 }
 
+TEST(DataFileExpansion, CopyRecordAfterAnEmptyFirstRecordFailsWith532) {
+    Expansion run;
+    std::vector<uint8_t> bytes = dataFile({plain("first.txt", "x"), copyOf("second.txt")});
+    std::fill_n(bytes.begin() + recordAt(1) + 2, 256, 0);
+    EXPECT_EQ(run.expand(bytes), package::kCopyRecordFailed);
+    EXPECT_EQ(run.host.log.back(), "report -532 " + run.folder);
+}
+
+TEST(DataFileExpansion, ImplodeBombStopsAtTheRecordSizeAndLeavesNoFile) {
+    Expansion run;
+    DataRecordSource record;
+    record.name = "bomb.bin";
+    record.compressed = true;
+    record.size = 5;  // the stream expands to 13 bytes
+    record.stored = kAiaiImploded;
+    EXPECT_EQ(run.expand(dataFile({record})), package::kExpandedLengthWrong);
+    EXPECT_FALSE(exists(run.folder + "bomb.bin"));
+}
+
 TEST(DataFileExpansion, BlockRunningPastTheEndFailsAsShortReadWithoutAFile) {
     Expansion run;
+    writeFile(run.folder + "a.txt", "old");
     std::vector<uint8_t> bytes = dataFile({plain("a.txt", "abc")});
     const size_t block = recordAt(2);  // the first block follows the one-record table
     bytes[block + 8] = 0xFF;
@@ -173,10 +215,9 @@ TEST(DataFileExpansion, BlockRunningPastTheEndFailsAsShortReadWithoutAFile) {
     bytes[block + 10] = 0xFF;
     bytes[block + 11] = 0x7F;
     EXPECT_EQ(run.expand(bytes), package::kShortBlockRead);
-    EXPECT_EQ(
-        run.host.log.back().rfind("error Corvana Error: Problem reading Velumar data file. ", 0),
-        0u);
-    EXPECT_FALSE(exists(run.folder + "a.txt"));
+    EXPECT_EQ(run.host.log.back(),
+              "error Corvana Error: Problem reading Velumar data file. Disk read error");
+    EXPECT_EQ(readWholeFile(run.folder + "a.txt"), "old") << "checked before anything is written";
 }
 
 TEST(DataFileExpansion, WrongExpandedLengthIsMinus13AndTheFileGoes) {
@@ -206,7 +247,7 @@ TEST(DataFileExpansion, WrongExpandedLengthIsMinus13AndTheFileGoes) {
 
 TEST(DataFileExpansion, RecordNumbersAndOpenState) {
     RecordingHost host;
-    package::DataFileExpander expander;
+    package::DataFileExpander expander{"Beach"};
     EXPECT_EQ(expander.extractDataRecord(host, "C:\\", 1), package::kRecordBeyondCount);
     EXPECT_EQ(expander.closeDataFile(host), 0);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "desktop/install_driver.h"
+#include "package/package_rules.h"
 #include "package/byte_source.h"
 
 namespace velumar::desktop {
@@ -208,10 +209,10 @@ TEST(SilentInstall, OpensDisplayPropertiesOnlyAfterSuccess) {
 
 TEST(InstallEntries, SlotsFiveOrSixToNineOrTenWithoutSeven) {
     package::PackageHeader header;
-    EXPECT_EQ(installEntrySlots(header), (std::vector<int>{6, 8, 9}));
+    EXPECT_EQ(package::installEntrySlots(header), (std::vector<int>{6, 8, 9}));
     header.openAfterInstall = 1;
     header.slot(10).setName("extra.txt");
-    EXPECT_EQ(installEntrySlots(header), (std::vector<int>{5, 6, 8, 9, 10}));
+    EXPECT_EQ(package::installEntrySlots(header), (std::vector<int>{5, 6, 8, 9, 10}));
 }
 
 TEST(InstallEntries, StopAtTheFirstFailureOrCancel) {

@@ -65,25 +65,33 @@ TEST(DataFileMessages, ExactWording) {
     EXPECT_EQ(closingFailedMessage("Bad"), "Problem closing file.\r\n\r\nFile: \r\nBad");
 }
 
-TEST(DataFileChecks, CountsAndBlocksInsideTheFile) {
+TEST(DataFileChecks, ReaderFindingsBecomeTheInstallersCodesAndMessages) {
     using namespace package;
-    EXPECT_TRUE(recordCountAcceptable(0));
-    EXPECT_TRUE(recordCountAcceptable(109));
-    EXPECT_FALSE(recordCountAcceptable(110));
-    EXPECT_FALSE(recordCountAcceptable(-1));
+    using P = DataFileProblem;
+    const auto failure = [](P problem, int record = 0, int32_t code = 0) {
+        return dataFileFailure(DataFileCheck{problem, record, code, {}});
+    };
+    EXPECT_EQ(failure(P::readFailed, 0, 5).code, 5);
+    EXPECT_EQ(failure(P::readFailed, 0, 5).message, DataFileMessage::opening);
+    EXPECT_EQ(failure(P::readFailed, 2, 5).message, DataFileMessage::reading);
+    EXPECT_EQ(failure(P::headerTruncated).code, kShortBlockRead);
+    EXPECT_EQ(failure(P::tableTruncated).message, DataFileMessage::opening);
+    EXPECT_EQ(failure(P::tooManyRecords).code, kRecordCountOutOfRange);
+    EXPECT_EQ(failure(P::unsafeRecordName, 1).code, kRecordNameUnsafe);
+    EXPECT_EQ(failure(P::unsafeRecordName, 1).message, DataFileMessage::recordName);
+    for (P problem : {P::blockOutsideFile, P::negativeBlockSize, P::storedBytesOutsideFile}) {
+        EXPECT_EQ(failure(problem, 1).code, kShortBlockRead);
+        EXPECT_EQ(failure(problem, 1).message, DataFileMessage::reading);
+    }
+    EXPECT_EQ(failure(P::badWallpaperName).code, kDataFileOtherWallpaper);
+    EXPECT_EQ(failure(P::otherWallpaperName).message, DataFileMessage::opening);
+    EXPECT_EQ(failure(P::noMemory).code, kNoMemory);
+    EXPECT_EQ(failure(P::noMemory).message, DataFileMessage::none);
 
-    BlockHeader block;
-    block.setSize(10);
-    EXPECT_TRUE(blockFitsInFile(100, block, 154));
-    EXPECT_FALSE(blockFitsInFile(100, block, 153));
-    block.setCompressed(true);
-    block.setStoredSize(0x7FFFFFFF);
-    EXPECT_FALSE(blockFitsInFile(100, block, 154));
-    block.setSize(0);
-    EXPECT_TRUE(blockFitsInFile(100, block, 144));  // size 0: nothing after the header is read
-    EXPECT_FALSE(blockFitsInFile(-4, block, 144));
-    block.setSize(-5);
-    EXPECT_FALSE(blockFitsInFile(100, block, 1000));
+    // 100 and 101 are the short read and write, not the system's semaphore texts.
+    EXPECT_EQ(readingErrorText(100, "Cannot create another system semaphore"), "Disk read error");
+    EXPECT_EQ(readingErrorText(101, "x"), "Disk write error");
+    EXPECT_EQ(readingErrorText(5, "Access is denied"), "Access is denied");
     EXPECT_EQ(folderPart("C:\\w\\media\\clip.swf"), "C:\\w\\media\\");
     EXPECT_EQ(folderPart("clip.swf"), "");
 }

@@ -107,6 +107,20 @@ std::optional<testing::SeenDialog> answerWith(DWORD processId, const std::string
     return seen;
 }
 
+// Starts a program the way the shell starts an uninstall entry: no application name, the
+// command line exactly as given. The process's handle, or nothing.
+std::optional<PROCESS_INFORMATION> startRaw(std::string commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info)) {
+        return std::nullopt;
+    }
+    ::CloseHandle(info.hThread);
+    return info;
+}
+
 // Waits until the status line reads text (while a box may hold the installer); what it read.
 std::string waitForStatusOf(HWND form, const std::string& text, int tries = 400) {
     const HWND label = controlWithId(form, app::labCopying);
@@ -526,25 +540,38 @@ TEST_F(InstallRun, UninstallerFromTheEntryRemovesTheInstallationAndLeavesOthers)
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kOtherUninstallKey));
 }
 
-TEST_F(InstallRun, OnWindows98TheUninstallStringIsTheShortForm) {
-    constexpr char kWineKey[] = "Software\\Wine";
-    const auto savedVersion = readString(HKEY_CURRENT_USER, kWineKey, "Version");
-    writeString(HKEY_CURRENT_USER, kWineKey, "Version", "win98");
-    RunSpec spec;
-    spec.kind = "silent";
-    spec.offerDisplayProperties = false;
-    auto process = start(build(spec));
-    const auto code = process->waitForExit(60000);
-    if (savedVersion) {
-        writeString(HKEY_CURRENT_USER, kWineKey, "Version", *savedVersion);
-    } else {
+// Sets Wine's reported Windows version for the test's lifetime.
+class WineVersion {
+  public:
+    explicit WineVersion(const char* version) {
+        saved_ = readString(HKEY_CURRENT_USER, kWineKey, "Version");
+        writeString(HKEY_CURRENT_USER, kWineKey, "Version", version);
+    }
+    ~WineVersion() {
+        if (saved_) {
+            writeString(HKEY_CURRENT_USER, kWineKey, "Version", *saved_);
+            return;
+        }
         HKEY key = nullptr;
         if (::RegOpenKeyExA(HKEY_CURRENT_USER, kWineKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
             ::RegDeleteValueA(key, "Version");
             ::RegCloseKey(key);
         }
     }
-    ASSERT_TRUE(code);
+
+  private:
+    static constexpr char kWineKey[] = "Software\\Wine";
+    std::optional<std::string> saved_;
+};
+
+TEST_F(InstallRun, OnWindows98TheShortUninstallStringRemovesTheInstallation) {
+    const WineVersion windows98("win98");
+    RunSpec spec;
+    spec.kind = "silent";
+    spec.offerDisplayProperties = false;
+    spec.uninstaller = hostPath(E2E_UNINSTALL_EXE);
+    auto process = start(build(spec));
+    ASSERT_TRUE(process->waitForExit(60000));
     const std::string longForm =
         windowsFolderFromEnvironment() + "WEB\\Wallpaper\\Autumn dir\\uninstall.exe";
     char shortForm[MAX_PATH + 1] = {};
@@ -552,6 +579,81 @@ TEST_F(InstallRun, OnWindows98TheUninstallStringIsTheShortForm) {
     ASSERT_NE(std::string(shortForm), longForm);
     EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
               std::string(shortForm));
+
+    const std::string wininit = windows + "WININIT.INI";
+    const std::string wininitBefore = readFileText(wininit);
+    const auto uninstaller = startRaw(shortForm);
+    ASSERT_TRUE(uninstaller);
+    const auto question = answerWith(uninstaller->dwProcessId, "&Yes");
+    ::WaitForSingleObject(uninstaller->hProcess, kExitTimeout);
+    ::CloseHandle(uninstaller->hProcess);
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->texts, std::vector<std::string>{"Remove the Autumn Wallpaper?"});
+    for (int waited = 0; waited < 400 && pathExists(wallpaperFolder("Autumn")); ++waited)
+        ::Sleep(50);
+    expectNothingInstalled();
+    // The temporary copy is named in WININIT.INI's [rename] section for the next start.
+    std::string wininitAfter;
+    for (int waited = 0; waited < 100 && wininitAfter == wininitBefore; ++waited) {
+        wininitAfter = readFileText(wininit);
+        if (wininitAfter == wininitBefore) ::Sleep(50);
+    }
+    EXPECT_NE(wininitAfter.find("[rename]\r\nNUL="), std::string::npos) << wininitAfter;
+    EXPECT_NE(wininitAfter.find("VLMRU"), std::string::npos) << wininitAfter;
+    if (wininitBefore.empty()) {
+        deleteFileQuiet(wininit);
+    } else {
+        writeFileBytes(wininit, Bytes(wininitBefore.begin(), wininitBefore.end()));
+    }
+}
+
+// A copy of the uninstaller in a folder it does not belong to, started by the user or with a
+// crafted "/continue", says so and deletes nothing: not the folder, not the page of that name
+// beside it, not an Uninstall entry of that name.
+TEST_F(InstallRun, UninstallerOutsideAnInstalledWallpaperChangesNothing) {
+    const std::string foreign = scratch + "X dir\\";
+    const std::string unregistered = wallpaperFolder("Winter");
+    for (const std::string& folder : {foreign, unregistered}) {
+        forceFolder(folder + "sub\\");
+        writeFileBytes(folder + "sub\\keep.txt", Bytes{'k'});
+        ASSERT_TRUE(::CopyFileA(hostPath(E2E_UNINSTALL_EXE).c_str(),
+                                (folder + "uninstall.exe").c_str(), FALSE));
+    }
+    writeFileBytes(scratch + "X.html", Bytes{'x'});
+    writeFileBytes(page("Winter"), Bytes{'p'});
+    constexpr char kForeignKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\X";
+    writeString(HKEY_LOCAL_MACHINE, kForeignKey, "UninstallString", foreign + "uninstall.exe");
+
+    const std::vector<std::string> commands = {
+        foreign + "uninstall.exe",
+        unregistered + "uninstall.exe",
+        '"' + foreign + "uninstall.exe\" /continue 0 \"" + foreign.substr(0, foreign.size() - 1) +
+            '"',
+        '"' + foreign + "uninstall.exe\" /continue 0 \"" + unregistered + '"',
+    };
+    for (const std::string& command : commands) {
+        const auto uninstaller = startRaw(command);
+        ASSERT_TRUE(uninstaller) << command;
+        const auto box = answerWith(uninstaller->dwProcessId, "OK");
+        DWORD code = 0;
+        ::WaitForSingleObject(uninstaller->hProcess, kExitTimeout);
+        ::GetExitCodeProcess(uninstaller->hProcess, &code);
+        ::CloseHandle(uninstaller->hProcess);
+        ASSERT_TRUE(box) << command;
+        EXPECT_EQ(box->texts, std::vector<std::string>{
+                                  "This program does not belong to an installed wallpaper. "
+                                  "Nothing was changed."})
+            << command;
+        EXPECT_EQ(code, 1u) << command;
+    }
+    for (const std::string& folder : {foreign, unregistered}) {
+        EXPECT_EQ(readFileText(folder + "sub\\keep.txt"), "k");
+        EXPECT_TRUE(pathExists(folder + "uninstall.exe"));
+    }
+    EXPECT_EQ(readFileText(scratch + "X.html"), "x");
+    EXPECT_EQ(readFileText(page("Winter")), "p");
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kForeignKey));
+    ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, kForeignKey);
 }
 
 // After a failed run: the failure text with the code, Install disabled, Cancel visible and

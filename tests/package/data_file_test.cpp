@@ -119,7 +119,7 @@ TEST(DataFileReader, ReadsBackWhatWasWritten) {
     EXPECT_EQ(std::string(stored.begin(), stored.end()), "imploded-bytes");
 }
 
-TEST(DataFileReader, RecordCountMustBeZeroTo109) {
+TEST(DataFileReader, RecordCountAbove109IsRefusedAndZeroOrLessReadsNone) {
     std::vector<uint8_t> bytes = written({});
     EXPECT_TRUE(check(bytes).ok()) << "zero records";
 
@@ -127,7 +127,9 @@ TEST(DataFileReader, RecordCountMustBeZeroTo109) {
     bytes.resize(kDataFileHeaderSize + 110 * kDataRecordSize);
     EXPECT_EQ(check(bytes).problem, DataFileProblem::tooManyRecords);
     storeI32(bytes, 212, -1);
-    EXPECT_EQ(check(bytes).problem, DataFileProblem::negativeRecordCount);
+    DataFile none;
+    EXPECT_TRUE(check(bytes, &none).ok()) << "a negative count reads no records";
+    EXPECT_EQ(none.recordCount(), 0);
     storeI32(bytes, 212, 109);
     EXPECT_TRUE(check(bytes).ok()) << "109 records with empty names";
 }
@@ -188,6 +190,12 @@ TEST(DataFileReader, BlockSizesAreChecked) {
     std::vector<uint8_t> negative = bytes;
     storeI32(negative, blockAt + 8, -1);
     EXPECT_EQ(check(negative).problem, DataFileProblem::negativeBlockSize);
+
+    std::vector<uint8_t> plainNegativeStored = bytes;
+    storeI32(plainNegativeStored, blockAt + 12, -5);
+    EXPECT_TRUE(check(plainNegativeStored).ok()) << "a plain block's storedSize is not read";
+    storeI32(plainNegativeStored, blockAt + 16, 1);
+    EXPECT_EQ(check(plainNegativeStored).problem, DataFileProblem::negativeBlockSize);
 
     std::vector<uint8_t> longer = bytes;
     storeI32(longer, blockAt + 8, 6);

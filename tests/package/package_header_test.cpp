@@ -225,17 +225,5 @@ TEST(ReplaceExtension, ReplacesTheLastExtensionOrAppends) {
     EXPECT_EQ(replaceExtension("a.b.c", ".jpg"), "a.b.jpg");
 }
 
-TEST(ReplaceExtension, RenamedEntryIsCutToTheField) {
-    PackageEntry entry;
-    entry.setName(std::string(254, 'p'));
-    renameWithExtension(entry, ".BMP");
-    std::string expected(254, 'p');
-    expected.push_back('.');
-    EXPECT_EQ(entry.name(), expected);
-    entry.setName("installer.jpg");
-    renameWithExtension(entry, ".BMP");
-    EXPECT_EQ(entry.name(), "installer.BMP");
-}
-
 }  // namespace
 }  // namespace velumar::package

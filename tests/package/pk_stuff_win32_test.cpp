@@ -27,6 +27,7 @@ using velumar::testing::writeFile;
 // The classic test vector of the format: literal mode 0, dictionary code 4.
 const std::vector<std::uint8_t> kAiaiImploded = {0x00, 0x04, 0x82, 0x24, 0x25, 0x8f, 0x80, 0x7f};
 const std::string kAiaiExpanded = "AIAIAIAIAIAIA";
+constexpr std::int64_t kAiaiSize = 13;
 
 std::string programFolder() {
     char path[MAX_PATH + 1] = {};
@@ -128,7 +129,8 @@ TEST_F(CompressorTest, WithoutLibraryUnavailableAndSilent) {
         TCompressor compressor(windows_);
         EXPECT_FALSE(compressor.compressionAvailable());
         EXPECT_EQ(compressor.expandToFile(output("a.txt"), kAiaiImploded.data(),
-                                          static_cast<std::int32_t>(kAiaiImploded.size())),
+                                          static_cast<std::int32_t>(kAiaiImploded.size()),
+                                      kAiaiSize),
                   kNoCompression);
     }
     EXPECT_TRUE(catcher.dialogs().empty());
@@ -159,7 +161,8 @@ TEST_F(CompressorTest, ExpandsTheClassicVector) {
     TCompressor compressor(windows_);
     ASSERT_TRUE(compressor.compressionAvailable());
     EXPECT_EQ(compressor.expandToFile(output("aiai.txt"), kAiaiImploded.data(),
-                                      static_cast<std::int32_t>(kAiaiImploded.size())),
+                                      static_cast<std::int32_t>(kAiaiImploded.size()),
+                                      kAiaiSize),
               kOk);
     EXPECT_EQ(readWholeFile(output("aiai.txt")), kAiaiExpanded);
 }
@@ -174,7 +177,8 @@ TEST_F(CompressorTest, ExpandsWhatTheLibraryImploded) {
         ASSERT_LT(imploded.size(), original.size());
         TCompressor compressor(windows_);
         ASSERT_EQ(compressor.expandToFile(output("big.bin"), imploded.data(),
-                                          static_cast<std::int32_t>(imploded.size())),
+                                          static_cast<std::int32_t>(imploded.size()),
+                                          std::int64_t(original.size())),
                   kOk);
         EXPECT_TRUE(readWholeFile(output("big.bin")) == original) << "mode " << mode;
     }
@@ -185,7 +189,8 @@ TEST_F(CompressorTest, ReplacesALongerExistingFile) {
     writeFile(output("old.txt"), std::string(5000, 'z'));
     TCompressor compressor(windows_);
     EXPECT_EQ(compressor.expandToFile(output("old.txt"), kAiaiImploded.data(),
-                                      static_cast<std::int32_t>(kAiaiImploded.size())),
+                                      static_cast<std::int32_t>(kAiaiImploded.size()),
+                                      kAiaiSize),
               kOk);
     EXPECT_EQ(readWholeFile(output("old.txt")), kAiaiExpanded);
 }
@@ -197,7 +202,8 @@ TEST_F(CompressorTest, CutShortStreamLeavesAShortFileForTheCaller) {
     DialogCatcher catcher;
     TCompressor compressor(windows_);
     EXPECT_EQ(compressor.expandToFile(output("short.bin"), imploded.data(),
-                                      static_cast<std::int32_t>(imploded.size() / 2)),
+                                      static_cast<std::int32_t>(imploded.size() / 2),
+                                      std::int64_t(original.size())),
               kOk);
     EXPECT_LT(readWholeFile(output("short.bin")).size(), original.size());
     EXPECT_TRUE(catcher.dialogs().empty());
@@ -209,7 +215,8 @@ TEST_F(CompressorTest, OutputThatCannotBeCreatedIsReportedWithItsCode) {
     TCompressor compressor(windows_);
     const std::string nowhere = output("missing\\folder\\file.txt");
     EXPECT_EQ(compressor.expandToFile(nowhere, kAiaiImploded.data(),
-                                      static_cast<std::int32_t>(kAiaiImploded.size())),
+                                      static_cast<std::int32_t>(kAiaiImploded.size()),
+                                      kAiaiSize),
               ERROR_PATH_NOT_FOUND);
     const auto dialogs = catcher.dialogs();
     ASSERT_EQ(dialogs.size(), 1u);
@@ -224,10 +231,36 @@ TEST_F(CompressorTest, NegativeCountIsRefused) {
     installLibrary("impborl.dll");
     DialogCatcher catcher;
     TCompressor compressor(windows_);
-    EXPECT_EQ(compressor.expandToFile(output("neg.txt"), kAiaiImploded.data(), -1),
+    EXPECT_EQ(compressor.expandToFile(output("neg.txt"), kAiaiImploded.data(), -1, kAiaiSize),
               ERROR_INVALID_PARAMETER);
     EXPECT_EQ(catcher.dialogs().size(), 1u);
     EXPECT_FALSE(fileExists(output("neg.txt")));
+}
+
+TEST_F(CompressorTest, ExpansionStopsAtTheExpectedSizeWithALengthError) {
+    installLibrary("impborl.dll");
+    // A megabyte of zeros implodes to a few kilobytes: such a bomb must not write past the
+    // size its record announces.
+    const std::string zeros(1 << 20, '\0');
+    const std::vector<std::uint8_t> imploded = implodeWithLibrary(zeros, IMPBORL_BINARY, 4096);
+    ASSERT_LT(imploded.size() * 100, zeros.size());
+    DialogCatcher catcher;
+    TCompressor compressor(windows_);
+    EXPECT_EQ(compressor.expandToFile(output("bomb.bin"), imploded.data(),
+                                      static_cast<std::int32_t>(imploded.size()), 1000),
+              kExpandedLengthWrong);
+    EXPECT_TRUE(compressor.outputCreated());
+    EXPECT_LE(readWholeFile(output("bomb.bin")).size(), 1000u);
+    EXPECT_TRUE(catcher.dialogs().empty());
+
+    EXPECT_EQ(compressor.expandToFile(output("exact.txt"), kAiaiImploded.data(),
+                                      static_cast<std::int32_t>(kAiaiImploded.size()),
+                                      kAiaiSize - 1),
+              kExpandedLengthWrong);
+    EXPECT_EQ(compressor.expandToFile(output("exact.txt"), kAiaiImploded.data(),
+                                      static_cast<std::int32_t>(kAiaiImploded.size()), kAiaiSize),
+              kOk);
+    EXPECT_EQ(readWholeFile(output("exact.txt")), kAiaiExpanded);
 }
 
 TEST_F(CompressorTest, UnloadableLibraryWarnsOncePerRun) {

@@ -10,6 +10,8 @@
 #include "package/package_header.h"
 #include "package/package_offset.h"
 #include "stub.h"
+#include "../package/name_cases.h"
+#include "package/package_rules.h"
 #include "velpack_test_support.h"
 
 namespace velpack {
@@ -100,7 +102,7 @@ TEST_F(DamagedInstaller, RecordNamedUpTwoFolders) {
     const size_t nameAt = dataFileAt() + package::kDataFileHeaderSize + 2;
     const std::string name = "..\\..\\x";
     std::copy(name.begin(), name.end() + 1, bytes.begin() + nameAt);
-    expectRejected(bytes, "record 1: the name would leave the wallpaper folder");
+    expectRejected(bytes, "record 1: the name is not a file name inside the wallpaper folder");
 }
 
 TEST_F(DamagedInstaller, SlotNamedUpTwoFolders) {
@@ -109,7 +111,50 @@ TEST_F(DamagedInstaller, SlotNamedUpTwoFolders) {
     changed.slot(9).setName("..\\..\\x");
     const package::PackageHeaderBytes encoded = package::encodePackageHeader(changed);
     std::copy(encoded.begin(), encoded.end(), bytes.begin() + testing::kSyntheticStubSize);
-    expectRejected(bytes, "would leave its folder");
+    expectRejected(bytes, "is not a file name the installer writes");
+}
+
+bool mentions(const Inspection& inspection, const std::string& part) {
+    for (const std::string& problem : inspection.problems) {
+        if (problem.find(part) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// `velpack verify` gives every name of the shared list the installer's verdict: as the
+// wallpaper name, as a slot name and as a data record name.
+TEST_F(DamagedInstaller, VerifyAgreesWithTheInstallerOnEveryName) {
+    ASSERT_TRUE(inspectInstaller(installer, std::nullopt).sound());
+    const size_t recordNameAt = dataFileAt() + package::kDataFileHeaderSize + 2;
+    for (const auto& c : velumar::testing::nameCases()) {
+        package::PackageHeader changed = header();
+        if (changed.setWallpaperName(c.name)) {
+            Bytes bytes = installer;
+            const package::PackageHeaderBytes encoded = package::encodePackageHeader(changed);
+            std::copy(encoded.begin(), encoded.end(), bytes.begin() + testing::kSyntheticStubSize);
+            EXPECT_EQ(mentions(inspectInstaller(bytes, std::nullopt), "the wallpaper name \""),
+                      !package::isValidWallpaperName(c.name))
+                << c.name;
+            EXPECT_EQ(package::isValidWallpaperName(c.name), c.wallpaperName()) << c.name;
+        }
+        changed = header();
+        // Short enough that the folder and name fit the file functions' paths.
+        if (!c.name.empty() && c.name.size() < 200 && changed.slot(9).setName(c.name)) {
+            Bytes bytes = installer;
+            const package::PackageHeaderBytes encoded = package::encodePackageHeader(changed);
+            std::copy(encoded.begin(), encoded.end(), bytes.begin() + testing::kSyntheticStubSize);
+            EXPECT_EQ(mentions(inspectInstaller(bytes, std::nullopt), "slot 9"), !c.fileName)
+                << c.name;
+        }
+        if (!c.name.empty() && c.name.size() <= package::kRecordNameMax) {
+            Bytes bytes = installer;
+            std::fill_n(bytes.begin() + recordNameAt, package::kRecordNameWidth, 0);
+            std::copy(c.name.begin(), c.name.end(), bytes.begin() + recordNameAt);
+            EXPECT_EQ(mentions(inspectInstaller(bytes, std::nullopt), "record 1: the name"),
+                      !c.recordName)
+                << c.name;
+        }
+    }
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "inspect.h"
 #include "package/data_file.h"
 #include "package/package_header.h"
-#include "package/safe_names.h"
+#include "package/package_rules.h"
 #include "runtime.h"
 #include "stub.h"
 
@@ -186,7 +186,7 @@ class Builder {
         plan.size = static_cast<int64_t>(plain->size());
         plan.stored =
             plan.compressed ? implodeBytes(*plain, manifest_.compression) : std::move(*plain);
-        if (!package::isPortableFileName(plan.name) ||
+        if (!package::isValidFileName(plan.name) ||
             plan.name.size() > package::kEntryNameCapacity) {
             error(given.nameLine ? given.nameLine : given.line,
                   "slot " + std::to_string(slot) + ": the name \"" + plan.name +
@@ -196,7 +196,7 @@ class Builder {
 
     void checkRequiredSlots() {
         for (int slot = 1; slot < package::kSlotCount; ++slot) {
-            if (plans_[static_cast<size_t>(slot)].filled || !slotIsRequired(header_, slot))
+            if (plans_[static_cast<size_t>(slot)].filled || !package::slotIsRequired(header_, slot))
                 continue;
             // A slot whose file could not be read is already reported.
             if (spec(slot).file || slot == package::slots::compressionLibrary ||
@@ -317,7 +317,7 @@ class Builder {
         std::sort(files.begin(), files.end());
         for (const auto& [name, path] : files) {
             if (names.contains(lowered(name))) continue;
-            if (name.size() > package::kRecordNameMax || !package::isPortableRelativePath(name)) {
+            if (name.size() > package::kRecordNameMax || !package::isValidRelativePath(name)) {
                 error(line, "the data folder's file \"" + name +
                                 "\" cannot be a record name (at most 255 characters, valid "
                                 "Windows names)");

@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "file_io.h"
-#include "package/safe_names.h"
+#include "package/package_rules.h"
 
 namespace velpack {
 
@@ -57,7 +57,7 @@ class Extractor {
                 inspection_.slotContents[static_cast<size_t>(slot)];
             if (entry.empty()) continue;
             const std::string label = "slot " + std::to_string(slot);
-            if (!content || !package::isSafeFileName(entry.name())) {
+            if (!content || !package::isValidFileName(entry.name())) {
                 result_.errors.push_back(label + " " + std::string(entry.name()) +
                                          ": not extracted");
                 continue;
@@ -77,7 +77,7 @@ class Extractor {
             const std::string label = "data record " + std::to_string(number);
             const std::optional<Bytes>& content =
                 inspection_.recordContents[static_cast<size_t>(number - 1)];
-            if (!content || !package::isSafeRelativePath(name)) {
+            if (!content || !package::isValidRelativePath(name)) {
                 const package::BlockHeader* block = data.block(number);
                 if (block != nullptr && block->size() == 0) continue;  // the installer writes none
                 result_.errors.push_back(label + " " + name + ": not extracted");

@@ -4,7 +4,7 @@
 
 #include "codec.h"
 #include "manifest.h"
-#include "package/safe_names.h"
+#include "package/package_rules.h"
 
 namespace velpack {
 
@@ -45,21 +45,9 @@ bool writesToWallpaperFolder(const PackageEntry& entry) {
 // The name under which the installer writes the slot; start-up renames the
 // preview of the picture kinds.
 std::string writtenName(const PackageHeader& header, int slot) {
-    const PackageEntry& entry = header.slot(slot);
-    if (slot == package::slots::preview) {
-        if (header.kind == uint8_t(package::InstallerKind::picture)) {
-            return package::replaceExtension(entry.name(), ".BMP");
-        }
-        if (header.kind == uint8_t(package::InstallerKind::jpegPicture)) {
-            return package::replaceExtension(entry.name(), ".jpg");
-        }
-    }
-    return std::string(entry.name());
-}
-
-bool slotIsExtracted(const PackageHeader& header, int slot) noexcept {
-    return slotIsRequired(header, slot) ||
-           (slot == package::slots::extra && !header.slot(slot).empty());
+    const std::string_view name = header.slot(slot).name();
+    if (slot == package::slots::preview) return package::previewName(header.kind, name);
+    return std::string(name);
 }
 
 class Inspector {
@@ -112,7 +100,7 @@ class Inspector {
         for (int slot = 1; slot < package::kSlotCount; ++slot) {
             const PackageEntry& entry = header.slot(slot);
             if (entry.empty()) {
-                if (slotIsRequired(header, slot)) {
+                if (package::slotIsRequired(header, slot)) {
                     problem(slotLabel(slot) + " is empty, but the installer requires it");
                 }
                 continue;
@@ -127,11 +115,13 @@ class Inspector {
         const PackageEntry& entry = header.slot(slot);
         const std::string label = slotLabel(slot);
         bool sound = true;
-        if (!package::isSafeFileName(entry.name())) {
-            problem(label + ": the name " + inQuotes(entry.name()) + " would leave its folder");
+        if (!package::isValidFileName(entry.name())) {
+            problem(label + ": the name " + inQuotes(entry.name()) +
+                    " is not a file name the installer writes (folders, drives, devices, "
+                    "wildcards, final dots or blanks)");
             sound = false;
         }
-        if (slotIsExtracted(header, slot) && sound &&
+        if (package::slotIsWritten(header, slot) && sound &&
             !destinationPath(entry, kProbeWindows, kProbeWallpaper)) {
             problem(label + ": destination " + std::to_string(entry.destination) +
                     " writes the file nowhere");
@@ -208,9 +198,10 @@ class Inspector {
             problem(label + ": " + check.describe());
             return;
         }
-        if (data.header.wallpaperName() != header.wallpaperName()) {
+        if (!package::checkDataFileWallpaperName(data.header, header.wallpaperName()).ok()) {
             problem(label + ": its wallpaper name " + inQuotes(data.header.wallpaperName()) +
-                    " differs from the package's " + inQuotes(header.wallpaperName()));
+                    " is not a valid wallpaper name equal to the package's " +
+                    inQuotes(header.wallpaperName()));
         }
         result_.recordContents.assign(static_cast<size_t>(data.recordCount()), std::nullopt);
         for (int number = 1; number <= data.recordCount(); ++number) {
@@ -253,7 +244,7 @@ class Inspector {
                                   inQuotes(data.record(number).name());
         if (number == 1) {
             for (int slot = package::slots::preview; slot < package::kSlotCount; ++slot) {
-                if (slotIsExtracted(header, slot) && writesToWallpaperFolder(header.slot(slot)) &&
+                if (package::slotIsWritten(header, slot) && writesToWallpaperFolder(header.slot(slot)) &&
                     sameFileName(writtenName(header, slot), package::kMovieSourceName)) {
                     recordContent(1) = result_.slotContents[slot];
                     return;
@@ -284,25 +275,6 @@ class Inspector {
 };
 
 }  // namespace
-
-bool slotIsRequired(const PackageHeader& header, int slot) noexcept {
-    switch (slot) {
-        case package::slots::compressionLibrary:
-        case package::slots::flashInstaller:
-        case package::slots::wallpaperPage:
-        case package::slots::dataFile:
-        case package::slots::uninstaller:
-            return true;
-        case package::slots::preview:
-            return package::showsWindow(header.kind);
-        case package::slots::license:
-            return header.showLicense != 0 && package::showsWindow(header.kind);
-        case package::slots::openAfterInstall:
-            return header.openAfterInstall != 0;
-        default:
-            return false;
-    }
-}
 
 Inspection inspectInstaller(std::span<const uint8_t> file, std::optional<uint64_t> offset) {
     Inspection result;

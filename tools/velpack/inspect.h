@@ -40,9 +40,6 @@ struct Inspection {
 // `offset` overrides how the package is located (see locatePackage).
 Inspection inspectInstaller(std::span<const uint8_t> file, std::optional<uint64_t> offset);
 
-// The slots the installer extracts, for a header's kind and flags.
-bool slotIsRequired(const velumar::package::PackageHeader& header, int slot) noexcept;
-
 }  // namespace velpack
 
 #endif

@@ -8,7 +8,7 @@
 
 #include "ini.h"
 #include "package/data_file.h"
-#include "package/safe_names.h"
+#include "package/package_rules.h"
 
 namespace velpack {
 
@@ -158,7 +158,7 @@ class ManifestParser {
     std::optional<FileRef> fileValue(const IniEntry& entry) {
         if (entry.value.starts_with(kProjectPrefix)) {
             const std::string name = entry.value.substr(kProjectPrefix.size());
-            if (!package::isPortableFileName(name)) {
+            if (!package::isValidFileName(name)) {
                 error(entry.line, "project: needs a file name, not \"" + name + "\"");
                 return std::nullopt;
             }
@@ -295,7 +295,7 @@ class ManifestParser {
                 slot.nameLine = entry.line;
                 if (entry.value.size() > package::kEntryNameCapacity) {
                     error(entry.line, "a slot name has at most 255 characters");
-                } else if (!package::isPortableFileName(entry.value)) {
+                } else if (!package::isValidFileName(entry.value)) {
                     error(entry.line, "slot name \"" + entry.value +
                                           "\" is not a plain file name (no \\ / : * ? \" < > |, "
                                           "\"..\" or control characters)");
@@ -345,7 +345,7 @@ class ManifestParser {
                 std::replace(record.name.begin(), record.name.end(), '/', '\\');
                 if (record.name.size() > package::kRecordNameMax) {
                     error(entry.line, "a record name has at most 255 characters");
-                } else if (!package::isPortableRelativePath(record.name)) {
+                } else if (!package::isValidRelativePath(record.name)) {
                     error(entry.line, "record name \"" + entry.value +
                                           "\" would leave the wallpaper folder or is not a "
                                           "valid Windows path");

@@ -18,6 +18,7 @@
 #include "package/package_offset.h"
 #include "package/package_rules.h"
 #include "util/dialogs_win32.h"
+#include "util/error_text_win32.h"
 #include "util/files_win32.h"
 #include "util/paths.h"
 #include "util/wallpaper_text.h"
@@ -280,8 +281,8 @@ void TInstallerForm::runStartup() {
     initSystemFolders();
     state.windowsFolder = windowsFolder();
     state.systemFolder = systemFolder();
-    locateInstaller();
-    code = makePackageCopy();
+    code = locateInstaller();
+    if (code == kOk) code = makePackageCopy();
     if (code == kOk) code = readPackageHeader();
     if (code == kOk) prepareWallpaperFolder();
     if (code == kOk) {
@@ -324,11 +325,19 @@ void TInstallerForm::runStartup() {
     ::SetForegroundWindow(handle());
 }
 
-void TInstallerForm::locateInstaller() {
+// Without a fresh folder under TEMP there is no package copy path at all: the bare name would
+// make the copy, and the clean-up at close, act on a file of that name in the current folder.
+ErrorCode TInstallerForm::locateInstaller() {
     InstallerState& state = installerState();
     state.installerPath = moduleFileName();
-    state.packageCopy = makeTempFolder(std::string(texts::kPackageCopyFolderBase)) +
-                        std::string(texts::kPackageCopyName);
+    const std::string folder = makeTempFolder(std::string(texts::kPackageCopyFolderBase));
+    if (folder.empty()) {
+        const ErrorCode code = lastErrorCode();
+        package::reportInstallError(package::kPackageCopyFailed, std::string());
+        return code;
+    }
+    state.packageCopy = folder + std::string(texts::kPackageCopyName);
+    return kOk;
 }
 
 ErrorCode TInstallerForm::makePackageCopy() {
@@ -368,6 +377,9 @@ void TInstallerForm::prepareWallpaperFolder() {
     if (folderExists(state.wallpaperFolder)) {
         state.folderWasCreated = 0;
     } else {
+        // A Windows folder without "Web\Wallpaper\" (or without "Web") gets them first; only
+        // the wallpaper's own folder counts as created by this run.
+        forceFolder(parentFolder(state.wallpaperFolder));
         ::CreateDirectoryA(state.wallpaperFolder.c_str(), nullptr);
         state.folderWasCreated = 1;
     }
@@ -617,8 +629,11 @@ void TInstallerForm::close() {
 void TInstallerForm::formClose() {
     closing_ = true;
     if (package::showsWindow(windowKind_)) moviePanel1_.unloadMovie();
-    const std::string& packageCopy = installerState().packageCopy;
-    if (!packageCopy.empty()) deleteFolderTree(parentFolder(packageCopy));
+    const InstallerState& state = installerState();
+    if (!state.packageCopy.empty()) deleteFolderTree(parentFolder(state.packageCopy));
+    // What start-up wrote for a wallpaper that was never installed goes with the folder this run
+    // made; a folder that was there before is never touched.
+    if (state.folderWasCreated != 0 && !state.installed) deleteFolderTree(state.wallpaperFolder);
     ::DestroyWindow(handle());
     Application::instance().terminate();
 }

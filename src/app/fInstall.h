@@ -68,7 +68,7 @@ class TInstallerForm : public WindowBase, public package::ExtractionProgress {
     void processMessages();
 
     // The start-up steps.
-    void locateInstaller();
+    package::ErrorCode locateInstaller();
     package::ErrorCode makePackageCopy();
     package::ErrorCode readPackageHeader();
     void prepareWallpaperFolder();

@@ -22,6 +22,7 @@ struct InstallerState {
     int32_t folderWasCreated = 0;
     bool busy = false;
     bool cancelRequest = false;
+    bool installed = false;  // an installation ran to its end without failure
 };
 
 InstallerState& installerState();

@@ -9,6 +9,7 @@
 #include "package/file_source_win32.h"
 #include "package/datafile_win32.h"
 #include "package/package_rules.h"
+#include "util/error_text_win32.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
 
@@ -17,11 +18,6 @@ namespace velumar::desktop {
 namespace {
 
 constexpr int kDisplayPropertiesLookups = 1000;
-
-ErrorCode lastErrorCode() {
-    const DWORD code = ::GetLastError();
-    return code == 0 ? ErrorCode(ERROR_GEN_FAILURE) : static_cast<ErrorCode>(code);
-}
 
 FileHandle openForReading(const std::string& path) {
     return FileHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

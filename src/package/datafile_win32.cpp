@@ -17,11 +17,6 @@ namespace velumar::package {
 
 namespace {
 
-ErrorCode lastError() noexcept {
-    const DWORD code = ::GetLastError();
-    return code == 0 ? ErrorCode(ERROR_GEN_FAILURE) : static_cast<ErrorCode>(code);
-}
-
 void showReadingFailure(DataFileHost& host, ErrorCode code) {
     const std::string systemText = systemErrorText(code);
     host.showErrorDialog(readingFailedMessage(readingErrorText(code, systemText)));
@@ -54,7 +49,7 @@ ErrorCode openCheckedDataFile(DataFileHost& host, const std::string& path,
     FileHandle opened(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!opened) {
-        const ErrorCode code = lastError();
+        const ErrorCode code = lastErrorCode();
         host.showErrorDialog(openingFailedMessage(path, code));
         return code;
     }
@@ -212,14 +207,14 @@ ErrorCode DataFileExpander::writeStored(RecordWork& work, const std::vector<uint
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!work.output) {
         work.ioFailure = true;
-        return lastError();
+        return lastErrorCode();
     }
     work.outputCreated = true;
     DWORD written = 0;
     if (!::WriteFile(work.output.get(), stored.data(), static_cast<DWORD>(stored.size()), &written,
                      nullptr)) {
         work.ioFailure = true;
-        return lastError();
+        return lastErrorCode();
     }
     if (written != stored.size()) {
         work.ioFailure = true;
@@ -227,7 +222,7 @@ ErrorCode DataFileExpander::writeStored(RecordWork& work, const std::vector<uint
     }
     if (!::CloseHandle(work.output.release())) {
         work.ioFailure = true;
-        return lastError();
+        return lastErrorCode();
     }
     return kOk;
 }
@@ -235,7 +230,7 @@ ErrorCode DataFileExpander::writeStored(RecordWork& work, const std::vector<uint
 ErrorCode DataFileExpander::closeDataFile(DataFileHost& host) {
     if (!open_) return kOk;
     if (!::CloseHandle(file_.get())) {
-        const ErrorCode code = lastError();
+        const ErrorCode code = lastErrorCode();
         host.showErrorDialog(closingFailedMessage(systemErrorText(code)));
         return code;
     }

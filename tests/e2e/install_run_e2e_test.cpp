@@ -177,7 +177,6 @@ class InstallRun : public ::testing::Test {
         ::CreateDirectoryA(childTemp.c_str(), nullptr);
         initSystemFolders();
         windows = windowsFolder();
-        forceFolder(windows + "Web\\Wallpaper\\");
         savedBackground = readString(HKEY_CURRENT_USER, kColorsKey, "Background");
         cleanUp();
         // The installer opens these keys, never creates them.
@@ -409,6 +408,80 @@ TEST_F(InstallRun, StatusReadsCompleteBeforeTheSuccessBox) {
     EXPECT_FALSE(::IsWindowVisible(controlWithId(form, app::installBtn)));
     EXPECT_TRUE(answerWith(process->id(), "&No"));
     EXPECT_TRUE(process->waitForExit(kExitTimeout));
+}
+
+// What start-up wrote goes with the folder it made when the window closes without an
+// installation, so the next run finds no folder and asks no overwrite question.
+TEST_F(InstallRun, CancelBeforeInstallingLeavesNoFolderAndTheNextRunAsksNothing) {
+    const Bytes installer = build(RunSpec{});
+    {
+        auto process = start(installer);
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        EXPECT_TRUE(pathExists(wallpaperFolder("Autumn") + "installer.BMP"));
+        ::PostMessageA(form, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(process->waitForExit(kExitTimeout));
+        EXPECT_FALSE(pathExists(wallpaperFolder("Autumn")));
+    }
+    {
+        auto process = start(installer);
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        ::PostMessageA(controlWithId(form, app::cancelBtn), BM_CLICK, 0, 0);
+        ASSERT_TRUE(process->waitForExit(kExitTimeout));
+        EXPECT_FALSE(pathExists(wallpaperFolder("Autumn")));
+    }
+    auto process = start(installer);
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    pressInstall(form);
+    const auto success = answerWith(process->id(), "&No", 60000);
+    ASSERT_TRUE(success);
+    EXPECT_EQ(success->title, "Installation Successful.") << "no overwrite question";
+    ASSERT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_TRUE(pathExists(wallpaperFolder("Autumn") + "uninstall.exe")) << "kept once installed";
+}
+
+// A folder that was there before the run stays when the window closes without installing.
+TEST_F(InstallRun, CancelKeepsAFolderThatExistedBefore) {
+    forceFolder(wallpaperFolder("Autumn"));
+    writeFileBytes(wallpaperFolder("Autumn") + "mine.txt", Bytes{'m'});
+    auto process = start(build(RunSpec{}));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    ::PostMessageA(form, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_EQ(readFileText(wallpaperFolder("Autumn") + "mine.txt"), "m");
+}
+
+// A Windows folder without "Web": the installer makes "Web\Wallpaper\" itself. The prefix's own
+// "Web" is moved aside for the run and put back afterwards.
+TEST_F(InstallRun, MissingWebFolderIsCreated) {
+    const std::string web = windows + "Web";
+    const std::string saved = scratch + "saved-web";
+    const bool hadWeb = pathExists(web);
+    if (hadWeb) {
+        ASSERT_TRUE(::MoveFileA(web.c_str(), saved.c_str()));
+    }
+    {
+        auto process = start(build(RunSpec{}));
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        EXPECT_TRUE(form);
+        if (form) {
+            pressInstall(form);
+            const auto success = answerWith(process->id(), "&No", 60000);
+            ASSERT_TRUE(success);
+            EXPECT_EQ(success->title, "Installation Successful.");
+            EXPECT_TRUE(process->waitForExit(kExitTimeout));
+            EXPECT_TRUE(pathExists(wallpaperFolder("Autumn") + "uninstall.exe"));
+            EXPECT_TRUE(pathExists(page("Autumn")));
+        }
+    }
+    cleanUp();
+    if (hadWeb) {
+        deleteFolderTree(web + "\\");
+        EXPECT_TRUE(::MoveFileA(saved.c_str(), web.c_str()));
+    }
 }
 
 TEST_F(InstallRun, OverwriteQuestionOnlyForAnExistingFolderAndCancelTouchesNothing) {

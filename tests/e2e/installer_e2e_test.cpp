@@ -36,7 +36,6 @@ class Installer : public ::testing::Test {
         ::CreateDirectoryA(childTemp.c_str(), nullptr);
         initSystemFolders();
         windows = windowsFolder();
-        forceFolder(windows + "Web\\Wallpaper\\");
         cleanWindowsFolder();
     }
 
@@ -262,6 +261,66 @@ TEST_F(Installer, LicenceFlagWithoutLicenceEndsStartupWith531) {
     replaceHeader(installer, header);
     auto process = start(installer);
     expectStartupFailure(*process, -531);
+    EXPECT_FALSE(pathExists(wallpaperFolder("Autumn"))) << "the folder start-up made is removed";
+}
+
+TEST_F(Installer, OpenAfterInstallFlagWithoutItsFileEndsStartupWith531) {
+    PackageSpec spec;
+    spec.previewSource = examples("preview.bmp");
+    Bytes installer = build(spec);
+    PackageHeader header = headerOf(installer);
+    header.openAfterInstall = 1;
+    header.slot(package::slots::openAfterInstall).setName("");
+    replaceHeader(installer, header);
+    auto process = start(installer);
+    expectStartupFailure(*process, -531);
+    EXPECT_FALSE(pathExists(windows + "flashax.exe")) << "slot 5 comes before slot 2";
+}
+
+// TEMP names a file: no folder can be made under it. Start-up reports the package copy's
+// failure and ends; nothing named temp.dat appears in the folder the installer starts in, and a
+// file of that name there is left alone.
+TEST_F(Installer, UnusableTempEndsStartupWith523AndTouchesNothingOutsideIt) {
+    PackageSpec spec;
+    spec.previewSource = examples("preview.bmp");
+    const Bytes installer = build(spec);
+    const std::string tempFile = scratch + "not-a-folder";
+    writeFileBytes(tempFile, Bytes{'t'});
+    const std::string workFolder = scratch + "work\\";
+    ::CreateDirectoryA(workFolder.c_str(), nullptr);
+    writeFileBytes(workFolder + "temp.dat", Bytes{'m', 'i', 'n', 'e'});
+    ::SetFileAttributesA((workFolder + "temp.dat").c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::string exe = scratch + "setup.exe";
+    writeFileBytes(exe, installer);
+
+    char previous[MAX_PATH + 1] = {};
+    ::GetCurrentDirectoryA(sizeof previous, previous);
+    ::SetCurrentDirectoryA(workFolder.c_str());
+    InstallerProcess process(exe, tempFile);
+    ::SetCurrentDirectoryA(previous);
+    ASSERT_TRUE(process.started());
+
+    const auto report = answerDialog(process.id(), kWindowTimeout);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->title, "Error");
+    ASSERT_EQ(report->texts.size(), 1u);
+    const std::string& text = report->texts[0];
+    EXPECT_EQ(text.rfind("Installation Error: ", 0), 0u) << text;
+    EXPECT_NE(text.find("\r\n\r\nRetry installation. If this message reappears, contact your "
+                        "system administrator to change your user privileges."),
+              std::string::npos)
+        << text;
+    const auto final = answerDialog(process.id(), kWindowTimeout);
+    ASSERT_TRUE(final);
+    ASSERT_EQ(final->texts.size(), 1u);
+    EXPECT_EQ(final->texts[0].rfind("Installer file is corrupted. Corvana Error: ", 0), 0u);
+    EXPECT_EQ(final->texts[0].find("Error: 0. "), std::string::npos) << "a failure is never 0";
+    EXPECT_TRUE(process.waitForExit(kExitTimeout));
+
+    ::SetFileAttributesA((workFolder + "temp.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(readFileText(workFolder + "temp.dat"), "mine");
+    EXPECT_EQ(readFileText(tempFile), "t");
+    EXPECT_FALSE(pathExists(windows + "impborl.dll")) << "start-up ended before the header";
 }
 
 TEST_F(Installer, FileCutInsideTheHeaderReports31WithThePackageCopy) {

@@ -6,6 +6,7 @@
 #include "app/app_texts.h"
 #include "app/application_win32.h"
 #include "app/control_ids.h"
+#include "app/dialog_keys_win32.h"
 #include "app/fMessageBox.h"
 #include "app/fPreparingInstallWnd.h"
 #include "app/flash_player_prompt.h"
@@ -42,7 +43,8 @@ class PanelWindow : public WindowBase {
     bool create(HWND parent, int id, const Bounds& bounds, bool loweredBevel) {
         registerClass(kPanelClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
         loweredBevel_ = loweredBevel;
-        return createWindow(kPanelClass, 0, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+        return createWindow(kPanelClass, WS_EX_CONTROLPARENT, "",
+                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
                             bounds.left, bounds.top, bounds.width, bounds.height, parent, id);
     }
 
@@ -179,8 +181,9 @@ TInstallerForm::~TInstallerForm() = default;
 
 bool TInstallerForm::create() {
     registerClass(kInstallerFormClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    if (!createWindow(kInstallerFormClass, WS_EX_TOPMOST, "", kSingleBorderStyle, CW_USEDEFAULT,
-                      CW_USEDEFAULT, designed::windowWidth, designed::windowHeight, nullptr))
+    if (!createWindow(kInstallerFormClass, WS_EX_TOPMOST | WS_EX_CONTROLPARENT, "",
+                      kSingleBorderStyle, CW_USEDEFAULT, CW_USEDEFAULT, designed::windowWidth,
+                      designed::windowHeight, Application::instance().window()))
         return false;
     createControls();
     formCreate();
@@ -205,9 +208,7 @@ HWND TInstallerForm::control(int id) const {
 }
 
 void TInstallerForm::createControls() {
-    font_.reset(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_DONTCARE, texts::kFontName.data()));
+    font_.reset(createWindowFont());
     contentPanel_ = std::make_unique<PanelWindow>();
     contentPanel_->create(handle(), contentPanel, designed::contentPanel, true);
     bmpPanel_ = std::make_unique<ImageWindow>();
@@ -221,8 +222,9 @@ void TInstallerForm::createControls() {
 
     const Bounds memo = designed::licenseScrollBox;
     licenseScrollBox_ = createControl(
-        "EDIT", "", WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, memo.left, memo.top,
-        memo.width, memo.height, handle(), licenseScrollBox, WS_EX_CLIENTEDGE);
+        "EDIT", "", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+        memo.left, memo.top, memo.width, memo.height, handle(), licenseScrollBox,
+        WS_EX_CLIENTEDGE);
 
     buttonPanel_ = std::make_unique<PanelWindow>();
     buttonPanel_->create(handle(), buttonPanel, designed::buttonPanel, false);
@@ -235,13 +237,15 @@ void TInstallerForm::createControls() {
                                         bar.width, bar.height, panel, progressBar);
     ::SendMessageA(progress, PBM_SETRANGE32, 0, 100);
     ::SendMessageA(progress, PBM_SETSTEP, 1, 0);
-    const auto button = [&](std::string_view caption, const Bounds& at, int id, DWORD visible) {
-        createControl("BUTTON", std::string(caption), WS_TABSTOP | BS_PUSHBUTTON | visible, at.left,
-                      at.top, at.width, at.height, panel, id);
+    const auto button = [&](std::string_view caption, const Bounds& at, int id, DWORD style) {
+        createControl("BUTTON", std::string(caption), WS_TABSTOP | style, at.left, at.top,
+                      at.width, at.height, panel, id);
     };
-    button(texts::kInstallDesigned, designed::installBtn, installBtn, WS_VISIBLE);
-    button(texts::kClose, designed::doneBtn, doneBtn, 0);
-    button(texts::kCancel, designed::cancelBtn, cancelBtn, WS_VISIBLE);
+    // Install and Close are the default buttons of their stages (Enter presses them).
+    button(texts::kInstallDesigned, designed::installBtn, installBtn,
+           WS_VISIBLE | BS_DEFPUSHBUTTON);
+    button(texts::kClose, designed::doneBtn, doneBtn, BS_DEFPUSHBUTTON);
+    button(texts::kCancel, designed::cancelBtn, cancelBtn, WS_VISIBLE | BS_PUSHBUTTON);
 
     for (const int id : {licenseScrollBox, labCopying, progressBar, installBtn, doneBtn, cancelBtn})
         ::SendMessageA(control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -323,6 +327,7 @@ void TInstallerForm::runStartup() {
                    (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE);
     ::ShowWindow(handle(), SW_SHOW);
     ::SetForegroundWindow(handle());
+    ::SetFocus(control(installBtn));
 }
 
 // Without a fresh folder under TEMP there is no package copy path at all: the bare name would
@@ -638,6 +643,13 @@ void TInstallerForm::formClose() {
     Application::instance().terminate();
 }
 
+// Close once the installation is done, Install before; none while Install is disabled.
+int TInstallerForm::defaultButton() const {
+    if (::IsWindowVisible(control(doneBtn))) return doneBtn;
+    const HWND install = control(installBtn);
+    return ::IsWindowVisible(install) && ::IsWindowEnabled(install) ? installBtn : 0;
+}
+
 LRESULT TInstallerForm::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
@@ -651,11 +663,25 @@ LRESULT TInstallerForm::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 case doneBtn:
                     doneBtnClick();
                     return 0;
+                case IDCANCEL:  // Escape
+                    if (::IsWindowVisible(control(cancelBtn))) cancelBtnClick();
+                    return 0;
                 default:
                     return defaultProc(message, wParam, lParam);
             }
         case WM_CLOSE:
             close();
+            return 0;
+        case DM_GETDEFID:
+            return defaultButtonReply(handle(), defaultButton());
+        case WM_NEXTDLGCTL:
+            moveFocus(handle(), wParam, lParam);
+            return 0;
+        case WM_ACTIVATE:
+            focusMemory_.onActivate(handle(), wParam);
+            return defaultProc(message, wParam, lParam);
+        case WM_SETFOCUS:
+            focusMemory_.restore(handle(), control(defaultButton()));
             return 0;
         case WM_SIZE:
             formResize();

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/dialog_keys_win32.h"
 #include "app/installer_state.h"
 #include "app/pause_timer_win32.h"
 #include "app/window_base_win32.h"
@@ -60,6 +61,7 @@ class TInstallerForm : public WindowBase, public package::ExtractionProgress {
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
+    int defaultButton() const;
     void createControls();
     void formCreate();
     void runStartup();
@@ -101,6 +103,7 @@ class TInstallerForm : public WindowBase, public package::ExtractionProgress {
     std::unique_ptr<ImageWindow> bmpPanel_;
     flash::TFlashPanel moviePanel1_;
     HWND licenseScrollBox_ = nullptr;
+    FocusMemory focusMemory_;
     PauseTimer pauseTimer_{1};
 };
 

@@ -443,6 +443,20 @@ TEST_F(InstallRun, CancelBeforeInstallingLeavesNoFolderAndTheNextRunAsksNothing)
 }
 
 // A folder that was there before the run stays when the window closes without installing.
+TEST_F(InstallRun, EnterOnTheOpenWindowInstalls) {
+    auto process = start(build(RunSpec{}));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    ::Sleep(500);
+    EXPECT_EQ(focusOf(form), controlWithId(form, app::installBtn));
+    pressKey(form, VK_RETURN);
+    const auto success = answerWith(process->id(), "&No", 60000);
+    ASSERT_TRUE(success);
+    EXPECT_EQ(success->title, "Installation Successful.");
+    ASSERT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_TRUE(pathExists(wallpaperFolder("Autumn") + "uninstall.exe"));
+}
+
 TEST_F(InstallRun, CancelKeepsAFolderThatExistedBefore) {
     forceFolder(wallpaperFolder("Autumn"));
     writeFileBytes(wallpaperFolder("Autumn") + "mine.txt", Bytes{'m'});

@@ -200,6 +200,44 @@ TEST_F(Installer, JpegKindWithLicenceIsResizableDownToItsMinimum) {
     EXPECT_FALSE(pathExists(childTemp + "VLMR"));
 }
 
+// Keys go through the window's message loop: Install has the focus at open, Tab and Shift+Tab
+// move between the buttons and the licence memo, Escape presses Cancel. The application window
+// is the one taskbar button and owns the installer window.
+TEST_F(Installer, KeyboardMovesBetweenButtonsAndMemoAndEscapeCancels) {
+    PackageSpec spec;
+    spec.license = true;
+    spec.previewSource = examples("preview.bmp");
+    auto process = start(build(spec));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    ::Sleep(500);
+    const HWND application = findWindowOf(process->id(), app::kApplicationClass);
+    EXPECT_EQ(taskbarWindowsOf(process->id()), std::vector<HWND>{application});
+    EXPECT_EQ(::GetWindow(form, GW_OWNER), application);
+    const HWND preparing = findWindowOf(process->id(), app::kPreparingWindowClass);
+    ASSERT_TRUE(preparing);
+    EXPECT_EQ(::GetWindow(preparing, GW_OWNER), application);
+
+    const HWND install = controlWithId(form, app::installBtn);
+    const HWND cancel = controlWithId(form, app::cancelBtn);
+    const HWND memo = controlWithId(form, app::licenseScrollBox);
+    EXPECT_EQ(focusOf(form), install);
+    pressKey(form, VK_TAB);
+    EXPECT_EQ(focusOf(form), cancel);
+    pressKey(form, VK_TAB);
+    EXPECT_EQ(focusOf(form), memo);
+    pressKey(form, VK_TAB);
+    EXPECT_EQ(focusOf(form), install) << "Tab leaves the memo";
+    ::SetForegroundWindow(form);
+    typeShiftTab();
+    EXPECT_EQ(focusOf(form), memo) << "Shift+Tab goes back";
+
+    pressKey(form, VK_ESCAPE);
+    EXPECT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_FALSE(pathExists(wallpaperFolder("Autumn")));
+}
+
 TEST_F(Installer, OtherScreenshots) {
     for (const auto& [kind, license, preview, file] :
          {std::tuple{1, true, "preview.bmp", "kind1-licence.png"},
@@ -482,7 +520,9 @@ TEST_F(Installer, FlashPlayerIsUpdatedOnlyWhenItsVersionIsTooOld) {
 }
 
 // The control file held open: Continue while it is still held switches the Active Desktop off
-// (recorded by its stand-in) and asks again; Cancel ends the installer without a message.
+// (recorded by its stand-in) and asks again; Cancel ends the installer without a message. The
+// box is owned by the application window, shows both lines of its text, and answers keys: Enter
+// presses Continue, which has the focus, and Escape presses Cancel.
 TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
     flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
     const std::string control = flashPlayer.folder() + "Flash.ocx";
@@ -505,7 +545,15 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
     EXPECT_EQ(textOf(controlWithId(box, app::messageLabel)),
               "Please exit all applications and press Continue or press Cancel to abort installation.");
     EXPECT_FALSE(pathExists(adLog));
-    ::PostMessageA(box, WM_COMMAND, app::continueBtn, 0);
+    const HWND application = findWindowOf(process->id(), app::kApplicationClass);
+    EXPECT_EQ(::GetWindow(box, GW_OWNER), application);
+    EXPECT_EQ(taskbarWindowsOf(process->id()), std::vector<HWND>{application});
+    RECT label;
+    ::GetClientRect(controlWithId(box, app::messageLabel), &label);
+    EXPECT_GE(label.bottom, 26) << "two lines of the 8-point font";
+    ::Sleep(300);
+    EXPECT_EQ(focusOf(box), controlWithId(box, app::continueBtn));
+    pressKey(box, VK_RETURN);
     // The stand-in creates its log before it writes the first call into it.
     for (int tries = 0; tries < 200 && readFileText(adLog).empty(); ++tries) ::Sleep(50);
     EXPECT_FALSE(readFileText(adLog).empty()) << "the Active Desktop was switched off";
@@ -513,7 +561,7 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
     EXPECT_TRUE(::IsWindowVisible(box)) << "asked again";
     EXPECT_TRUE(pathExists(control));
 
-    ::PostMessageA(box, WM_COMMAND, app::messageCancelBtn, 0);
+    pressKey(box, VK_ESCAPE);
     EXPECT_TRUE(process->waitForExit(kExitTimeout));
     EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no message";
     EXPECT_FALSE(pathExists(flashaxLog)) << "the player's installer never ran";

@@ -10,8 +10,9 @@
 #include "app/fMessageBox.h"
 #include "app/fPreparingInstallWnd.h"
 #include "app/flash_player_prompt.h"
-#include "app/install_driver.h"
+#include "app/install_runs.h"
 #include "app/layout.h"
+#include "app/panels_win32.h"
 #include "app/preview_win32.h"
 #include "app/startup_rules.h"
 #include "desktop/install_paths.h"
@@ -35,89 +36,6 @@ InstallerState& installerState() {
     static InstallerState state;
     return state;
 }
-
-// A plain panel: a child that holds other controls, passes their commands to the window, and
-// draws a lowered bevel when asked to.
-class PanelWindow : public WindowBase {
-  public:
-    bool create(HWND parent, int id, const Bounds& bounds, bool loweredBevel) {
-        registerClass(kPanelClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-        loweredBevel_ = loweredBevel;
-        return createWindow(kPanelClass, WS_EX_CONTROLPARENT, "",
-                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                            bounds.left, bounds.top, bounds.width, bounds.height, parent, id);
-    }
-
-  protected:
-    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        switch (message) {
-            case WM_COMMAND:
-                return ::SendMessageA(topLevelWindowOf(handle()), message, wParam, lParam);
-            case WM_PAINT:
-                return onPaint();
-            default:
-                return defaultProc(message, wParam, lParam);
-        }
-    }
-
-  private:
-    LRESULT onPaint() {
-        PAINTSTRUCT paint;
-        const HDC dc = ::BeginPaint(handle(), &paint);
-        if (loweredBevel_) {
-            RECT client;
-            ::GetClientRect(handle(), &client);
-            ::DrawEdge(dc, &client, BDR_SUNKENOUTER, BF_RECT);
-        }
-        ::EndPaint(handle(), &paint);
-        return 0;
-    }
-
-    bool loweredBevel_ = false;
-};
-
-// The preview image: its picture stretched to fill its 350 x 150 pixels.
-class ImageWindow : public WindowBase {
-  public:
-    bool create(HWND parent, int id, const Bounds& bounds) {
-        registerClass(kImageClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-        return createWindow(kImageClass, 0, "", WS_CHILD, bounds.left, bounds.top, bounds.width,
-                            bounds.height, parent, id);
-    }
-    void setPicture(GdiObject<HBITMAP> picture) {
-        picture_ = std::move(picture);
-        ::InvalidateRect(handle(), nullptr, TRUE);
-    }
-
-  protected:
-    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_PAINT) return onPaint();
-        return defaultProc(message, wParam, lParam);
-    }
-
-  private:
-    LRESULT onPaint() {
-        PAINTSTRUCT paint;
-        const HDC dc = ::BeginPaint(handle(), &paint);
-        BITMAP info;
-        if (picture_ && ::GetObjectA(picture_.get(), sizeof info, &info)) {
-            RECT client;
-            ::GetClientRect(handle(), &client);
-            const HDC source = ::CreateCompatibleDC(dc);
-            const HGDIOBJ previous = ::SelectObject(source, picture_.get());
-            ::SetStretchBltMode(dc, HALFTONE);
-            ::SetBrushOrgEx(dc, 0, 0, nullptr);
-            ::StretchBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, info.bmWidth,
-                         info.bmHeight, SRCCOPY);
-            ::SelectObject(source, previous);
-            ::DeleteDC(source);
-        }
-        ::EndPaint(handle(), &paint);
-        return 0;
-    }
-
-    GdiObject<HBITMAP> picture_;
-};
 
 namespace {
 
@@ -155,8 +73,7 @@ std::string moduleFileName() {
 class PackageCopyReader {
   public:
     explicit PackageCopyReader(const std::string& path)
-        : file_(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr)),
+        : file_(openForReading(path)),
           openError_(file_ ? 0 : static_cast<ErrorCode>(::GetLastError())),
           source_(file_.get()) {}
 

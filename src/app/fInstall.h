@@ -36,8 +36,6 @@ class TInstallerForm : public WindowBase, public package::ExtractionProgress {
     bool create();
 
     uint8_t windowKind() const noexcept { return windowKind_; }
-    bool licenseShown() const noexcept { return licenseShown_; }
-    bool openAfterInstall() const noexcept { return openAfterInstall_; }
 
     // Progress operations; for the silent kind they do nothing.
     void setStatusText(std::string_view text) override;

@@ -30,11 +30,6 @@ void InstallUiAdapter::showInformationDialog(const std::string& message) {
     velumar::showInformationDialog(message);
 }
 
-void InstallUiAdapter::pauseBriefly() {
-    // The silent kind has no window to pause on.
-    if (package::showsWindow(form_.windowKind())) form_.pauseBriefly();
-}
-
 void InstallUiAdapter::showInstallStarted() {
     form_.showInstallStarted();
 }
@@ -53,18 +48,6 @@ bool InstallUiAdapter::busy() const {
 
 void InstallUiAdapter::setBusy(bool busy) {
     installerState().busy = busy;
-}
-
-uint8_t InstallUiAdapter::windowKind() const {
-    return form_.windowKind();
-}
-
-bool InstallUiAdapter::licenseShown() const {
-    return form_.licenseShown();
-}
-
-bool InstallUiAdapter::openAfterInstall() const {
-    return form_.openAfterInstall();
 }
 
 bool InstallUiAdapter::confirmOverwrite(const std::string& text) {

@@ -24,17 +24,12 @@ class InstallUiAdapter final : public desktop::InstallUi {
     void showErrorDialog(const std::string& message) override;
     void showInformationDialog(const std::string& message) override;
 
-    void pauseBriefly() override;
     void showInstallStarted() override;
     void showInstallResult(package::ErrorCode code) override;
 
     bool cancelRequested() const override;
     bool busy() const override;
     void setBusy(bool busy) override;
-
-    uint8_t windowKind() const override;
-    bool licenseShown() const override;
-    bool openAfterInstall() const override;
 
     bool confirmOverwrite(const std::string& text) override;
     bool askOpenDisplayProperties() override;

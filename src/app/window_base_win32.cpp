@@ -4,16 +4,6 @@
 #include "app/control_ids.h"
 
 namespace velumar::app {
-namespace {
-
-// Counts right-button messages that reached a window procedure of the program (see
-// control_ids.h): the message loops must have dropped every button-down before this.
-void countRightButton(HWND window, const char* property) {
-    const auto seen = reinterpret_cast<INT_PTR>(::GetPropA(window, property));
-    ::SetPropA(window, property, reinterpret_cast<HANDLE>(seen + 1));
-}
-
-}  // namespace
 
 WindowBase::~WindowBase() {
     if (hwnd_) {
@@ -65,13 +55,6 @@ LRESULT CALLBACK WindowBase::windowProc(HWND window, UINT message, WPARAM wParam
         self->hwnd_ = window;
         ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    if (message == WM_RBUTTONDOWN) countRightButton(window, kRightButtonDownSeen);
-    if (message == WM_RBUTTONUP) countRightButton(window, kRightButtonUpSeen);
-    if (message == WM_NCDESTROY) {
-        ::RemovePropA(window, kRightButtonDownSeen);
-        ::RemovePropA(window, kRightButtonUpSeen);
-    }
-
     auto* self = reinterpret_cast<WindowBase*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!self) return ::DefWindowProcA(window, message, wParam, lParam);
     LRESULT result = 0;

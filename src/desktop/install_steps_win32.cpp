@@ -19,10 +19,6 @@ namespace {
 
 constexpr int kDisplayPropertiesLookups = 1000;
 
-FileHandle openForReading(const std::string& path) {
-    return FileHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
 
 }  // namespace
 

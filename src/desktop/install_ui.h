@@ -22,8 +22,7 @@ using package::ErrorCode;
 // progress, pause and state operations do nothing; the boxes are still real.
 class InstallUi : public package::DataFileHost {
   public:
-    // Status line, progress step with its pause (from DataFileHost), and the bare pause.
-    virtual void pauseBriefly() = 0;
+    // Status line and progress step with its pause come from DataFileHost.
     // Install disabled, Cancel shown, "Preparing for installation...", one progress step.
     virtual void showInstallStarted() = 0;
     // The final state for a result code.
@@ -33,10 +32,6 @@ class InstallUi : public package::DataFileHost {
     virtual bool cancelRequested() const = 0;
     virtual bool busy() const = 0;
     virtual void setBusy(bool busy) = 0;
-
-    virtual uint8_t windowKind() const = 0;
-    virtual bool licenseShown() const = 0;
-    virtual bool openAfterInstall() const = 0;
 
     // The overwrite question: caption "Confirm", question icon, OK and Cancel. True for OK.
     virtual bool confirmOverwrite(const std::string& text) = 0;

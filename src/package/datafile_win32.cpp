@@ -46,8 +46,7 @@ ErrorCode reportFinding(DataFileHost& host, const std::string& path, const DataF
 
 ErrorCode openCheckedDataFile(DataFileHost& host, const std::string& path,
                               std::string_view wallpaperName, FileHandle& file, DataFile& data) {
-    FileHandle opened(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle opened = openForReading(path);
     if (!opened) {
         const ErrorCode code = lastErrorCode();
         host.showErrorDialog(openingFailedMessage(path, code));
@@ -203,8 +202,7 @@ ErrorCode DataFileExpander::expandCompressed(RecordWork& work, const std::vector
 }
 
 ErrorCode DataFileExpander::writeStored(RecordWork& work, const std::vector<uint8_t>& stored) {
-    work.output.reset(::CreateFileA(work.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    work.output = createForWriting(work.path);
     if (!work.output) {
         work.ioFailure = true;
         return lastErrorCode();
@@ -229,13 +227,14 @@ ErrorCode DataFileExpander::writeStored(RecordWork& work, const std::vector<uint
 
 ErrorCode DataFileExpander::closeDataFile(DataFileHost& host) {
     if (!open_) return kOk;
-    if (!::CloseHandle(file_.get())) {
+    // The handle is given up before closing: a failed CloseHandle has still ended it, and the
+    // owner must not close it a second time.
+    open_ = false;
+    if (!::CloseHandle(file_.release())) {
         const ErrorCode code = lastErrorCode();
         host.showErrorDialog(closingFailedMessage(systemErrorText(code)));
         return code;
     }
-    file_.release();
-    open_ = false;
     return kOk;
 }
 

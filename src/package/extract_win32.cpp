@@ -51,8 +51,7 @@ Outcome readStoredBytes(ByteSource& source, const PackageEntry& entry, std::vect
 }
 
 Outcome writePlainFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file = createForWriting(path);
     if (!file) return ioFailure(lastErrorCode());
     DWORD written = 0;
     if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,

@@ -30,7 +30,6 @@ class FakeUi final : public InstallUi {
     void showInformationDialog(const std::string& message) override {
         log_.push_back("info " + message);
     }
-    void pauseBriefly() override { log_.push_back("pause"); }
     void showInstallStarted() override { log_.push_back("started"); }
     void showInstallResult(ErrorCode code) override {
         log_.push_back("result " + std::to_string(code));
@@ -41,9 +40,6 @@ class FakeUi final : public InstallUi {
         busy_ = value;
         log_.push_back(value ? "busy" : "idle");
     }
-    uint8_t windowKind() const override { return 1; }
-    bool licenseShown() const override { return false; }
-    bool openAfterInstall() const override { return false; }
     bool confirmOverwrite(const std::string& text) override {
         log_.push_back("confirm " + text);
         return answerOk;

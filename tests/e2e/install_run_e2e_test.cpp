@@ -134,7 +134,7 @@ std::string waitForStatusOf(HWND form, const std::string& text, int tries = 400)
 }
 
 // What the test installers hold beyond the fixed slots.
-struct RunSpec {
+struct RunRecipe {
     std::string kind = "picture";
     bool offerDisplayProperties = true;
     bool extraSlot = false;   // slot 10 named
@@ -218,7 +218,7 @@ class InstallRun : public ::testing::Test {
 
     // Content with a sub-folder; records are compressed, so the expansion runs through the
     // implode library.
-    Bytes build(const RunSpec& spec) {
+    Bytes build(const RunRecipe& spec) {
         const fs::path root(scratch + "build" + std::to_string(builds++));
         fs::create_directories(root / "content" / "media" / "deep");
         const auto write = [&](const fs::path& name, const std::string& text) {
@@ -324,7 +324,7 @@ class InstallRun : public ::testing::Test {
 TEST_F(InstallRun, PicturePackageInstallsEverythingAndTheWindowCloses) {
     // A per-user entry of the same name goes when the machine's is written.
     writeString(HKEY_CURRENT_USER, kUninstallKey, "DisplayName", "stale");
-    auto process = start(build(RunSpec{}));
+    auto process = start(build(RunRecipe{}));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     pressInstall(form);
@@ -366,7 +366,7 @@ TEST_F(InstallRun, ActiveDesktopIsSwitchedOnEmptyThenGivenThePageOnTwoInstances)
     const StandInServerRegistration forMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass, library);
     ASSERT_TRUE(forMachine.registered());
     const std::string log = scratch + "active-desktop.log";
-    auto process = start(build(RunSpec{}), {"VELUMAR_AD_LOG=" + log});
+    auto process = start(build(RunRecipe{}), {"VELUMAR_AD_LOG=" + log});
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     pressInstall(form);
@@ -396,7 +396,7 @@ TEST_F(InstallRun, ActiveDesktopIsSwitchedOnEmptyThenGivenThePageOnTwoInstances)
 }
 
 TEST_F(InstallRun, StatusReadsCompleteBeforeTheSuccessBox) {
-    auto process = start(build(RunSpec{}));
+    auto process = start(build(RunRecipe{}));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     pressInstall(form);
@@ -413,7 +413,7 @@ TEST_F(InstallRun, StatusReadsCompleteBeforeTheSuccessBox) {
 // What start-up wrote goes with the folder it made when the window closes without an
 // installation, so the next run finds no folder and asks no overwrite question.
 TEST_F(InstallRun, CancelBeforeInstallingLeavesNoFolderAndTheNextRunAsksNothing) {
-    const Bytes installer = build(RunSpec{});
+    const Bytes installer = build(RunRecipe{});
     {
         auto process = start(installer);
         const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
@@ -444,7 +444,7 @@ TEST_F(InstallRun, CancelBeforeInstallingLeavesNoFolderAndTheNextRunAsksNothing)
 
 // A folder that was there before the run stays when the window closes without installing.
 TEST_F(InstallRun, EnterOnTheOpenWindowInstalls) {
-    auto process = start(build(RunSpec{}));
+    auto process = start(build(RunRecipe{}));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     ::Sleep(500);
@@ -460,7 +460,7 @@ TEST_F(InstallRun, EnterOnTheOpenWindowInstalls) {
 TEST_F(InstallRun, CancelKeepsAFolderThatExistedBefore) {
     forceFolder(wallpaperFolder("Autumn"));
     writeFileBytes(wallpaperFolder("Autumn") + "mine.txt", Bytes{'m'});
-    auto process = start(build(RunSpec{}));
+    auto process = start(build(RunRecipe{}));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     ::PostMessageA(form, WM_CLOSE, 0, 0);
@@ -478,7 +478,7 @@ TEST_F(InstallRun, MissingWebFolderIsCreated) {
         ASSERT_TRUE(::MoveFileA(web.c_str(), saved.c_str()));
     }
     {
-        auto process = start(build(RunSpec{}));
+        auto process = start(build(RunRecipe{}));
         const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
         EXPECT_TRUE(form);
         if (form) {
@@ -501,7 +501,7 @@ TEST_F(InstallRun, MissingWebFolderIsCreated) {
 TEST_F(InstallRun, OverwriteQuestionOnlyForAnExistingFolderAndCancelTouchesNothing) {
     forceFolder(wallpaperFolder("Autumn"));
     writeFileBytes(wallpaperFolder("Autumn") + "mine.txt", Bytes{'m'});
-    auto process = start(build(RunSpec{}));
+    auto process = start(build(RunRecipe{}));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
 
@@ -535,7 +535,7 @@ TEST_F(InstallRun, OverwriteQuestionOnlyForAnExistingFolderAndCancelTouchesNothi
 }
 
 TEST_F(InstallRun, CancelDuringTheInstallationRemovesEverythingAndEnds) {
-    RunSpec spec;
+    RunRecipe spec;
     spec.extraSlot = true;
     auto process = start(build(spec));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
@@ -554,7 +554,7 @@ TEST_F(InstallRun, CancelDuringTheInstallationRemovesEverythingAndEnds) {
 
 TEST_F(InstallRun, SilentKindInstallsWithoutAWindowAndStartsTheUninstallerWithB) {
     writeNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags", 0x0001);
-    RunSpec spec;
+    RunRecipe spec;
     spec.kind = "silent";
     spec.offerDisplayProperties = false;
     spec.extraSlot = true;
@@ -588,7 +588,7 @@ TEST_F(InstallRun, UninstallerFromTheEntryRemovesTheInstallationAndLeavesOthers)
     writeFileBytes(page("Winter"), Bytes{'p'});
     writeString(HKEY_LOCAL_MACHINE, kOtherUninstallKey, "DisplayName", "Winter Wallpaper");
 
-    RunSpec spec;
+    RunRecipe spec;
     spec.uninstaller = hostPath(E2E_UNINSTALL_EXE);
     spec.offerDisplayProperties = false;
     auto process = start(build(spec));
@@ -653,7 +653,7 @@ class WineVersion {
 
 TEST_F(InstallRun, OnWindows98TheShortUninstallStringRemovesTheInstallation) {
     const WineVersion windows98("win98");
-    RunSpec spec;
+    RunRecipe spec;
     spec.kind = "silent";
     spec.offerDisplayProperties = false;
     spec.uninstaller = hostPath(E2E_UNINSTALL_EXE);
@@ -761,7 +761,7 @@ void expectFailureThenCancelEnds(InstallerProcess& process, HWND form, int code)
 }
 
 TEST_F(InstallRun, DataRecordOfTheWrongLengthFailsWithMinus13AndIsCleanedUp) {
-    Bytes installer = build(RunSpec{});
+    Bytes installer = build(RunRecipe{});
     ASSERT_TRUE(lengthenDataRecord(installer, "media\\movie.swf"));
     auto process = start(installer);
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
@@ -781,7 +781,7 @@ TEST_F(InstallRun, DataRecordOfTheWrongLengthFailsWithMinus13AndIsCleanedUp) {
 }
 
 TEST_F(InstallRun, EntryOfTheWrongLengthIsReportedWithMinus13AndIsCleanedUp) {
-    RunSpec spec;
+    RunRecipe spec;
     spec.compressedPage = true;
     Bytes installer = build(spec);
     ASSERT_FALSE(installer.empty());
@@ -804,7 +804,7 @@ TEST_F(InstallRun, EntryOfTheWrongLengthIsReportedWithMinus13AndIsCleanedUp) {
 }
 
 TEST_F(InstallRun, CancelWhileWritingFilesStopsThereAndRemovesEverything) {
-    RunSpec spec;
+    RunRecipe spec;
     spec.extraSlot = true;
     auto process = start(build(spec));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
@@ -866,7 +866,7 @@ TEST_F(InstallRun, MovieKindsPreviewTheMovieInstallAndUnloadItOnClose) {
          {std::tuple{"movie", "aurora.swf", RGB(0x0A, 0x3D, 0x62), "kind2-movie.png"},
           std::tuple{"3", "media/aurora-cws.swf", RGB(0x38, 0xAD, 0xA9), "kind3-movie.png"}}) {
         SCOPED_TRACE(kind);
-        RunSpec spec;
+        RunRecipe spec;
         spec.kind = kind;
         spec.movie = hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/content/" + movie);
         const std::string log = scratch + "flash-" + std::string(shot) + ".log";

@@ -55,7 +55,7 @@ class Installer : public ::testing::Test {
         return windows + "Web\\Wallpaper\\" + name + " dir\\";
     }
 
-    Bytes build(const PackageSpec& spec) {
+    Bytes build(const PackageRecipe& spec) {
         const Bytes installer = buildInstaller(spec, scratch + "build" + std::to_string(builds++));
         EXPECT_FALSE(installer.empty()) << "the package tool could not build the test installer";
         return installer;
@@ -113,7 +113,7 @@ SIZE outerSize(HWND window) {
 }
 
 TEST_F(Installer, PictureKindRenamesThePreviewAndShowsTheFixedWindow) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.kind = 1;
     spec.previewSource = examples("preview.bmp");
     spec.previewName = "installer.jpg";
@@ -151,7 +151,7 @@ TEST_F(Installer, PictureKindRenamesThePreviewAndShowsTheFixedWindow) {
 }
 
 TEST_F(Installer, JpegKindWithLicenceIsResizableDownToItsMinimum) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.kind = 8;
     spec.wallpaperName = "Autumn Wallpaper";
     spec.license = true;
@@ -204,7 +204,7 @@ TEST_F(Installer, JpegKindWithLicenceIsResizableDownToItsMinimum) {
 // move between the buttons and the licence memo, Escape presses Cancel. The application window
 // is the one taskbar button and owns the installer window.
 TEST_F(Installer, KeyboardMovesBetweenButtonsAndMemoAndEscapeCancels) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.license = true;
     spec.previewSource = examples("preview.bmp");
     auto process = start(build(spec));
@@ -242,7 +242,7 @@ TEST_F(Installer, OtherScreenshots) {
     for (const auto& [kind, license, preview, file] :
          {std::tuple{1, true, "preview.bmp", "kind1-licence.png"},
           std::tuple{8, false, "preview.jpg", "kind8-no-licence.png"}}) {
-        PackageSpec spec;
+        PackageRecipe spec;
         spec.kind = kind;
         spec.license = license;
         spec.previewSource = examples(preview);
@@ -258,27 +258,42 @@ TEST_F(Installer, OtherScreenshots) {
 }
 
 TEST_F(Installer, RightButtonPressesNeverReachTheWindows) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     auto process = start(build(spec));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
+    // The probe counts in window properties what reaches the window procedures; it stays hooked
+    // until the installer has ended, since its subclassing code lives in the module.
+    const HMODULE probe = ::LoadLibraryA(hostPath(E2E_MESSAGE_PROBE).c_str());
+    ASSERT_TRUE(probe);
+    const auto hookProc = reinterpret_cast<HOOKPROC>(::GetProcAddress(probe, "probeHook"));
+    ASSERT_TRUE(hookProc);
+    const HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, hookProc, probe,
+                                           ::GetWindowThreadProcessId(form, nullptr));
+    ASSERT_TRUE(hook);
+    ::PostMessageA(form, WM_NULL, 0, 0);
+    for (int waited = 0; waited < 100 && !::GetPropA(form, "VelumarProbeOriginalProc"); ++waited)
+        ::Sleep(20);
+    ASSERT_TRUE(::GetPropA(form, "VelumarProbeOriginalProc")) << "the probe is in place";
     for (const HWND target :
          {form, controlWithId(form, app::contentPanel), controlWithId(form, app::buttonPanel)}) {
         ASSERT_TRUE(target);
         ::PostMessageA(target, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
         ::PostMessageA(target, WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
-        for (int waited = 0; waited < 100 && !::GetPropA(target, app::kRightButtonUpSeen); ++waited)
+        for (int waited = 0; waited < 100 && !::GetPropA(target, "VelumarRightButtonUp"); ++waited)
             ::Sleep(20);
-        EXPECT_EQ(::GetPropA(target, app::kRightButtonUpSeen), reinterpret_cast<HANDLE>(1));
-        EXPECT_EQ(::GetPropA(target, app::kRightButtonDownSeen), nullptr);
+        EXPECT_EQ(::GetPropA(target, "VelumarRightButtonUp"), reinterpret_cast<HANDLE>(1));
+        EXPECT_EQ(::GetPropA(target, "VelumarRightButtonDown"), nullptr);
     }
     cancelAndExpectExit(*process, form, childTemp + "VLMR");
+    ::UnhookWindowsHookEx(hook);
+    ::FreeLibrary(probe);
 }
 
 TEST_F(Installer, EmptyFlashInstallerSlotEndsStartupWith531) {
     for (const int kind : {1, 4}) {
-        PackageSpec spec;
+        PackageRecipe spec;
         spec.kind = kind;
         spec.previewSource = examples("preview.bmp");
         Bytes installer = build(spec);
@@ -291,7 +306,7 @@ TEST_F(Installer, EmptyFlashInstallerSlotEndsStartupWith531) {
 }
 
 TEST_F(Installer, LicenceFlagWithoutLicenceEndsStartupWith531) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     Bytes installer = build(spec);
     PackageHeader header = headerOf(installer);
@@ -303,7 +318,7 @@ TEST_F(Installer, LicenceFlagWithoutLicenceEndsStartupWith531) {
 }
 
 TEST_F(Installer, OpenAfterInstallFlagWithoutItsFileEndsStartupWith531) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     Bytes installer = build(spec);
     PackageHeader header = headerOf(installer);
@@ -319,7 +334,7 @@ TEST_F(Installer, OpenAfterInstallFlagWithoutItsFileEndsStartupWith531) {
 // failure and ends; nothing named temp.dat appears in the folder the installer starts in, and a
 // file of that name there is left alone.
 TEST_F(Installer, UnusableTempEndsStartupWith523AndTouchesNothingOutsideIt) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     const Bytes installer = build(spec);
     const std::string tempFile = scratch + "not-a-folder";
@@ -362,7 +377,7 @@ TEST_F(Installer, UnusableTempEndsStartupWith523AndTouchesNothingOutsideIt) {
 }
 
 TEST_F(Installer, FileCutInsideTheHeaderReports31WithThePackageCopy) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     Bytes installer = build(spec);
     installer.resize(packageOffsetOf() + 1000);
@@ -376,7 +391,7 @@ TEST_F(Installer, FileCutInsideTheHeaderReports31WithThePackageCopy) {
 }
 
 TEST_F(Installer, UnsafeWallpaperNameIsRefusedBeforeAnythingIsWritten) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.wallpaperName = "Winter";
     spec.previewSource = examples("preview.bmp");
     Bytes installer = build(spec);
@@ -390,7 +405,7 @@ TEST_F(Installer, UnsafeWallpaperNameIsRefusedBeforeAnythingIsWritten) {
 }
 
 TEST_F(Installer, ReversedPreviewRangeFailsCleanlyWith30) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     Bytes installer = build(spec);
     PackageHeader header = headerOf(installer);
@@ -409,7 +424,7 @@ TEST_F(Installer, ReversedPreviewRangeFailsCleanlyWith30) {
 
 TEST_F(Installer, UndecodablePictureIsReportedAndTheWindowStillOpens) {
     writeFileBytes(scratch + "broken.jpg", Bytes(600, 0x5A));
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.kind = 8;
     spec.previewSource = scratch + "broken.jpg";
     auto process = start(build(spec));
@@ -424,7 +439,7 @@ TEST_F(Installer, UndecodablePictureIsReportedAndTheWindowStillOpens) {
 
 TEST_F(Installer, SecondStartUsesTheNextPackageCopyFolder) {
     ::CreateDirectoryA((childTemp + "VLMR").c_str(), nullptr);
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     auto process = start(build(spec));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
@@ -435,7 +450,7 @@ TEST_F(Installer, SecondStartUsesTheNextPackageCopyFolder) {
 }
 
 TEST_F(Installer, BusyAndReadOnlyDestinations) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     const Bytes installer = build(spec);
 
@@ -503,7 +518,7 @@ TEST_F(Installer, FlashPlayerIsUpdatedOnlyWhenItsVersionIsTooOld) {
         SCOPED_TRACE(std::string(c.file) + " " + c.version);
         FlashPlayerSetup player;
         player.placeControlFile(c.file, *c.version ? flashVersionFile(c.version) : "");
-        PackageSpec spec;
+        PackageRecipe spec;
         spec.previewSource = examples("preview.bmp");
         spec.flashInstaller = flashInstallerStandIn();
         const std::string log = scratch + "flashax-" + std::to_string(builds) + ".log";
@@ -532,7 +547,7 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
     const std::string desktop = hostPath(E2E_ACTIVE_DESKTOP_STANDIN);
     const testing::StandInServerRegistration adUser(HKEY_CURRENT_USER, kActiveDesktopClass, desktop);
     const testing::StandInServerRegistration adMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass, desktop);
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     spec.flashInstaller = flashInstallerStandIn();
     const std::string adLog = scratch + "active-desktop.log";
@@ -571,7 +586,7 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
 
 TEST_F(Installer, MissingPlayerInstallerEndsStartUpWithMinus401) {
     flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("5_0_30"));
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     spec.flashInstaller = flashInstallerStandIn();
     spec.flashInstallerName = "notflash.exe";  // written as notflash.dll: no flashax.exe
@@ -586,7 +601,7 @@ TEST_F(Installer, PreparingWindowShowsOnlyForWindowKinds) {
         SCOPED_TRACE(kind);
         FlashPlayerSetup player;
         player.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
-        PackageSpec spec;
+        PackageRecipe spec;
         spec.kind = kind;
         spec.previewSource = examples("preview.bmp");
         spec.flashInstaller = flashInstallerStandIn();

@@ -1,4 +1,4 @@
-#include "app/install_driver.h"
+#include "app/install_runs.h"
 
 #include "app/fInstall.h"
 #include "app/install_ui_adapter.h"

@@ -477,20 +477,19 @@ TEST_F(InstallRun, MissingWebFolderIsCreated) {
     if (hadWeb) {
         ASSERT_TRUE(::MoveFileA(web.c_str(), saved.c_str()));
     }
-    {
+    // No ASSERT in the run: the prefix's folder must be put back whatever happens.
+    [&] {
         auto process = start(build(RunRecipe{}));
         const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
-        EXPECT_TRUE(form);
-        if (form) {
-            pressInstall(form);
-            const auto success = answerWith(process->id(), "&No", 60000);
-            ASSERT_TRUE(success);
-            EXPECT_EQ(success->title, "Installation Successful.");
-            EXPECT_TRUE(process->waitForExit(kExitTimeout));
-            EXPECT_TRUE(pathExists(wallpaperFolder("Autumn") + "uninstall.exe"));
-            EXPECT_TRUE(pathExists(page("Autumn")));
-        }
-    }
+        if (!form) return ADD_FAILURE() << "no installer window";
+        pressInstall(form);
+        const auto success = answerWith(process->id(), "&No", 60000);
+        if (!success) return ADD_FAILURE() << "no success box";
+        EXPECT_EQ(success->title, "Installation Successful.");
+        EXPECT_TRUE(process->waitForExit(kExitTimeout));
+        EXPECT_TRUE(pathExists(wallpaperFolder("Autumn") + "uninstall.exe"));
+        EXPECT_TRUE(pathExists(page("Autumn")));
+    }();
     cleanUp();
     if (hadWeb) {
         deleteFolderTree(web + "\\");

@@ -305,29 +305,28 @@ TEST_F(Installer, EmptyFlashInstallerSlotEndsStartupWith531) {
     }
 }
 
-TEST_F(Installer, LicenceFlagWithoutLicenceEndsStartupWith531) {
-    PackageRecipe spec;
-    spec.previewSource = examples("preview.bmp");
-    Bytes installer = build(spec);
-    PackageHeader header = headerOf(installer);
-    header.showLicense = 1;
-    replaceHeader(installer, header);
-    auto process = start(installer);
-    expectStartupFailure(*process, -531);
-    EXPECT_FALSE(pathExists(wallpaperFolder("Autumn"))) << "the folder start-up made is removed";
-}
-
-TEST_F(Installer, OpenAfterInstallFlagWithoutItsFileEndsStartupWith531) {
-    PackageRecipe spec;
-    spec.previewSource = examples("preview.bmp");
-    Bytes installer = build(spec);
-    PackageHeader header = headerOf(installer);
-    header.openAfterInstall = 1;
-    header.slot(package::slots::openAfterInstall).setName("");
-    replaceHeader(installer, header);
-    auto process = start(installer);
-    expectStartupFailure(*process, -531);
-    EXPECT_FALSE(pathExists(windows + "flashax.exe")) << "slot 5 comes before slot 2";
+// A flag whose slot is empty: the licence (slot 4) and the open-after-install file (slot 5).
+// Slot 5 comes before slot 2, so the Flash installer is never written; the wallpaper folder
+// start-up made is removed again.
+TEST_F(Installer, FlaggedSlotWithoutItsFileEndsStartupWith531) {
+    for (const bool licence : {true, false}) {
+        PackageRecipe spec;
+        spec.previewSource = examples("preview.bmp");
+        Bytes installer = build(spec);
+        PackageHeader header = headerOf(installer);
+        if (licence) {
+            header.showLicense = 1;
+        } else {
+            header.openAfterInstall = 1;
+            header.slot(package::slots::openAfterInstall).setName("");
+        }
+        replaceHeader(installer, header);
+        auto process = start(installer);
+        expectStartupFailure(*process, -531);
+        EXPECT_FALSE(pathExists(wallpaperFolder("Autumn"))) << licence;
+        if (!licence) EXPECT_FALSE(pathExists(windows + "flashax.exe"));
+        cleanWindowsFolder();
+    }
 }
 
 // TEMP names a file: no folder can be made under it. Start-up reports the package copy's

@@ -206,6 +206,9 @@ class HostilePackages : public ::testing::Test {
         RunOutcome outcome;
         const std::string exe = scratch_ + "setup.exe";
         writeFileBytes(exe, installer);
+        // Each run gets its TEMP afresh (cleanUp removes it): without one the installer ends
+        // start-up with -523.
+        ::CreateDirectoryA((scratch_ + "temp\\").c_str(), nullptr);
         InstallerProcess process(exe, scratch_ + "temp\\");
         if (!process.started()) return outcome;
         bool pressedInstall = false;

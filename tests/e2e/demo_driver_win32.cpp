@@ -326,8 +326,8 @@ class Canvas {
         ::DeleteObject(brush);
     }
 
-    // Draws the image with its top-left corner at (x, y), scaled to width x height.
-    void draw(const Screenshot& image, int x, int y, int width, int height) {
+    // Draws the image with its top-left corner at (x, y).
+    void draw(const Screenshot& image, int x, int y) {
         std::vector<uint8_t> bgra(size_t(image.width) * image.height * 4);
         for (size_t i = 0; i < size_t(image.width) * image.height; ++i) {
             bgra[i * 4 + 0] = image.rgb[i * 3 + 2];
@@ -340,9 +340,8 @@ class Canvas {
         format.bmiHeader.biHeight = -LONG(image.height);
         format.bmiHeader.biPlanes = 1;
         format.bmiHeader.biBitCount = 32;
-        ::SetStretchBltMode(dc_, HALFTONE);
-        ::StretchDIBits(dc_, x, y, width, height, 0, 0, int(image.width), int(image.height),
-                        bgra.data(), &format, DIB_RGB_COLORS, SRCCOPY);
+        ::SetDIBitsToDevice(dc_, x, y, image.width, image.height, 0, 0, 0, image.height,
+                            bgra.data(), &format, DIB_RGB_COLORS);
     }
 
     Screenshot pixels() const {
@@ -388,8 +387,7 @@ void Demo::writeContactSheet() {
         RECT label = {x, kMargin, x + int(shot.image.width), kMargin + kCaption};
         ::DrawTextA(sheet.dc(), shot.caption.c_str(), -1, &label,
                     DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-        sheet.draw(shot.image, x, kMargin + kCaption, int(shot.image.width),
-                   int(shot.image.height));
+        sheet.draw(shot.image, x, kMargin + kCaption);
         x += int(shot.image.width) + kMargin;
     }
     ::SelectObject(sheet.dc(), font);
@@ -398,14 +396,6 @@ void Demo::writeContactSheet() {
     if (!writePng(path, full.width, full.height, full.rgb))
         throw StepFailure{"contact sheet", "cannot write " + path};
     say("==> contact sheet " + path);
-
-    // Half the size, for the README.
-    Canvas small(width / 2, height / 2);
-    small.draw(full, 0, 0, width / 2, height / 2);
-    const Screenshot half = small.pixels();
-    const std::string smallPath = options_.outputFolder + "contact-sheet-small.png";
-    if (!writePng(smallPath, half.width, half.height, half.rgb))
-        throw StepFailure{"contact sheet", "cannot write " + smallPath};
 }
 
 std::optional<Options> parse(int argc, char** argv) {

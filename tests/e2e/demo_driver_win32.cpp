@@ -154,6 +154,7 @@ class Demo {
         shoot("1. Ready window", form);
         say("==> ready window \"" + textOf(form) + "\"; pressing \"" + caption + "\"");
 
+        const DWORD pressed = ::GetTickCount();
         ::PostMessageA(install, BM_CLICK, 0, 0);
         const HWND status = controlWithId(form, app::labCopying);
         const HWND bar = controlWithId(form, app::progressBar);
@@ -175,6 +176,8 @@ class Demo {
             box = waitForWindow(process.id(), "#32770", 200);
             ended = !box && process.waitForExit(50).has_value();
         }
+        say("==> installation took " + std::to_string(::GetTickCount() - pressed) +
+            " ms from the button to the " + (ended ? "installer's end" : "success box"));
         if (ended) {
             say("==> the installer ended: this package offers no Display Properties, so no "
                 "success box");
@@ -194,11 +197,14 @@ class Demo {
     }
 
     void installSilently() {
+        const DWORD started = ::GetTickCount();
         InstallerProcess process(options_.installer, temp_);
         if (!process.started()) throw StepFailure{"start", "the installer did not start"};
         say("==> silent installer started: no window");
         if (!process.waitForExit(kInstallTimeout))
             throw StepFailure{"silent installation", "the installer did not end"};
+        say("==> installation took " + std::to_string(::GetTickCount() - started) +
+            " ms from the start to the installer's end");
     }
 
     void reportInstallation() {

@@ -216,6 +216,54 @@ std::string textOf(HWND window) {
     return testing::windowText(window);
 }
 
+std::optional<testing::SeenDialog> answerWith(DWORD processId, const std::string& caption,
+                                              DWORD timeoutMs) {
+    const HWND dialog = waitForWindow(processId, "#32770", timeoutMs);
+    if (!dialog) return std::nullopt;
+    ::Sleep(150);  // let the box finish its activation
+    testing::SeenDialog seen = testing::inspectDialog(dialog);
+    for (size_t i = 0; i < seen.buttons.size(); ++i) {
+        if (seen.buttons[i] == caption) ::PostMessageA(seen.buttonWindows[i], BM_CLICK, 0, 0);
+    }
+    for (int waited = 0; waited < 100 && ::IsWindow(dialog); ++waited) ::Sleep(50);
+    return seen;
+}
+
+std::optional<PROCESS_INFORMATION> startRaw(std::string commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info)) {
+        return std::nullopt;
+    }
+    ::CloseHandle(info.hThread);
+    return info;
+}
+
+std::optional<std::string> readString(HKEY root, const char* path, const char* name) {
+    char text[1024] = {};
+    DWORD size = sizeof text - 1;
+    if (::RegGetValueA(root, path, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(text);
+}
+
+std::optional<DWORD> readNumber(HKEY root, const char* path, const char* name) {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (::RegGetValueA(root, path, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+bool keyExists(HKEY root, const char* path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
 HWND focusOf(HWND window) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
@@ -271,7 +319,7 @@ std::vector<HWND> taskbarWindowsOf(DWORD processId) {
     return search.found;
 }
 
-void saveScreenshot(HWND window, const std::string& path) {
+Screenshot captureWindow(HWND window) {
     ::RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, nullptr);
@@ -304,7 +352,12 @@ void saveScreenshot(HWND window, const std::string& path) {
     ::DeleteObject(bitmap);
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
-    writePng(path, unsigned(width), unsigned(height), rgb);
+    return {unsigned(width), unsigned(height), std::move(rgb)};
+}
+
+void saveScreenshot(HWND window, const std::string& path) {
+    const Screenshot shot = captureWindow(window);
+    writePng(path, shot.width, shot.height, shot.rgb);
 }
 
 namespace {

@@ -80,6 +80,19 @@ std::optional<testing::SeenDialog> answerDialog(DWORD processId, DWORD timeoutMs
 
 std::string textOf(HWND window);
 
+// Waits for the process's next message box and presses the button with that caption.
+std::optional<testing::SeenDialog> answerWith(DWORD processId, const std::string& caption,
+                                              DWORD timeoutMs = 20000);
+
+// Starts a program the way the shell starts an uninstall entry: no application name, the
+// command line exactly as given. The process's handle, or nothing.
+std::optional<PROCESS_INFORMATION> startRaw(std::string commandLine);
+
+// Registry reads; nothing when the value is absent or of another type.
+std::optional<std::string> readString(HKEY root, const char* path, const char* name);
+std::optional<DWORD> readNumber(HKEY root, const char* path, const char* name);
+bool keyExists(HKEY root, const char* path);
+
 // The window that has the keyboard focus in the thread of window; nullptr when none.
 HWND focusOf(HWND window);
 // A key pressed on the focused window of that thread, as posted messages: the program's
@@ -118,6 +131,15 @@ std::string flashVersionFile(const std::string& version);
 // The stand-in control and the stand-in player installer of this build.
 std::string flashControlStandIn();
 std::string flashInstallerStandIn();
+
+// What a window shows on the screen: width x height pixels, three bytes (RGB) each, top row first.
+struct Screenshot {
+    unsigned width = 0;
+    unsigned height = 0;
+    std::vector<uint8_t> rgb;
+};
+// Redraws the window, lets it settle and copies its rectangle from the screen.
+Screenshot captureWindow(HWND window);
 void saveScreenshot(HWND window, const std::string& path);
 
 }  // namespace velumar::e2e

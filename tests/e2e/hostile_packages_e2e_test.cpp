@@ -98,13 +98,6 @@ std::vector<std::string> differences(const Snapshot& before, const Snapshot& aft
     return lines;
 }
 
-bool keyExists(HKEY root, const char* path) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(key);
-    return true;
-}
-
 // How one run ended: the texts of the boxes it showed, in order, and whether it ended.
 struct RunOutcome {
     bool ended = false;

@@ -45,22 +45,6 @@ constexpr char kOtherUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winter";
 constexpr char kActiveDesktopClass[] = "{75048700-EF1F-11D0-9888-006097DEACF9}";
 
-std::optional<std::string> readString(HKEY root, const char* path, const char* name) {
-    char text[1024] = {};
-    DWORD size = sizeof text - 1;
-    if (::RegGetValueA(root, path, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::string(text);
-}
-
-std::optional<DWORD> readNumber(HKEY root, const char* path, const char* name) {
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (::RegGetValueA(root, path, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return value;
-}
-
 void writeString(HKEY root, const char* path, const char* name, const std::string& value) {
     HKEY key = nullptr;
     ASSERT_EQ(::RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
@@ -78,47 +62,12 @@ void writeNumber(HKEY root, const char* path, const char* name, DWORD value) {
     ::RegCloseKey(key);
 }
 
-bool keyExists(HKEY root, const char* path) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(key);
-    return true;
-}
-
 std::string windowsFolderFromEnvironment() {
     char folder[MAX_PATH + 1] = {};
     ::GetEnvironmentVariableA("WINDIR", folder, MAX_PATH);
     std::string text(folder);
     if (!text.empty() && text.back() != '\\') text += '\\';
     return text;
-}
-
-// Waits for the process's next message box and presses the button with that caption.
-std::optional<testing::SeenDialog> answerWith(DWORD processId, const std::string& caption,
-                                              DWORD timeoutMs = kWindowTimeout) {
-    const HWND dialog = waitForWindow(processId, "#32770", timeoutMs);
-    if (!dialog) return std::nullopt;
-    ::Sleep(150);  // let the box finish its activation
-    testing::SeenDialog seen = testing::inspectDialog(dialog);
-    for (size_t i = 0; i < seen.buttons.size(); ++i) {
-        if (seen.buttons[i] == caption) ::PostMessageA(seen.buttonWindows[i], BM_CLICK, 0, 0);
-    }
-    for (int waited = 0; waited < 100 && ::IsWindow(dialog); ++waited) ::Sleep(50);
-    return seen;
-}
-
-// Starts a program the way the shell starts an uninstall entry: no application name, the
-// command line exactly as given. The process's handle, or nothing.
-std::optional<PROCESS_INFORMATION> startRaw(std::string commandLine) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &info)) {
-        return std::nullopt;
-    }
-    ::CloseHandle(info.hThread);
-    return info;
 }
 
 // Waits until the status line reads text (while a box may hold the installer); what it read.

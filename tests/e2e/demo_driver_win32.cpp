@@ -1,0 +1,444 @@
+// The demo's driver: runs a built installer under Wine's test display the way a user would
+// (the ready window, Accept and Install, the progress, the success box answered, then the
+// uninstaller from its Uninstall entry answered Yes), writes a PNG of each step and a contact
+// sheet of them, and prints what the installation did. Exit code 0, or 1 after naming the step
+// that failed.
+//
+//   velumar_demo <installer.exe> <output folder> <wallpaper name> [--silent]
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/control_ids.h"
+#include "e2e_support_win32.h"
+#include "png_writer.h"
+#include "util/files_win32.h"
+
+namespace velumar::e2e {
+namespace {
+
+namespace app = velumar::app;
+
+constexpr DWORD kWindowTimeout = 30000;
+constexpr DWORD kInstallTimeout = 90000;
+
+constexpr char kGeneralKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
+constexpr char kComponentsKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\Components\\0";
+constexpr char kColorsKey[] = "Control Panel\\Colors";
+constexpr char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr char kWritingStatus[] = "Writing Velumar files...";
+
+// A step that did not go as a user would see it: its name and what was wrong.
+struct StepFailure {
+    std::string step;
+    std::string why;
+};
+
+struct Options {
+    std::string installer;
+    std::string outputFolder;  // with a trailing backslash
+    std::string wallpaperName;
+    bool silent = false;
+};
+
+struct Shot {
+    std::string caption;
+    Screenshot image;
+};
+
+void say(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+void setValue(HKEY root, const char* path, const char* name, DWORD type, const void* data,
+              DWORD size) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    ::RegCloseKey(key);
+}
+
+// A window's class, title and the texts of its children, for a failure's message.
+std::string describe(HWND window) {
+    std::string text = "[" + testing::className(window) + "]";
+    for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (!textOf(child).empty()) text += " \"" + textOf(child) + "\"";
+    return text;
+}
+
+class Demo {
+  public:
+    explicit Demo(Options options)
+        : options_(std::move(options)),
+          folder_(windowsFolder() + "Web\\Wallpaper\\" + options_.wallpaperName + " dir\\"),
+          page_(windowsFolder() + "Web\\Wallpaper\\" + options_.wallpaperName + ".html"),
+          uninstallKey_(kUninstallRoot + options_.wallpaperName) {}
+    ~Demo() {
+        if (!temp_.empty()) deleteFolderTree(temp_);
+    }
+    Demo(const Demo&) = delete;
+    Demo& operator=(const Demo&) = delete;
+
+    void run() {
+        // The Flash player as an up-to-date machine has it: the sample's stand-in control, so
+        // that the installer goes straight to its window and plays the movie there.
+        const FlashPlayerSetup flashPlayer;
+        prepare();
+        if (options_.silent)
+            installSilently();
+        else
+            installThroughTheWindow();
+        reportInstallation();
+        uninstall();
+        writeContactSheet();
+    }
+
+  private:
+    // What a Windows desktop has before any wallpaper is installed: the Web\Wallpaper folder
+    // (a fresh Wine prefix has none), the keys the installer opens but never creates, and no
+    // installation of this wallpaper left from an earlier run.
+    void prepare() {
+        forceFolder(windowsFolder() + "Web\\Wallpaper\\");
+        removeInstallation();
+        if (!readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"))
+            setValue(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper", REG_SZ, "", 1);
+        if (!readString(HKEY_CURRENT_USER, kColorsKey, "Background"))
+            setValue(HKEY_CURRENT_USER, kColorsKey, "Background", REG_SZ, "0 0 0", 6);
+        if (!readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags")) {
+            const DWORD flags = 0x2001;
+            setValue(HKEY_CURRENT_USER, kComponentsKey, "Flags", REG_DWORD, &flags, sizeof flags);
+        }
+        temp_ = makeTempFolder("velumar-demo");
+        if (temp_.empty()) throw StepFailure{"prepare", "no temporary folder"};
+    }
+
+    void removeInstallation() {
+        deleteFolderTree(folder_);
+        deleteFileQuiet(page_);
+        ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, uninstallKey_.c_str());
+    }
+
+    void installThroughTheWindow() {
+        InstallerProcess process(options_.installer, temp_);
+        if (!process.started()) throw StepFailure{"start", "the installer did not start"};
+        const HWND form = waitForWindow(process.id(), app::kInstallerFormClass, kWindowTimeout);
+        if (!form) {
+            const HWND other = waitForWindow(process.id(), "", 0);
+            const auto exited = process.waitForExit(0);
+            throw StepFailure{"ready window",
+                              "no installer window appeared" +
+                                  (other ? "; a window \"" + textOf(other) + "\" showed: " +
+                                               describe(other)
+                                         : "") +
+                                  (exited ? "; the installer ended with code " +
+                                                std::to_string(*exited)
+                                          : "")};
+        }
+        ::Sleep(1000);  // the preview's first frames
+        const HWND install = controlWithId(form, app::installBtn);
+        if (!install) throw StepFailure{"ready window", "no Install button"};
+        const std::string caption = textOf(install);
+        shoot("1. Ready window", form);
+        say("==> ready window \"" + textOf(form) + "\"; pressing \"" + caption + "\"");
+
+        const DWORD pressed = ::GetTickCount();
+        ::PostMessageA(install, BM_CLICK, 0, 0);
+        const HWND status = controlWithId(form, app::labCopying);
+        const HWND bar = controlWithId(form, app::progressBar);
+        bool writing = false;
+        for (int waited = 0; waited < 600 && !writing; ++waited) {
+            writing = textOf(status) == kWritingStatus &&
+                      ::SendMessageA(bar, PBM_GETPOS, 0, 0) >= 2;
+            if (!writing) ::Sleep(50);
+        }
+        if (!writing) throw StepFailure{"progress", "status reads \"" + textOf(status) + "\""};
+        shoot("2. " + caption + ": writing", form);
+        say("==> progress: \"" + textOf(status) + "\"");
+
+        // The success box, or the end of the run when the package offers no Display
+        // Properties and so asks nothing.
+        HWND box = nullptr;
+        bool ended = false;
+        for (DWORD waited = 0; waited < kInstallTimeout && !box && !ended; waited += 250) {
+            box = waitForWindow(process.id(), "#32770", 200);
+            ended = !box && process.waitForExit(50).has_value();
+        }
+        say("==> installation took " + std::to_string(::GetTickCount() - pressed) +
+            " ms from the button to the " + (ended ? "installer's end" : "success box"));
+        if (ended) {
+            say("==> the installer ended: this package offers no Display Properties, so no "
+                "success box");
+            return;
+        }
+        if (!box) throw StepFailure{"success box", "no box; status \"" + textOf(status) + "\""};
+        ::Sleep(300);
+        // The box shows over the window: one picture holds both.
+        shoot("3. Complete: the success box", form);
+        const auto answered = answerWith(process.id(), "&No");
+        if (!answered || answered->title != "Installation Successful.")
+            throw StepFailure{"success box", "the box was \"" + textOf(box) + "\": " +
+                                                 describe(box)};
+        say("==> success box \"" + answered->title + "\" answered No (no Display Properties)");
+        if (!process.waitForExit(kWindowTimeout))
+            throw StepFailure{"success box", "the installer did not end"};
+    }
+
+    void installSilently() {
+        const DWORD started = ::GetTickCount();
+        InstallerProcess process(options_.installer, temp_);
+        if (!process.started()) throw StepFailure{"start", "the installer did not start"};
+        say("==> silent installer started: no window");
+        if (!process.waitForExit(kInstallTimeout))
+            throw StepFailure{"silent installation", "the installer did not end"};
+        say("==> installation took " + std::to_string(::GetTickCount() - started) +
+            " ms from the start to the installer's end");
+    }
+
+    void reportInstallation() {
+        if (!pathExists(page_) || !pathExists(folder_))
+            throw StepFailure{"installation", "no wallpaper page or folder under Web\\Wallpaper"};
+        say("==> installed under " + windowsFolder() + "Web\\Wallpaper\\:");
+        say("    " + options_.wallpaperName + ".html");
+        namespace fs = std::filesystem;
+        const fs::path root(folder_);
+        for (const auto& entry : fs::recursive_directory_iterator(root)) {
+            if (!entry.is_regular_file()) continue;
+            say("    " + options_.wallpaperName + " dir\\" +
+                fs::relative(entry.path(), root).string() + " (" +
+                std::to_string(entry.file_size()) + " bytes)");
+        }
+        say("==> registry values set:");
+        const auto show = [](const std::string& where, const std::optional<std::string>& value) {
+            say("    " + where + " = " + (value ? "\"" + *value + "\"" : "(none)"));
+        };
+        show("HKCU\\...\\Desktop\\General Wallpaper",
+             readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"));
+        show("HKCU\\Control Panel\\Colors Background",
+             readString(HKEY_CURRENT_USER, kColorsKey, "Background"));
+        const auto flags = readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags");
+        char hex[16] = "(none)";
+        if (flags) std::snprintf(hex, sizeof hex, "0x%04lx", static_cast<unsigned long>(*flags));
+        say(std::string("    HKCU\\...\\Desktop\\Components\\0 Flags = ") + hex);
+        const auto name = readString(HKEY_LOCAL_MACHINE, uninstallKey_.c_str(), "DisplayName");
+        command_ = readString(HKEY_LOCAL_MACHINE, uninstallKey_.c_str(), "UninstallString")
+                       .value_or("");
+        show("HKLM\\...\\Uninstall\\" + options_.wallpaperName + " DisplayName", name);
+        show("HKLM\\...\\Uninstall\\" + options_.wallpaperName + " UninstallString", command_);
+        if (readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper") != page_)
+            throw StepFailure{"installation", "the page is not the wallpaper"};
+        if (command_.empty()) throw StepFailure{"installation", "no Uninstall entry"};
+    }
+
+    void uninstall() {
+        say("==> uninstalling: " + command_);
+        const auto uninstaller = startRaw(command_);
+        if (!uninstaller) throw StepFailure{"uninstaller", "it did not start"};
+        const std::unique_ptr<void, decltype(&::CloseHandle)> handle(uninstaller->hProcess,
+                                                                     &::CloseHandle);
+        const HWND box = waitForWindow(uninstaller->dwProcessId, "#32770", kWindowTimeout);
+        if (!box) throw StepFailure{"uninstaller", "no question box"};
+        shoot(std::to_string(shots_.size() + 1) + ". Uninstaller from its entry", box);
+        const auto question = answerWith(uninstaller->dwProcessId, "&Yes");
+        if (!question || question->texts.empty())
+            throw StepFailure{"uninstaller", "the question could not be answered"};
+        say("==> \"" + question->texts.front() + "\" answered Yes");
+        ::WaitForSingleObject(uninstaller->hProcess, kWindowTimeout);
+        // A copy of the uninstaller finishes the removal once the original has ended.
+        bool folderGone = false;
+        bool pageGone = false;
+        bool entryGone = false;
+        for (int waited = 0; waited < 400; ++waited) {
+            folderGone = !pathExists(folder_);
+            pageGone = !pathExists(page_);
+            entryGone = !keyExists(HKEY_LOCAL_MACHINE, uninstallKey_.c_str());
+            if (folderGone && pageGone && entryGone) break;
+            ::Sleep(50);
+        }
+        const auto wallpaper = readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper");
+        const auto state = [](bool gone) { return gone ? "removed" : "STILL THERE"; };
+        say("==> after the uninstaller:");
+        say(std::string("    ") + options_.wallpaperName + " dir: " + state(folderGone));
+        say(std::string("    ") + options_.wallpaperName + ".html: " + state(pageGone));
+        say(std::string("    Uninstall entry: ") + state(entryGone));
+        say("    Wallpaper = \"" + wallpaper.value_or("") + "\"");
+        if (!folderGone || !pageGone || !entryGone)
+            throw StepFailure{"uninstaller", "the installation was not removed"};
+    }
+
+    void shoot(const std::string& caption, HWND window) {
+        Shot shot{caption, captureWindow(window)};
+        const std::string path =
+            options_.outputFolder + "step" + std::to_string(shots_.size() + 1) + ".png";
+        if (!writePng(path, shot.image.width, shot.image.height, shot.image.rgb))
+            throw StepFailure{"screenshot", "cannot write " + path};
+        say("    screenshot " + path);
+        shots_.push_back(std::move(shot));
+    }
+
+    void writeContactSheet();
+
+    Options options_;
+    std::string folder_;
+    std::string page_;
+    std::string uninstallKey_;
+    std::string temp_;
+    std::string command_;
+    std::vector<Shot> shots_;
+};
+
+// A top-down 32-bit drawing surface whose pixels can be read back.
+class Canvas {
+  public:
+    Canvas(int width, int height) : width_(width), height_(height) {
+        BITMAPINFO format = {};
+        format.bmiHeader.biSize = sizeof format.bmiHeader;
+        format.bmiHeader.biWidth = width;
+        format.bmiHeader.biHeight = -height;
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        const HDC screen = ::GetDC(nullptr);
+        dc_ = ::CreateCompatibleDC(screen);
+        bitmap_ = ::CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits_, nullptr, 0);
+        ::ReleaseDC(nullptr, screen);
+        previous_ = ::SelectObject(dc_, bitmap_);
+    }
+    ~Canvas() {
+        ::SelectObject(dc_, previous_);
+        ::DeleteObject(bitmap_);
+        ::DeleteDC(dc_);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    HDC dc() const { return dc_; }
+
+    void fill(COLORREF colour) {
+        const RECT all = {0, 0, width_, height_};
+        const HBRUSH brush = ::CreateSolidBrush(colour);
+        ::FillRect(dc_, &all, brush);
+        ::DeleteObject(brush);
+    }
+
+    // Draws the image with its top-left corner at (x, y).
+    void draw(const Screenshot& image, int x, int y) {
+        std::vector<uint8_t> bgra(size_t(image.width) * image.height * 4);
+        for (size_t i = 0; i < size_t(image.width) * image.height; ++i) {
+            bgra[i * 4 + 0] = image.rgb[i * 3 + 2];
+            bgra[i * 4 + 1] = image.rgb[i * 3 + 1];
+            bgra[i * 4 + 2] = image.rgb[i * 3 + 0];
+        }
+        BITMAPINFO format = {};
+        format.bmiHeader.biSize = sizeof format.bmiHeader;
+        format.bmiHeader.biWidth = LONG(image.width);
+        format.bmiHeader.biHeight = -LONG(image.height);
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        ::SetDIBitsToDevice(dc_, x, y, image.width, image.height, 0, 0, 0, image.height,
+                            bgra.data(), &format, DIB_RGB_COLORS);
+    }
+
+    Screenshot pixels() const {
+        ::GdiFlush();
+        Screenshot image{unsigned(width_), unsigned(height_), {}};
+        image.rgb.resize(size_t(width_) * height_ * 3);
+        const auto* source = static_cast<const uint8_t*>(bits_);
+        for (size_t i = 0; i < size_t(width_) * height_; ++i) {
+            image.rgb[i * 3 + 0] = source[i * 4 + 2];
+            image.rgb[i * 3 + 1] = source[i * 4 + 1];
+            image.rgb[i * 3 + 2] = source[i * 4 + 0];
+        }
+        return image;
+    }
+
+  private:
+    int width_;
+    int height_;
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    void* bits_ = nullptr;
+};
+
+// The steps side by side, each under its caption, on a light background.
+void Demo::writeContactSheet() {
+    constexpr int kMargin = 12;
+    constexpr int kCaption = 22;
+    int width = kMargin;
+    int tallest = 0;
+    for (const Shot& shot : shots_) {
+        width += int(shot.image.width) + kMargin;
+        tallest = std::max(tallest, int(shot.image.height));
+    }
+    const int height = kMargin + kCaption + tallest + kMargin;
+    Canvas sheet(width, height);
+    sheet.fill(RGB(0xF4, 0xF4, 0xF0));
+    const HGDIOBJ font = ::SelectObject(sheet.dc(), ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(sheet.dc(), TRANSPARENT);
+    ::SetTextColor(sheet.dc(), RGB(0x20, 0x20, 0x20));
+    int x = kMargin;
+    for (const Shot& shot : shots_) {
+        RECT label = {x, kMargin, x + int(shot.image.width), kMargin + kCaption};
+        ::DrawTextA(sheet.dc(), shot.caption.c_str(), -1, &label,
+                    DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+        sheet.draw(shot.image, x, kMargin + kCaption);
+        x += int(shot.image.width) + kMargin;
+    }
+    ::SelectObject(sheet.dc(), font);
+    const Screenshot full = sheet.pixels();
+    const std::string path = options_.outputFolder + "contact-sheet.png";
+    if (!writePng(path, full.width, full.height, full.rgb))
+        throw StepFailure{"contact sheet", "cannot write " + path};
+    say("==> contact sheet " + path);
+}
+
+std::optional<Options> parse(int argc, char** argv) {
+    if (argc < 4) return std::nullopt;
+    Options options{argv[1], argv[2], argv[3]};
+    if (options.outputFolder.back() != '\\') options.outputFolder += '\\';
+    for (int i = 4; i < argc; ++i) {
+        if (std::string(argv[i]) != "--silent") return std::nullopt;
+        options.silent = true;
+    }
+    return options;
+}
+
+}  // namespace
+}  // namespace velumar::e2e
+
+int main(int argc, char** argv) {
+    using namespace velumar::e2e;
+    const auto options = parse(argc, argv);
+    if (!options) {
+        std::fprintf(stderr,
+                     "usage: velumar_demo <installer.exe> <output folder> <wallpaper name> "
+                     "[--silent]\n");
+        return 2;
+    }
+    try {
+        velumar::initSystemFolders();
+        velumar::forceFolder(options->outputFolder);
+        Demo demo(*options);
+        demo.run();
+    } catch (const StepFailure& failure) {
+        std::fprintf(stderr, "demo: step \"%s\" failed: %s\n", failure.step.c_str(),
+                     failure.why.c_str());
+        return 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "demo: failed: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

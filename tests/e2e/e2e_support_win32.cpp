@@ -33,7 +33,7 @@ bool pathExists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-Bytes buildInstaller(const PackageSpec& spec, const std::string& folder) {
+Bytes buildInstaller(const PackageRecipe& spec, const std::string& folder) {
     namespace fs = std::filesystem;
     const fs::path root(folder);
     fs::create_directories(root / "content");

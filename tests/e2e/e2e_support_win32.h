@@ -30,7 +30,7 @@ void writeFileBytes(const std::string& path, const Bytes& bytes);
 bool pathExists(const std::string& path);
 
 // What a test installer holds. Files are written into `folder` and the manifest built there.
-struct PackageSpec {
+struct PackageRecipe {
     int kind = 1;
     std::string wallpaperName = "Autumn";
     bool license = false;
@@ -40,7 +40,7 @@ struct PackageSpec {
     std::string flashInstallerName;             // slot 2's name; the file's own when empty
 };
 
-Bytes buildInstaller(const PackageSpec& spec, const std::string& folder);
+Bytes buildInstaller(const PackageRecipe& spec, const std::string& folder);
 
 // The package header inside an installer and its rewriting (the package starts right after
 // the stub, whose size is that of install.exe).

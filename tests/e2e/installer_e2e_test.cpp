@@ -56,7 +56,7 @@ class Installer : public ::testing::Test {
         return windows + "Web\\Wallpaper\\" + name + " dir\\";
     }
 
-    Bytes build(const PackageSpec& spec) {
+    Bytes build(const PackageRecipe& spec) {
         const Bytes installer = buildInstaller(spec, scratch + "build" + std::to_string(builds++));
         EXPECT_FALSE(installer.empty()) << "the package tool could not build the test installer";
         return installer;
@@ -114,7 +114,7 @@ SIZE outerSize(HWND window) {
 }
 
 TEST_F(Installer, PictureKindRenamesThePreviewAndShowsTheFixedWindow) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.kind = 1;
     spec.previewSource = examples("preview.bmp");
     spec.previewName = "installer.jpg";
@@ -152,7 +152,7 @@ TEST_F(Installer, PictureKindRenamesThePreviewAndShowsTheFixedWindow) {
 }
 
 TEST_F(Installer, JpegKindWithLicenceIsResizableDownToItsMinimum) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.kind = 8;
     spec.wallpaperName = "Autumn Wallpaper";
     spec.license = true;
@@ -205,7 +205,7 @@ TEST_F(Installer, OtherScreenshots) {
     for (const auto& [kind, license, preview, file] :
          {std::tuple{1, true, "preview.bmp", "kind1-licence.png"},
           std::tuple{8, false, "preview.jpg", "kind8-no-licence.png"}}) {
-        PackageSpec spec;
+        PackageRecipe spec;
         spec.kind = kind;
         spec.license = license;
         spec.previewSource = examples(preview);
@@ -221,7 +221,7 @@ TEST_F(Installer, OtherScreenshots) {
 }
 
 TEST_F(Installer, RightButtonPressesNeverReachTheWindows) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     auto process = start(build(spec));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
@@ -241,7 +241,7 @@ TEST_F(Installer, RightButtonPressesNeverReachTheWindows) {
 
 TEST_F(Installer, EmptyFlashInstallerSlotEndsStartupWith531) {
     for (const int kind : {1, 4}) {
-        PackageSpec spec;
+        PackageRecipe spec;
         spec.kind = kind;
         spec.previewSource = examples("preview.bmp");
         Bytes installer = build(spec);
@@ -254,7 +254,7 @@ TEST_F(Installer, EmptyFlashInstallerSlotEndsStartupWith531) {
 }
 
 TEST_F(Installer, LicenceFlagWithoutLicenceEndsStartupWith531) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     Bytes installer = build(spec);
     PackageHeader header = headerOf(installer);
@@ -265,7 +265,7 @@ TEST_F(Installer, LicenceFlagWithoutLicenceEndsStartupWith531) {
 }
 
 TEST_F(Installer, FileCutInsideTheHeaderReports31WithThePackageCopy) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     Bytes installer = build(spec);
     installer.resize(packageOffsetOf() + 1000);
@@ -279,7 +279,7 @@ TEST_F(Installer, FileCutInsideTheHeaderReports31WithThePackageCopy) {
 }
 
 TEST_F(Installer, UnsafeWallpaperNameIsRefusedBeforeAnythingIsWritten) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.wallpaperName = "Winter";
     spec.previewSource = examples("preview.bmp");
     Bytes installer = build(spec);
@@ -293,7 +293,7 @@ TEST_F(Installer, UnsafeWallpaperNameIsRefusedBeforeAnythingIsWritten) {
 }
 
 TEST_F(Installer, ReversedPreviewRangeFailsCleanlyWith30) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     Bytes installer = build(spec);
     PackageHeader header = headerOf(installer);
@@ -312,7 +312,7 @@ TEST_F(Installer, ReversedPreviewRangeFailsCleanlyWith30) {
 
 TEST_F(Installer, UndecodablePictureIsReportedAndTheWindowStillOpens) {
     writeFileBytes(scratch + "broken.jpg", Bytes(600, 0x5A));
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.kind = 8;
     spec.previewSource = scratch + "broken.jpg";
     auto process = start(build(spec));
@@ -327,7 +327,7 @@ TEST_F(Installer, UndecodablePictureIsReportedAndTheWindowStillOpens) {
 
 TEST_F(Installer, SecondStartUsesTheNextPackageCopyFolder) {
     ::CreateDirectoryA((childTemp + "VLMR").c_str(), nullptr);
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     auto process = start(build(spec));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
@@ -338,7 +338,7 @@ TEST_F(Installer, SecondStartUsesTheNextPackageCopyFolder) {
 }
 
 TEST_F(Installer, BusyAndReadOnlyDestinations) {
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     const Bytes installer = build(spec);
 
@@ -406,7 +406,7 @@ TEST_F(Installer, FlashPlayerIsUpdatedOnlyWhenItsVersionIsTooOld) {
         SCOPED_TRACE(std::string(c.file) + " " + c.version);
         FlashPlayerSetup player;
         player.placeControlFile(c.file, *c.version ? flashVersionFile(c.version) : "");
-        PackageSpec spec;
+        PackageRecipe spec;
         spec.previewSource = examples("preview.bmp");
         spec.flashInstaller = flashInstallerStandIn();
         const std::string log = scratch + "flashax-" + std::to_string(builds) + ".log";
@@ -433,7 +433,7 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
     const std::string desktop = hostPath(E2E_ACTIVE_DESKTOP_STANDIN);
     const testing::StandInServerRegistration adUser(HKEY_CURRENT_USER, kActiveDesktopClass, desktop);
     const testing::StandInServerRegistration adMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass, desktop);
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     spec.flashInstaller = flashInstallerStandIn();
     const std::string adLog = scratch + "active-desktop.log";
@@ -464,7 +464,7 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
 
 TEST_F(Installer, MissingPlayerInstallerEndsStartUpWithMinus401) {
     flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("5_0_30"));
-    PackageSpec spec;
+    PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
     spec.flashInstaller = flashInstallerStandIn();
     spec.flashInstallerName = "notflash.exe";  // written as notflash.dll: no flashax.exe
@@ -479,7 +479,7 @@ TEST_F(Installer, PreparingWindowShowsOnlyForWindowKinds) {
         SCOPED_TRACE(kind);
         FlashPlayerSetup player;
         player.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
-        PackageSpec spec;
+        PackageRecipe spec;
         spec.kind = kind;
         spec.previewSource = examples("preview.bmp");
         spec.flashInstaller = flashInstallerStandIn();

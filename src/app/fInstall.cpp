@@ -224,7 +224,7 @@ void TInstallerForm::showInstallResult(ErrorCode code) {
 // ----- buttons and closing -----
 
 void TInstallerForm::installBtnClick() {
-    if (installerState().busy) return;
+    if (busy()) return;
     runInstallButton(*this);
 }
 
@@ -247,7 +247,7 @@ void TInstallerForm::doneBtnClick() {
 }
 
 void TInstallerForm::close() {
-    if (installerState().busy || closing_ || !handle()) return;
+    if (busy() || closing_ || !handle()) return;
     formClose();
 }
 
@@ -255,7 +255,7 @@ void TInstallerForm::formClose() {
     closing_ = true;
     if (package::showsWindow(windowKind_)) moviePanel1_.unloadMovie();
     const InstallerState& state = installerState();
-    if (!state.packageCopy.empty()) deleteFolderTree(parentFolder(state.packageCopy));
+    if (!state.packageCopyPath.empty()) deleteFolderTree(parentFolder(state.packageCopyPath));
     // What start-up wrote for a wallpaper that was never installed goes with the folder this run
     // made; a folder that was there before is never touched.
     if (state.folderWasCreated != 0 && !state.installed) deleteFolderTree(state.wallpaperFolder);

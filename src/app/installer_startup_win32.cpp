@@ -132,31 +132,31 @@ ErrorCode TInstallerForm::locateInstaller() {
         package::reportInstallError(package::kPackageCopyFailed, std::string());
         return code;
     }
-    state.packageCopy = folder + std::string(texts::kPackageCopyName);
+    state.packageCopyPath = folder + std::string(texts::kPackageCopyName);
     return kOk;
 }
 
 ErrorCode TInstallerForm::makePackageCopy() {
     InstallerState& state = installerState();
     ErrorCode code =
-        package::deleteFileWithRetry(state.packageCopy, false, package::kDeleteAttempts);
-    if (code == kOk && !::CopyFileA(state.installerPath.c_str(), state.packageCopy.c_str(), FALSE))
+        package::deleteFileWithRetry(state.packageCopyPath, false, package::kDeleteAttempts);
+    if (code == kOk && !::CopyFileA(state.installerPath.c_str(), state.packageCopyPath.c_str(), FALSE))
         code = static_cast<ErrorCode>(::GetLastError());
-    if (code != kOk) package::reportInstallError(package::kPackageCopyFailed, state.packageCopy);
+    if (code != kOk) package::reportInstallError(package::kPackageCopyFailed, state.packageCopyPath);
     return code;
 }
 
 ErrorCode TInstallerForm::readPackageHeader() {
     InstallerState& state = installerState();
-    PackageCopyReader copy(state.packageCopy);
+    PackageCopyReader copy(state.packageCopyPath);
     if (const ErrorCode code = copy.openError(); code != kOk) {
-        package::reportInstallError(code, state.packageCopy);
+        package::reportInstallError(code, state.packageCopyPath);
         return code;
     }
     const ErrorCode code =
         package::readPackageHeader(copy.source(), package::packageOffset(), state.header);
     if (code != kOk) {
-        package::reportInstallError(code, state.packageCopy);
+        package::reportInstallError(code, state.packageCopyPath);
         return code;
     }
     // Refused before anything is written: a name that leaves "Web\Wallpaper\" would place the
@@ -190,9 +190,9 @@ void TInstallerForm::prepareWallpaperFolder() {
 ErrorCode TInstallerForm::extractSlot(int slot) {
     InstallerState& state = installerState();
     if (state.header.slot(slot).empty()) return package::kEmptySlot;
-    PackageCopyReader copy(state.packageCopy);
+    PackageCopyReader copy(state.packageCopyPath);
     if (const ErrorCode code = copy.openError(); code != kOk) {
-        package::reportInstallError(code, state.packageCopy);
+        package::reportInstallError(code, state.packageCopyPath);
         return code;
     }
     return package::extractEntry(extractionTarget(), copy.source(), slot, false);

@@ -1,15 +1,12 @@
-// The seam between the install driver and the installer window, and the installation's
-// context. The driver talks to the window only through InstallUi; the window's module owns the
-// InstallContext for the whole run.
+// The seam between the install driver and the installer window, and the installer's state.
+// The driver talks to the window only through InstallUi.
 #ifndef VELUMAR_DESKTOP_INSTALL_UI_H
 #define VELUMAR_DESKTOP_INSTALL_UI_H
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
-#include "package/byte_source.h"
 #include "package/datafile_host.h"
 #include "package/error_codes.h"
 #include "package/package_header.h"
@@ -41,25 +38,23 @@ class InstallUi : public package::DataFileHost {
     virtual void minimise() = 0;
 };
 
-// Writes one slot from the open package copy (the entry extraction of the package subsystem),
-// with status text and a progress step when showProgress is set.
-using EntryExtractor =
-    std::function<ErrorCode(package::ByteSource& packageCopy, int slot, bool showProgress)>;
-
-// The process-wide installer state the driver reads. Folders end in "\".
-struct InstallContext {
-    package::PackageHeader header;
+// The installer's state for one run: filled by start-up, read by the install driver, its steps
+// and the window as it closes. It lives for the whole run in the installer window's module.
+// Folders end in "\".
+struct InstallerState {
+    package::PackageHeader header;  // the 3176 bytes read from the package copy
     std::string windowsFolder;
     std::string systemFolder;
-    std::string packageCopyPath;
+    std::string installerPath;    // the running executable
+    std::string packageCopyPath;  // a fresh folder under TEMP + "temp.dat"
     std::string wallpaperName;
-    std::string wallpaperFolder;
-    std::string dataFilePath;
+    std::string wallpaperFolder;  // Windows folder + "Web\Wallpaper\" + name + " dir\"
+    std::string dataFilePath;     // wallpaper folder + slot 8's name
     // 1 when start-up had to create the wallpaper folder, 0 when it existed before.
     int32_t folderWasCreated = 0;
-    EntryExtractor extractEntry;
-    // Where impborl.dll is loaded from for imploded data records; empty: the Windows folder.
-    std::string compressionFolder;
+    bool busy = false;
+    bool cancelRequest = false;
+    bool installed = false;  // an installation ran to its end without failure
 };
 
 }  // namespace velumar::desktop

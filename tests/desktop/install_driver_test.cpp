@@ -98,11 +98,11 @@ struct Harness {
     Log log;
     FakeUi ui{log};
     FakeSteps steps{log, ui};
-    InstallContext context;
+    InstallerState state;
 
     Harness() {
-        context.wallpaperName = "Beach";
-        context.folderWasCreated = 1;
+        state.wallpaperName = "Beach";
+        state.folderWasCreated = 1;
     }
 };
 
@@ -140,7 +140,7 @@ TEST(RunInstallation, FailedRegistrationKeepsTheFilesButFailsTheRun) {
 
 TEST(InstallButton, FreshFolderAndNoPageAsksNothing) {
     Harness run;
-    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.context), InstallButtonOutcome::closeWindow);
+    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.state), InstallButtonOutcome::closeWindow);
     EXPECT_EQ(run.log.front(), "busy");
     EXPECT_EQ(run.log.back(), "idle");
     EXPECT_EQ(std::count(run.log.begin(), run.log.end(),
@@ -150,9 +150,9 @@ TEST(InstallButton, FreshFolderAndNoPageAsksNothing) {
 
 TEST(InstallButton, FolderThatExistedBeforeAsksAndCancelTouchesNothing) {
     Harness run;
-    run.context.folderWasCreated = 0;
+    run.state.folderWasCreated = 0;
     run.ui.answerOk = false;
-    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.context), InstallButtonOutcome::declined);
+    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.state), InstallButtonOutcome::declined);
     EXPECT_EQ(run.log,
               (Log{"busy", "confirm Beach wallpaper already exists.  Overwrite?", "idle"}));
     EXPECT_FALSE(run.ui.busy());
@@ -161,20 +161,20 @@ TEST(InstallButton, FolderThatExistedBeforeAsksAndCancelTouchesNothing) {
 TEST(InstallButton, ExistingPageAsksAndOkRuns) {
     Harness run;
     run.steps.pageExists = true;
-    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.context), InstallButtonOutcome::closeWindow);
+    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.state), InstallButtonOutcome::closeWindow);
     EXPECT_EQ(run.log[1], "confirm Beach wallpaper already exists.  Overwrite?");
     EXPECT_EQ(run.log[2], "hourglass");
 }
 
 TEST(InstallButton, SuccessBoxOnlyWhenOfferedAndYesOpensDisplayProperties) {
     Harness offered;
-    offered.context.header.offerDisplayProperties = 1;
-    installBtnClick(offered.ui, offered.steps, offered.context);
+    offered.state.header.offerDisplayProperties = 1;
+    installBtnClick(offered.ui, offered.steps, offered.state);
     const Log tail(offered.log.end() - 5, offered.log.end());
     EXPECT_EQ(tail, (Log{"front", "success box", "minimise", "openDisplay", "idle"}));
 
     Harness notOffered;
-    installBtnClick(notOffered.ui, notOffered.steps, notOffered.context);
+    installBtnClick(notOffered.ui, notOffered.steps, notOffered.state);
     EXPECT_EQ(std::count(notOffered.log.begin(), notOffered.log.end(), "success box"), 0);
 }
 
@@ -182,13 +182,13 @@ TEST(InstallButton, SecondPressWhileBusyIsIgnoredAndFailureKeepsTheWindow) {
     Harness run;
     run.ui.setBusy(true);
     run.log.clear();
-    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.context), InstallButtonOutcome::ignored);
+    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.state), InstallButtonOutcome::ignored);
     EXPECT_TRUE(run.log.empty());
 
     Harness failing;
     failing.steps.extractCode = -531;
-    failing.context.header.offerDisplayProperties = 1;
-    EXPECT_EQ(installBtnClick(failing.ui, failing.steps, failing.context),
+    failing.state.header.offerDisplayProperties = 1;
+    EXPECT_EQ(installBtnClick(failing.ui, failing.steps, failing.state),
               InstallButtonOutcome::stayOpen);
     EXPECT_EQ(std::count(failing.log.begin(), failing.log.end(), "success box"), 0);
 }

@@ -692,8 +692,9 @@ TEST_F(InstallRun, UninstallerOutsideAnInstalledWallpaperChangesNothing) {
 }
 
 // After a failed run: the failure text with the code, Install disabled, Cancel visible and
-// the window still there; Cancel then ends the installer.
-void expectFailureThenCancelEnds(InstallerProcess& process, HWND form, int code) {
+// the window still there; Cancel (or the close box) then ends the installer.
+void expectFailureThenCancelEnds(InstallerProcess& process, HWND form, int code,
+                                 bool closeBox = false) {
     EXPECT_EQ(waitForStatusOf(form, "Install failed. Please try again with new copy of the "
                                     "installer. Error: " + std::to_string(code)),
               "Install failed. Please try again with new copy of the installer. Error: " +
@@ -704,7 +705,7 @@ void expectFailureThenCancelEnds(InstallerProcess& process, HWND form, int code)
     const HWND cancel = controlWithId(form, app::cancelBtn);
     ASSERT_TRUE(cancel);
     EXPECT_TRUE(::IsWindowVisible(cancel));
-    ::PostMessageA(cancel, BM_CLICK, 0, 0);
+    ::PostMessageA(closeBox ? form : cancel, closeBox ? WM_CLOSE : BM_CLICK, 0, 0);
     EXPECT_TRUE(process.waitForExit(kExitTimeout));
 }
 
@@ -715,8 +716,11 @@ TEST_F(InstallRun, DataRecordOfTheWrongLengthFailsWithMinus13AndIsCleanedUp) {
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     pressInstall(form);
+    // The close box is refused while the run is busy, and ends the installer after the failure.
+    ASSERT_EQ(waitForStatusOf(form, "Writing Velumar files..."), "Writing Velumar files...");
+    ::PostMessageA(form, WM_CLOSE, 0, 0);
     // A data record's -13 has no message of its own: only the failure text tells.
-    expectFailureThenCancelEnds(*process, form, -13);
+    expectFailureThenCancelEnds(*process, form, -13, true);
     EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no message box";
     EXPECT_FALSE(pathExists(wallpaperFolder("Autumn") + "media\\movie.swf"));
     expectNothingInstalled();
@@ -726,6 +730,21 @@ TEST_F(InstallRun, DataRecordOfTheWrongLengthFailsWithMinus13AndIsCleanedUp) {
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "0 0 0");
     EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x2001u);
+}
+
+// The silent kind has no window to show a failure in: a failed run ends the installer with no
+// box at all (a box would hold the process until answered), and is cleaned up.
+TEST_F(InstallRun, SilentKindWithAFailedRunEndsWithoutABoxAndIsCleanedUp) {
+    RunRecipe spec;
+    spec.kind = "silent";
+    Bytes installer = build(spec);
+    ASSERT_TRUE(lengthenDataRecord(installer, "media\\movie.swf"));
+    auto process = start(installer);
+    ASSERT_TRUE(process->waitForExit(60000));
+    EXPECT_FALSE(findWindowOf(process->id(), app::kInstallerFormClass));
+    expectNothingInstalled();
+    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
 }
 
 TEST_F(InstallRun, EntryOfTheWrongLengthIsReportedWithMinus13AndIsCleanedUp) {

@@ -1,6 +1,7 @@
 #include "app/application_win32.h"
 
 #include "app/control_ids.h"
+#include "app/dialog_keys_win32.h"
 #include "app/message_filter.h"
 
 namespace velumar::app {
@@ -8,6 +9,7 @@ namespace {
 
 void dispatchFiltered(MSG& message) {
     if (isDroppedMessage(message.message)) return;
+    if (routeDialogKey(message)) return;
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
 }
@@ -48,6 +50,9 @@ void Application::initialize() {
     createWindow(kApplicationClass, 0, "", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                  ::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
                  nullptr);
+    // The one window of the program that the taskbar and Alt+Tab list: every other window is
+    // owned by it.
+    ::ShowWindow(handle(), SW_SHOWNA);
 }
 
 void Application::setTitle(const std::string& title) {

@@ -26,6 +26,8 @@ class Application : private WindowBase {
     static Application& instance();
 
     void initialize();
+    // The owner of every other top-level window of the program.
+    HWND window() const noexcept { return handle(); }
     void setTitle(const std::string& title);
     std::string title() const;
 

@@ -32,11 +32,6 @@ enum ControlId : int {
     label1 = 300,
 };
 
-// Window properties that count the right-button messages that reached a window procedure of
-// the program; the end-to-end tests read them to see that every button-down was dropped.
-inline constexpr char kRightButtonDownSeen[] = "VelumarRightButtonDown";
-inline constexpr char kRightButtonUpSeen[] = "VelumarRightButtonUp";
-
 }  // namespace velumar::app
 
 #endif

@@ -6,21 +6,16 @@
 #include "app/app_texts.h"
 #include "app/application_win32.h"
 #include "app/control_ids.h"
+#include "app/dialog_keys_win32.h"
+#include "app/form_geometry_win32.h"
 #include "app/fMessageBox.h"
 #include "app/fPreparingInstallWnd.h"
-#include "app/flash_player_prompt.h"
-#include "app/install_driver.h"
+#include "app/install_runs.h"
 #include "app/layout.h"
-#include "app/preview_win32.h"
-#include "app/startup_rules.h"
-#include "desktop/install_paths.h"
-#include "package/file_source_win32.h"
-#include "package/package_offset.h"
+#include "app/panels_win32.h"
 #include "package/package_rules.h"
-#include "util/dialogs_win32.h"
 #include "util/files_win32.h"
 #include "util/paths.h"
-#include "util/wallpaper_text.h"
 #include "util/window_tree_win32.h"
 
 namespace velumar::app {
@@ -34,142 +29,6 @@ InstallerState& installerState() {
     return state;
 }
 
-// A plain panel: a child that holds other controls, passes their commands to the window, and
-// draws a lowered bevel when asked to.
-class PanelWindow : public WindowBase {
-  public:
-    bool create(HWND parent, int id, const Bounds& bounds, bool loweredBevel) {
-        registerClass(kPanelClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-        loweredBevel_ = loweredBevel;
-        return createWindow(kPanelClass, 0, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                            bounds.left, bounds.top, bounds.width, bounds.height, parent, id);
-    }
-
-  protected:
-    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        switch (message) {
-            case WM_COMMAND:
-                return ::SendMessageA(topLevelWindowOf(handle()), message, wParam, lParam);
-            case WM_PAINT:
-                return onPaint();
-            default:
-                return defaultProc(message, wParam, lParam);
-        }
-    }
-
-  private:
-    LRESULT onPaint() {
-        PAINTSTRUCT paint;
-        const HDC dc = ::BeginPaint(handle(), &paint);
-        if (loweredBevel_) {
-            RECT client;
-            ::GetClientRect(handle(), &client);
-            ::DrawEdge(dc, &client, BDR_SUNKENOUTER, BF_RECT);
-        }
-        ::EndPaint(handle(), &paint);
-        return 0;
-    }
-
-    bool loweredBevel_ = false;
-};
-
-// The preview image: its picture stretched to fill its 350 x 150 pixels.
-class ImageWindow : public WindowBase {
-  public:
-    bool create(HWND parent, int id, const Bounds& bounds) {
-        registerClass(kImageClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-        return createWindow(kImageClass, 0, "", WS_CHILD, bounds.left, bounds.top, bounds.width,
-                            bounds.height, parent, id);
-    }
-    void setPicture(GdiObject<HBITMAP> picture) {
-        picture_ = std::move(picture);
-        ::InvalidateRect(handle(), nullptr, TRUE);
-    }
-
-  protected:
-    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_PAINT) return onPaint();
-        return defaultProc(message, wParam, lParam);
-    }
-
-  private:
-    LRESULT onPaint() {
-        PAINTSTRUCT paint;
-        const HDC dc = ::BeginPaint(handle(), &paint);
-        BITMAP info;
-        if (picture_ && ::GetObjectA(picture_.get(), sizeof info, &info)) {
-            RECT client;
-            ::GetClientRect(handle(), &client);
-            const HDC source = ::CreateCompatibleDC(dc);
-            const HGDIOBJ previous = ::SelectObject(source, picture_.get());
-            ::SetStretchBltMode(dc, HALFTONE);
-            ::SetBrushOrgEx(dc, 0, 0, nullptr);
-            ::StretchBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, info.bmWidth,
-                         info.bmHeight, SRCCOPY);
-            ::SelectObject(source, previous);
-            ::DeleteDC(source);
-        }
-        ::EndPaint(handle(), &paint);
-        return 0;
-    }
-
-    GdiObject<HBITMAP> picture_;
-};
-
-namespace {
-
-constexpr DWORD kSingleBorderStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kResizableStyle = kSingleBorderStyle | WS_THICKFRAME;
-
-void setStyle(HWND window, DWORD style) {
-    const auto current = static_cast<DWORD>(::GetWindowLongPtrA(window, GWL_STYLE));
-    const DWORD kept = current & ~(WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
-                                   WS_MAXIMIZEBOX | WS_BORDER | WS_DLGFRAME);
-    ::SetWindowLongPtrA(window, GWL_STYLE, static_cast<LONG_PTR>(kept | style));
-    ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-}
-
-Bounds boundsOf(HWND window) {
-    RECT rect;
-    ::GetWindowRect(window, &rect);
-    POINT topLeft{rect.left, rect.top};
-    ::ScreenToClient(::GetParent(window), &topLeft);
-    return {topLeft.x, topLeft.y, rect.right - rect.left, rect.bottom - rect.top};
-}
-
-void place(HWND window, const Bounds& bounds) {
-    setBounds(window, bounds.left, bounds.top, bounds.width, bounds.height);
-}
-
-std::string moduleFileName() {
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, length);
-}
-
-// The package copy, open for reading, for the length of one step.
-class PackageCopyReader {
-  public:
-    explicit PackageCopyReader(const std::string& path)
-        : file_(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr)),
-          openError_(file_ ? 0 : static_cast<ErrorCode>(::GetLastError())),
-          source_(file_.get()) {}
-
-    // 0, or the reason it could not be opened (never 0 then).
-    ErrorCode openError() const noexcept {
-        return file_ ? kOk : (openError_ != 0 ? openError_ : ERROR_OPEN_FAILED);
-    }
-    package::ByteSource& source() noexcept { return source_; }
-
-  private:
-    FileHandle file_;
-    ErrorCode openError_;
-    package::Win32FileSource source_;
-};
-
-}  // namespace
 
 TInstallerForm::TInstallerForm(TkvrMessageBox& messageBox, TpreparingInstallWnd& preparingWindow)
     : messageBox_(messageBox), preparingWindow_(preparingWindow) {}
@@ -178,8 +37,9 @@ TInstallerForm::~TInstallerForm() = default;
 
 bool TInstallerForm::create() {
     registerClass(kInstallerFormClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    if (!createWindow(kInstallerFormClass, WS_EX_TOPMOST, "", kSingleBorderStyle, CW_USEDEFAULT,
-                      CW_USEDEFAULT, designed::windowWidth, designed::windowHeight, nullptr))
+    if (!createWindow(kInstallerFormClass, WS_EX_TOPMOST | WS_EX_CONTROLPARENT, "",
+                      kSingleBorderStyle, CW_USEDEFAULT, CW_USEDEFAULT, designed::windowWidth,
+                      designed::windowHeight, Application::instance().window()))
         return false;
     createControls();
     formCreate();
@@ -204,9 +64,7 @@ HWND TInstallerForm::control(int id) const {
 }
 
 void TInstallerForm::createControls() {
-    font_.reset(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_DONTCARE, texts::kFontName.data()));
+    font_.reset(createWindowFont());
     contentPanel_ = std::make_unique<PanelWindow>();
     contentPanel_->create(handle(), contentPanel, designed::contentPanel, true);
     bmpPanel_ = std::make_unique<ImageWindow>();
@@ -220,8 +78,9 @@ void TInstallerForm::createControls() {
 
     const Bounds memo = designed::licenseScrollBox;
     licenseScrollBox_ = createControl(
-        "EDIT", "", WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, memo.left, memo.top,
-        memo.width, memo.height, handle(), licenseScrollBox, WS_EX_CLIENTEDGE);
+        "EDIT", "", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+        memo.left, memo.top, memo.width, memo.height, handle(), licenseScrollBox,
+        WS_EX_CLIENTEDGE);
 
     buttonPanel_ = std::make_unique<PanelWindow>();
     buttonPanel_->create(handle(), buttonPanel, designed::buttonPanel, false);
@@ -234,13 +93,15 @@ void TInstallerForm::createControls() {
                                         bar.width, bar.height, panel, progressBar);
     ::SendMessageA(progress, PBM_SETRANGE32, 0, 100);
     ::SendMessageA(progress, PBM_SETSTEP, 1, 0);
-    const auto button = [&](std::string_view caption, const Bounds& at, int id, DWORD visible) {
-        createControl("BUTTON", std::string(caption), WS_TABSTOP | BS_PUSHBUTTON | visible, at.left,
-                      at.top, at.width, at.height, panel, id);
+    const auto button = [&](std::string_view caption, const Bounds& at, int id, DWORD style) {
+        createControl("BUTTON", std::string(caption), WS_TABSTOP | style, at.left, at.top,
+                      at.width, at.height, panel, id);
     };
-    button(texts::kInstallDesigned, designed::installBtn, installBtn, WS_VISIBLE);
-    button(texts::kClose, designed::doneBtn, doneBtn, 0);
-    button(texts::kCancel, designed::cancelBtn, cancelBtn, WS_VISIBLE);
+    // Install and Close are the default buttons of their stages (Enter presses them).
+    button(texts::kInstallDesigned, designed::installBtn, installBtn,
+           WS_VISIBLE | BS_DEFPUSHBUTTON);
+    button(texts::kClose, designed::doneBtn, doneBtn, BS_DEFPUSHBUTTON);
+    button(texts::kCancel, designed::cancelBtn, cancelBtn, WS_VISIBLE | BS_PUSHBUTTON);
 
     for (const int id : {licenseScrollBox, labCopying, progressBar, installBtn, doneBtn, cancelBtn})
         ::SendMessageA(control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -259,230 +120,6 @@ void TInstallerForm::processMessages() {
 package::ExtractionTarget TInstallerForm::extractionTarget() {
     InstallerState& state = installerState();
     return {state.header, state.windowsFolder, state.wallpaperFolder, this};
-}
-
-// ----- start-up -----
-
-void TInstallerForm::runStartup() {
-    InstallerState& state = installerState();
-    ErrorCode code = kOk;
-    bool silent = false;
-
-    const HCURSOR remembered =
-        ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
-    processMessages();
-
-    state.busy = false;
-    state.cancelRequest = false;
-    licenseShown_ = false;
-    openAfterInstall_ = false;
-
-    initSystemFolders();
-    state.windowsFolder = windowsFolder();
-    state.systemFolder = systemFolder();
-    locateInstaller();
-    code = makePackageCopy();
-    if (code == kOk) code = readPackageHeader();
-    if (code == kOk) prepareWallpaperFolder();
-    if (code == kOk) {
-        openAfterInstall_ = state.header.openAfterInstall != 0;
-        if (openAfterInstall_) code = extractOpenAfterInstallFile();
-    }
-    if (code == kOk) code = extractFlashInstaller();
-    if (code == kOk) code = runFlashPlayerStep();
-    if (code == kOk) {
-        if (!package::showsWindow(windowKind_)) {
-            silent = true;
-        } else {
-            setInstallerCaption(state.wallpaperName);
-            Application::instance().setTitle(windowText(handle()));
-        }
-    }
-    if (code == kOk && !silent) setUpLicense(code);
-    if (code == kOk && !silent) code = extractPreview();
-    if (code == kOk && !silent) showPreview();
-    if (code == kOk && !silent) {
-        ::SendMessageA(control(progressBar), PBM_SETRANGE32, 0, 10);
-        layoutWindow();
-    }
-    if (code == kOk && silent) runSilentInstall(*this);
-
-    ::SetCursor(remembered);
-    if (code != kOk && code != kFlashStepCancelled) showErrorDialog(startupFailureText(code));
-    if (code != kOk || silent) {
-        close();
-        return;
-    }
-    // Centred on the screen, then shown.
-    RECT outer;
-    ::GetWindowRect(handle(), &outer);
-    const int width = outer.right - outer.left;
-    const int height = outer.bottom - outer.top;
-    ::SetWindowPos(handle(), HWND_TOPMOST, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                   (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE);
-    ::ShowWindow(handle(), SW_SHOW);
-    ::SetForegroundWindow(handle());
-}
-
-void TInstallerForm::locateInstaller() {
-    InstallerState& state = installerState();
-    state.installerPath = moduleFileName();
-    state.packageCopy = makeTempFolder(std::string(texts::kPackageCopyFolderBase)) +
-                        std::string(texts::kPackageCopyName);
-}
-
-ErrorCode TInstallerForm::makePackageCopy() {
-    InstallerState& state = installerState();
-    ErrorCode code =
-        package::deleteFileWithRetry(state.packageCopy, false, package::kDeleteAttempts);
-    if (code == kOk && !::CopyFileA(state.installerPath.c_str(), state.packageCopy.c_str(), FALSE))
-        code = static_cast<ErrorCode>(::GetLastError());
-    if (code != kOk) package::reportInstallError(package::kPackageCopyFailed, state.packageCopy);
-    return code;
-}
-
-ErrorCode TInstallerForm::readPackageHeader() {
-    InstallerState& state = installerState();
-    PackageCopyReader copy(state.packageCopy);
-    if (const ErrorCode code = copy.openError(); code != kOk) {
-        package::reportInstallError(code, state.packageCopy);
-        return code;
-    }
-    const ErrorCode code =
-        package::readPackageHeader(copy.source(), package::packageOffset(), state.header);
-    if (code != kOk) {
-        package::reportInstallError(code, state.packageCopy);
-        return code;
-    }
-    // Refused before anything is written: a name that leaves "Web\Wallpaper\" would place the
-    // wallpaper folder elsewhere, and a later clean-up would delete that tree.
-    if (!package::isValidWallpaperName(state.header.wallpaperName())) return kUnsafeWallpaperName;
-    state.wallpaperName = state.header.wallpaperName();
-    state.wallpaperFolder = desktop::wallpaperFolderPath(state.windowsFolder, state.wallpaperName);
-    return package::extractEntry(extractionTarget(), copy.source(), slots::compressionLibrary,
-                                 false);
-}
-
-void TInstallerForm::prepareWallpaperFolder() {
-    InstallerState& state = installerState();
-    if (folderExists(state.wallpaperFolder)) {
-        state.folderWasCreated = 0;
-    } else {
-        ::CreateDirectoryA(state.wallpaperFolder.c_str(), nullptr);
-        state.folderWasCreated = 1;
-    }
-    // Empty for a slot 8 name that fails the name rule: its extraction fails, and no later step
-    // opens or deletes anything by that name.
-    state.dataFilePath =
-        package::joinInside(state.wallpaperFolder, state.header.slot(slots::dataFile).name())
-            .value_or(std::string());
-    windowKind_ = state.header.kind;
-}
-
-ErrorCode TInstallerForm::extractSlot(int slot) {
-    InstallerState& state = installerState();
-    if (state.header.slot(slot).empty()) return package::kEmptySlot;
-    PackageCopyReader copy(state.packageCopy);
-    if (const ErrorCode code = copy.openError(); code != kOk) {
-        package::reportInstallError(code, state.packageCopy);
-        return code;
-    }
-    return package::extractEntry(extractionTarget(), copy.source(), slot, false);
-}
-
-ErrorCode TInstallerForm::extractOpenAfterInstallFile() {
-    return extractSlot(slots::openAfterInstall);
-}
-
-ErrorCode TInstallerForm::extractFlashInstaller() {
-    return extractSlot(slots::flashInstaller);
-}
-
-ErrorCode TInstallerForm::extractLicense() {
-    return extractSlot(slots::license);
-}
-
-ErrorCode TInstallerForm::extractPreview() {
-    package::PackageEntry& preview = installerState().header.slot(slots::preview);
-    if (preview.empty()) return package::kEmptySlot;
-    package::renamePreview(installerState().header);
-    return extractSlot(slots::preview);
-}
-
-ErrorCode TInstallerForm::runFlashPlayerStep() {
-    FlashPlayerPromptWindows prompt(messageBox_, preparingWindow_);
-    const InstallerState& state = installerState();
-    desktop::FlashPlayerStep step(state.systemFolder, state.windowsFolder, prompt, flashVersion_,
-                                  !package::showsWindow(windowKind_));
-    if (step.flashPlayerNeedsUpdate(true)) return step.installFlashPlayer();
-    if (!step.waitForFlashPlayer()) return kFlashControlUnusable;
-    return kOk;
-}
-
-void TInstallerForm::setInstallerCaption(const std::string& wallpaperName) {
-    ::SetWindowTextA(handle(), installCaption(wallpaperName).c_str());
-}
-
-void TInstallerForm::setUpLicense(ErrorCode& code) {
-    InstallerState& state = installerState();
-    licenseShown_ = state.header.showLicense != 0;
-    const HWND install = control(installBtn);
-    if (licenseShown_) {
-        code = extractLicense();
-        if (code == kOk) {
-            const std::string path =
-                package::joinInside(state.wallpaperFolder, state.header.slot(slots::license).name())
-                    .value_or(std::string());
-            std::string licence;
-            readWholeFile(path, licence);
-            ::SetWindowTextA(licenseScrollBox_, licenseText(licence).c_str());
-            ::ShowWindow(licenseScrollBox_, SW_SHOW);
-            setStyle(handle(), kResizableStyle);
-            Bounds memo = boundsOf(licenseScrollBox_);
-            memo.height = kLicenseMinimumHeight;
-            place(licenseScrollBox_, memo);
-            installWidth_ = kAcceptAndInstallWidth;
-            ::SetWindowTextA(install, texts::kAcceptAndInstall.data());
-            ::ShowWindow(control(cancelBtn), SW_SHOW);
-        }
-    } else {
-        installWidth_ = kInstallWidth;
-        ::SetWindowTextA(install, texts::kInstall.data());
-        ::ShowWindow(licenseScrollBox_, SW_HIDE);
-        setStyle(handle(), kSingleBorderStyle);
-    }
-    const Bounds cancel = boundsOf(control(cancelBtn));
-    Bounds installBounds = boundsOf(install);
-    installBounds.width = installWidth_;
-    installBounds.left = cancel.left - installWidth_ - kInstallGap;
-    place(install, installBounds);
-    ::SetWindowTextA(control(cancelBtn), texts::kCancel.data());
-    ::SetWindowTextA(control(doneBtn), texts::kClose.data());
-}
-
-void TInstallerForm::showPreview() {
-    const InstallerState& state = installerState();
-    const std::string path =
-        package::joinInside(state.wallpaperFolder, state.header.slot(slots::preview).name())
-            .value_or(std::string());
-    if (package::isPictureKind(windowKind_)) {
-        showPicture(path);
-    } else if (package::isMovieKind(windowKind_)) {
-        moviePanel1_.loadMovie(path);
-        Application::instance().bringToFront(handle());
-        processMessages();
-        if (Application::instance().isActive()) moviePanel1_.focusMovie();
-    }
-}
-
-void TInstallerForm::showPicture(const std::string& path) {
-    ::ShowWindow(moviePanel1_.handle(), SW_HIDE);
-    GdiObject<HBITMAP> picture = loadPreviewPicture(path);
-    if (!picture) showErrorDialog(std::string(texts::kCorruptFile));
-    bmpPanel_->setPicture(std::move(picture));
-    ::ShowWindow(bmpPanel_->handle(), SW_SHOW);
-    ::SetWindowPos(bmpPanel_->handle(), HWND_TOP, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 // ----- layout -----
@@ -587,7 +224,7 @@ void TInstallerForm::showInstallResult(ErrorCode code) {
 // ----- buttons and closing -----
 
 void TInstallerForm::installBtnClick() {
-    if (installerState().busy) return;
+    if (busy()) return;
     runInstallButton(*this);
 }
 
@@ -610,17 +247,27 @@ void TInstallerForm::doneBtnClick() {
 }
 
 void TInstallerForm::close() {
-    if (installerState().busy || closing_ || !handle()) return;
+    if (busy() || closing_ || !handle()) return;
     formClose();
 }
 
 void TInstallerForm::formClose() {
     closing_ = true;
     if (package::showsWindow(windowKind_)) moviePanel1_.unloadMovie();
-    const std::string& packageCopy = installerState().packageCopy;
-    if (!packageCopy.empty()) deleteFolderTree(parentFolder(packageCopy));
+    const InstallerState& state = installerState();
+    if (!state.packageCopyPath.empty()) deleteFolderTree(parentFolder(state.packageCopyPath));
+    // What start-up wrote for a wallpaper that was never installed goes with the folder this run
+    // made; a folder that was there before is never touched.
+    if (state.folderWasCreated != 0 && !state.installed) deleteFolderTree(state.wallpaperFolder);
     ::DestroyWindow(handle());
     Application::instance().terminate();
+}
+
+// Close once the installation is done, Install before; none while Install is disabled.
+int TInstallerForm::defaultButton() const {
+    if (::IsWindowVisible(control(doneBtn))) return doneBtn;
+    const HWND install = control(installBtn);
+    return ::IsWindowVisible(install) && ::IsWindowEnabled(install) ? installBtn : 0;
 }
 
 LRESULT TInstallerForm::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -636,11 +283,25 @@ LRESULT TInstallerForm::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 case doneBtn:
                     doneBtnClick();
                     return 0;
+                case IDCANCEL:  // Escape
+                    if (::IsWindowVisible(control(cancelBtn))) cancelBtnClick();
+                    return 0;
                 default:
                     return defaultProc(message, wParam, lParam);
             }
         case WM_CLOSE:
             close();
+            return 0;
+        case DM_GETDEFID:
+            return defaultButtonReply(handle(), defaultButton());
+        case WM_NEXTDLGCTL:
+            moveFocus(handle(), wParam, lParam);
+            return 0;
+        case WM_ACTIVATE:
+            focusMemory_.onActivate(handle(), wParam);
+            return defaultProc(message, wParam, lParam);
+        case WM_SETFOCUS:
+            focusMemory_.restore(handle(), control(defaultButton()));
             return 0;
         case WM_SIZE:
             formResize();

@@ -10,10 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "app/dialog_keys_win32.h"
 #include "app/installer_state.h"
 #include "app/pause_timer_win32.h"
 #include "app/window_base_win32.h"
 #include "desktop/flash_player.h"
+#include "desktop/install_ui.h"
 #include "flash/FlashPanel.h"
 #include "package/extract_win32.h"
 #include "util/handles_win32.h"
@@ -25,7 +27,7 @@ class TpreparingInstallWnd;
 class PanelWindow;
 class ImageWindow;
 
-class TInstallerForm : public WindowBase, public package::ExtractionProgress {
+class TInstallerForm : public WindowBase, public desktop::InstallUi {
   public:
     TInstallerForm(TkvrMessageBox& messageBox, TpreparingInstallWnd& preparingWindow);
     ~TInstallerForm() override;
@@ -35,15 +37,25 @@ class TInstallerForm : public WindowBase, public package::ExtractionProgress {
     bool create();
 
     uint8_t windowKind() const noexcept { return windowKind_; }
-    bool licenseShown() const noexcept { return licenseShown_; }
-    bool openAfterInstall() const noexcept { return openAfterInstall_; }
 
-    // Progress operations; for the silent kind they do nothing.
+    // The install driver's view of the window (desktop::InstallUi). Status, progress and the
+    // states do nothing for the silent kind; the boxes are owned by the window.
     void setStatusText(std::string_view text) override;
     void stepProgress() override;
+    void showInstallStarted() override;
+    void showInstallResult(package::ErrorCode code) override;
+    void reportInstallError(package::ErrorCode code, const std::string& text) override;
+    void showErrorDialog(const std::string& message) override;
+    void showInformationDialog(const std::string& message) override;
+    bool cancelRequested() const override;
+    bool busy() const override;
+    void setBusy(bool busy) override;
+    bool confirmOverwrite(const std::string& text) override;
+    bool askOpenDisplayProperties() override;
+    void bringToFront() override;
+    void minimise() override;
+
     void pauseBriefly();
-    void showInstallStarted();
-    void showInstallResult(package::ErrorCode code);
 
     void layoutWindow();
     void fitWindowHeight();
@@ -60,6 +72,7 @@ class TInstallerForm : public WindowBase, public package::ExtractionProgress {
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
+    int defaultButton() const;
     void createControls();
     void formCreate();
     void runStartup();
@@ -68,7 +81,7 @@ class TInstallerForm : public WindowBase, public package::ExtractionProgress {
     void processMessages();
 
     // The start-up steps.
-    void locateInstaller();
+    package::ErrorCode locateInstaller();
     package::ErrorCode makePackageCopy();
     package::ErrorCode readPackageHeader();
     void prepareWallpaperFolder();
@@ -101,6 +114,7 @@ class TInstallerForm : public WindowBase, public package::ExtractionProgress {
     std::unique_ptr<ImageWindow> bmpPanel_;
     flash::TFlashPanel moviePanel1_;
     HWND licenseScrollBox_ = nullptr;
+    FocusMemory focusMemory_;
     PauseTimer pauseTimer_{1};
 };
 

@@ -6,7 +6,9 @@
 
 #include <cstdint>
 
+#include "app/dialog_keys_win32.h"
 #include "app/window_base_win32.h"
+#include "util/handles_win32.h"
 
 namespace velumar::app {
 
@@ -28,7 +30,8 @@ class TkvrMessageBox : public WindowBase {
 
   private:
     void onCreate();
-    HFONT font_ = nullptr;
+    GdiObject<HFONT> font_;
+    FocusMemory focusMemory_;
     int32_t answer_ = noAnswer;
 };
 

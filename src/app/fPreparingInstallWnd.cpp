@@ -1,6 +1,7 @@
 #include "app/fPreparingInstallWnd.h"
 
 #include "app/app_texts.h"
+#include "app/application_win32.h"
 #include "app/control_ids.h"
 
 namespace velumar::app {
@@ -17,7 +18,8 @@ bool TpreparingInstallWnd::create() {
     RECT outer{0, 0, kClientWidth, kClientHeight};
     ::AdjustWindowRectEx(&outer, kStyle, FALSE, 0);
     if (!createWindow(kPreparingWindowClass, 0, "", kStyle, home_.x, home_.y,
-                      outer.right - outer.left, outer.bottom - outer.top, nullptr))
+                      outer.right - outer.left, outer.bottom - outer.top,
+                      Application::instance().window()))
         return false;
     const HWND label = createControl("STATIC", std::string(texts::kPreparingLine),
                                      WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 0, 0, kClientWidth,
@@ -42,6 +44,8 @@ void TpreparingInstallWnd::showAtHome() {
 }
 
 LRESULT TpreparingInstallWnd::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // It has no close box; a close request from elsewhere (Alt+F4) must not end the program.
+    if (message == WM_CLOSE) return 0;
     return defaultProc(message, wParam, lParam);
 }
 

@@ -1,28 +1,13 @@
-// The installer's process-wide state, filled by start-up and read by the later steps. It lives
-// for the whole run and belongs to the installer window's module.
+// The installer's state for the whole run (desktop::InstallerState), one per process, in the
+// installer window's module.
 #ifndef VELUMAR_APP_INSTALLER_STATE_H
 #define VELUMAR_APP_INSTALLER_STATE_H
 
-#include <cstdint>
-#include <string>
-
-#include "package/package_header.h"
+#include "desktop/install_ui.h"
 
 namespace velumar::app {
 
-struct InstallerState {
-    package::PackageHeader header;  // the 3176 bytes read from the package copy
-    std::string windowsFolder;      // with a trailing "\"
-    std::string systemFolder;       // with a trailing "\"
-    std::string installerPath;      // the running executable
-    std::string packageCopy;        // a fresh folder under TEMP + "temp.dat"
-    std::string wallpaperName;
-    std::string wallpaperFolder;  // Windows folder + "Web\Wallpaper\" + name + " dir\"
-    std::string dataFilePath;     // wallpaper folder + slot 8's name
-    int32_t folderWasCreated = 0;
-    bool busy = false;
-    bool cancelRequest = false;
-};
+using desktop::InstallerState;
 
 InstallerState& installerState();
 

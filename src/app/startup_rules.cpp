@@ -1,4 +1,5 @@
 #include "app/startup_rules.h"
+#include "util/ascii.h"
 
 #include "app/app_texts.h"
 
@@ -13,14 +14,7 @@ std::string startupFailureText(ErrorCode code) {
 namespace {
 
 bool endsWithIgnoringCase(std::string_view text, std::string_view end) noexcept {
-    if (text.size() < end.size()) return false;
-    text.remove_prefix(text.size() - end.size());
-    for (size_t i = 0; i < end.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-        if (c != end[i]) return false;
-    }
-    return true;
+    return endsWithIgnoringAsciiCase(text, end);
 }
 
 }  // namespace

@@ -1,18 +1,9 @@
 #include "app/window_base_win32.h"
 
+#include "app/app_texts.h"
 #include "app/control_ids.h"
 
 namespace velumar::app {
-namespace {
-
-// Counts right-button messages that reached a window procedure of the program (see
-// control_ids.h): the message loops must have dropped every button-down before this.
-void countRightButton(HWND window, const char* property) {
-    const auto seen = reinterpret_cast<INT_PTR>(::GetPropA(window, property));
-    ::SetPropA(window, property, reinterpret_cast<HANDLE>(seen + 1));
-}
-
-}  // namespace
 
 WindowBase::~WindowBase() {
     if (hwnd_) {
@@ -64,13 +55,6 @@ LRESULT CALLBACK WindowBase::windowProc(HWND window, UINT message, WPARAM wParam
         self->hwnd_ = window;
         ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    if (message == WM_RBUTTONDOWN) countRightButton(window, kRightButtonDownSeen);
-    if (message == WM_RBUTTONUP) countRightButton(window, kRightButtonUpSeen);
-    if (message == WM_NCDESTROY) {
-        ::RemovePropA(window, kRightButtonDownSeen);
-        ::RemovePropA(window, kRightButtonUpSeen);
-    }
-
     auto* self = reinterpret_cast<WindowBase*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!self) return ::DefWindowProcA(window, message, wParam, lParam);
     LRESULT result = 0;
@@ -96,6 +80,12 @@ HWND createControl(const char* className, const std::string& text, DWORD style, 
 
 void setBounds(HWND window, int left, int top, int width, int height) {
     ::SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HFONT createWindowFont() {
+    return ::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                         DEFAULT_PITCH | FF_DONTCARE, texts::kFontName.data());
 }
 
 std::string windowText(HWND window) {

@@ -43,6 +43,9 @@ HWND createControl(const char* className, const std::string& text, DWORD style, 
 void setBounds(HWND window, int left, int top, int width, int height);
 std::string windowText(HWND window);
 
+// The windows' font: "MS Sans Serif" at 8 points (-11 pixels).
+HFONT createWindowFont();
+
 }  // namespace velumar::app
 
 #endif

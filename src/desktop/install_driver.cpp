@@ -36,8 +36,8 @@ ErrorCode runInstallation(InstallUi& ui, InstallSteps& steps) {
     return result;
 }
 
-void showInstallSuccess(InstallUi& ui, InstallSteps& steps, const InstallContext& context) {
-    if (!context.header.offerDisplayProperties) return;
+void showInstallSuccess(InstallUi& ui, InstallSteps& steps, const InstallerState& state) {
+    if (!state.header.offerDisplayProperties) return;
     ui.bringToFront();
     if (!ui.askOpenDisplayProperties()) return;
     ui.minimise();
@@ -45,17 +45,17 @@ void showInstallSuccess(InstallUi& ui, InstallSteps& steps, const InstallContext
 }
 
 InstallButtonOutcome installBtnClick(InstallUi& ui, InstallSteps& steps,
-                                     const InstallContext& context) {
+                                     const InstallerState& state) {
     if (ui.busy()) return InstallButtonOutcome::ignored;
     ui.setBusy(true);
-    if (steps.wallpaperPageExists() || context.folderWasCreated == 0) {
-        if (!ui.confirmOverwrite(overwriteQuestion(context.wallpaperName))) {
+    if (steps.wallpaperPageExists() || state.folderWasCreated == 0) {
+        if (!ui.confirmOverwrite(overwriteQuestion(state.wallpaperName))) {
             ui.setBusy(false);
             return InstallButtonOutcome::declined;
         }
     }
     const ErrorCode result = runInstallation(ui, steps);
-    if (result == package::kOk && !ui.cancelRequested()) showInstallSuccess(ui, steps, context);
+    if (result == package::kOk && !ui.cancelRequested()) showInstallSuccess(ui, steps, state);
     ui.setBusy(false);
     return result == package::kOk ? InstallButtonOutcome::closeWindow
                                   : InstallButtonOutcome::stayOpen;

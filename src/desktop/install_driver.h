@@ -16,9 +16,11 @@
 #ifndef VELUMAR_DESKTOP_INSTALL_DRIVER_H
 #define VELUMAR_DESKTOP_INSTALL_DRIVER_H
 
+#include <functional>
 #include <vector>
 
 #include "desktop/install_ui.h"
+#include "package/byte_source.h"
 
 namespace velumar::desktop {
 
@@ -43,7 +45,7 @@ class InstallSteps {
 ErrorCode runInstallation(InstallUi& ui, InstallSteps& steps);
 
 // The success box when Display Properties are offered; Yes minimises and opens them.
-void showInstallSuccess(InstallUi& ui, InstallSteps& steps, const InstallContext& context);
+void showInstallSuccess(InstallUi& ui, InstallSteps& steps, const InstallerState& state);
 
 enum class InstallButtonOutcome {
     ignored,      // a run or its question was already under way
@@ -55,10 +57,15 @@ enum class InstallButtonOutcome {
 // The Install button: busy flag, the overwrite question when the page exists or the folder
 // was there before start-up, the run, the success box, busy flag cleared.
 InstallButtonOutcome installBtnClick(InstallUi& ui, InstallSteps& steps,
-                                     const InstallContext& context);
+                                     const InstallerState& state);
 
 // The silent kind's run: the installation, then Display Properties when it succeeded.
 ErrorCode runSilentInstall(InstallUi& ui, InstallSteps& steps);
+
+// Writes one slot from the open package copy, with status text and a progress step when
+// showProgress is set.
+using EntryExtractor =
+    std::function<ErrorCode(package::ByteSource& packageCopy, int slot, bool showProgress)>;
 
 // Writes the slots the install step writes (package::installEntrySlots), in order, from the
 // package copy while the result is 0 and no cancel is requested.

@@ -1,4 +1,5 @@
 #include "desktop/install_paths.h"
+#include "util/ascii.h"
 
 #include "desktop/desktop_texts.h"
 #include "util/paths.h"
@@ -83,14 +84,7 @@ std::optional<std::string> wallpaperNameFromFolder(std::string_view folder) {
 }
 
 bool samePathText(std::string_view a, std::string_view b) noexcept {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
+    return equalsIgnoringAsciiCase(a, b);
 }
 
 }  // namespace velumar::desktop

@@ -8,7 +8,9 @@
 #include "desktop/uninstall_entry_win32.h"
 #include "package/file_source_win32.h"
 #include "package/datafile_win32.h"
+#include "package/extract_win32.h"
 #include "package/package_rules.h"
+#include "util/error_text_win32.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
 
@@ -18,20 +20,11 @@ namespace {
 
 constexpr int kDisplayPropertiesLookups = 1000;
 
-ErrorCode lastErrorCode() {
-    const DWORD code = ::GetLastError();
-    return code == 0 ? ErrorCode(ERROR_GEN_FAILURE) : static_cast<ErrorCode>(code);
-}
-
-FileHandle openForReading(const std::string& path) {
-    return FileHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
 
 }  // namespace
 
-Win32InstallSteps::Win32InstallSteps(InstallUi& ui, const InstallContext& context)
-    : ui_(ui), context_(context), expander_(context.wallpaperName, context.compressionFolder) {}
+Win32InstallSteps::Win32InstallSteps(InstallUi& ui, const InstallerState& state)
+    : ui_(ui), state_(state), expander_(state.wallpaperName) {}
 
 void Win32InstallSteps::showHourglass() {
     savedCursor_ = ::GetCursor();
@@ -47,19 +40,24 @@ void Win32InstallSteps::closeDisplayProperties() {
 }
 
 ErrorCode Win32InstallSteps::extractInstallEntries() {
-    const FileHandle packageCopy = openForReading(context_.packageCopyPath);
+    const FileHandle packageCopy = openForReading(state_.packageCopyPath);
     if (!packageCopy) {
         const ErrorCode code = lastErrorCode();
-        ui_.reportInstallError(code, context_.packageCopyPath);
+        ui_.reportInstallError(code, state_.packageCopyPath);
         return code;
     }
     package::Win32FileSource source(packageCopy.get());
-    return extractEntriesInOrder(ui_, context_.header, source, context_.extractEntry);
+    const package::ExtractionTarget target{state_.header, state_.windowsFolder,
+                                           state_.wallpaperFolder, &ui_};
+    return extractEntriesInOrder(ui_, state_.header, source,
+                                 [&target](package::ByteSource& copy, int slot, bool progress) {
+                                     return package::extractEntry(target, copy, slot, progress);
+                                 });
 }
 
 ErrorCode Win32InstallSteps::readDataFileHeader() {
-    if (context_.dataFilePath.empty()) {
-        ui_.reportInstallError(ERROR_INVALID_NAME, context_.dataFilePath);
+    if (state_.dataFilePath.empty()) {
+        ui_.reportInstallError(ERROR_INVALID_NAME, state_.dataFilePath);
         return ERROR_INVALID_NAME;
     }
     // The same reader and checks as the expansion: a data file that names another wallpaper
@@ -67,58 +65,58 @@ ErrorCode Win32InstallSteps::readDataFileHeader() {
     FileHandle file;
     package::DataFile data;
     const ErrorCode code =
-        package::openCheckedDataFile(ui_, context_.dataFilePath, context_.wallpaperName, file, data);
+        package::openCheckedDataFile(ui_, state_.dataFilePath, state_.wallpaperName, file, data);
     if (code == package::kOk) dataHeader_ = data.header;
     return code;
 }
 
 ErrorCode Win32InstallSteps::expandDataFile() {
-    return expander_.expandDataFile(ui_, context_.dataFilePath, context_.wallpaperFolder);
+    return expander_.expandDataFile(ui_, state_.dataFilePath, state_.wallpaperFolder);
 }
 
 ErrorCode Win32InstallSteps::setupWallpaper() {
     WallpaperSettings settings;
-    settings.windowsFolder = context_.windowsFolder;
+    settings.windowsFolder = state_.windowsFolder;
     settings.wallpaperName = dataHeader_.wallpaperName();
-    settings.red = context_.header.backgroundRed;
-    settings.green = context_.header.backgroundGreen;
-    settings.blue = context_.header.backgroundBlue;
-    settings.startUninstaller = !context_.header.slot(package::slots::extra).empty();
+    settings.red = state_.header.backgroundRed;
+    settings.green = state_.header.backgroundGreen;
+    settings.blue = state_.header.backgroundBlue;
+    settings.startUninstaller = !state_.header.slot(package::slots::extra).empty();
     return desktop::setupWallpaper(settings);
 }
 
 void Win32InstallSteps::openAfterInstallFile() {
-    if (!context_.header.openAfterInstall) return;
+    if (!state_.header.openAfterInstall) return;
     const std::optional<std::string> path = package::joinInside(
-        context_.wallpaperFolder, context_.header.slot(package::slots::openAfterInstall).name());
+        state_.wallpaperFolder, state_.header.slot(package::slots::openAfterInstall).name());
     if (!path) return;
     ::ShellExecuteA(nullptr, nullptr, path->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 ErrorCode Win32InstallSteps::registerUninstall() {
-    return desktop::registerUninstall(context_.wallpaperName);
+    return desktop::registerUninstall(state_.wallpaperName);
 }
 
 void Win32InstallSteps::deleteDataFile() {
     // The expansion may still hold it open after a failed record.
     expander_.closeDataFile(ui_);
-    if (!context_.dataFilePath.empty()) deleteFileQuiet(context_.dataFilePath);
+    if (!state_.dataFilePath.empty()) deleteFileQuiet(state_.dataFilePath);
 }
 
 void Win32InstallSteps::cleanUpInstallation() {
-    const std::string_view pageName = context_.header.slot(package::slots::wallpaperPage).name();
+    const std::string_view pageName = state_.header.slot(package::slots::wallpaperPage).name();
     const std::string page =
-        package::joinInside(context_.windowsFolder + std::string(texts::kWallpaperRoot), pageName)
+        package::joinInside(state_.windowsFolder + std::string(texts::kWallpaperRoot), pageName)
             .value_or(std::string());
-    desktop::cleanUpInstallation(context_.wallpaperFolder, page, context_.wallpaperName);
+    desktop::cleanUpInstallation(state_.wallpaperFolder, page, state_.wallpaperName);
 }
 
 void Win32InstallSteps::openDisplayProperties() {
-    desktop::openDisplayProperties(context_.header, context_.systemFolder);
+    desktop::openDisplayProperties(state_.header, state_.systemFolder);
 }
 
 bool Win32InstallSteps::wallpaperPageExists() {
-    return fileExists(wallpaperPagePath(context_.windowsFolder, context_.wallpaperName));
+    return fileExists(wallpaperPagePath(state_.windowsFolder, state_.wallpaperName));
 }
 
 void openDisplayProperties(const package::PackageHeader& header, const std::string& systemFolder) {

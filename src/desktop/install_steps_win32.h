@@ -1,4 +1,4 @@
-// The install driver's steps on Windows, over the installation's context (Win32 build only).
+// The install driver's steps on Windows, over the installer's state (Win32 build only).
 // One object serves one run; it holds the data file expansion and the data file header from the
 // install step to the end of the run.
 #ifndef VELUMAR_DESKTOP_INSTALL_STEPS_WIN32_H
@@ -16,7 +16,7 @@ namespace velumar::desktop {
 
 class Win32InstallSteps final : public InstallSteps {
   public:
-    Win32InstallSteps(InstallUi& ui, const InstallContext& context);
+    Win32InstallSteps(InstallUi& ui, const InstallerState& state);
 
     void showHourglass() override;
     void restoreCursor() override;
@@ -36,7 +36,7 @@ class Win32InstallSteps final : public InstallSteps {
 
   private:
     InstallUi& ui_;
-    const InstallContext& context_;
+    const InstallerState& state_;
     package::DataFileExpander expander_;
     package::DataFileHeader dataHeader_;
     HCURSOR savedCursor_ = nullptr;

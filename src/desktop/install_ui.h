@@ -1,15 +1,12 @@
-// The seam between the install driver and the installer window, and the installation's
-// context. The driver talks to the window only through InstallUi; the window's module owns the
-// InstallContext for the whole run.
+// The seam between the install driver and the installer window, and the installer's state.
+// The driver talks to the window only through InstallUi.
 #ifndef VELUMAR_DESKTOP_INSTALL_UI_H
 #define VELUMAR_DESKTOP_INSTALL_UI_H
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
-#include "package/byte_source.h"
 #include "package/datafile_host.h"
 #include "package/error_codes.h"
 #include "package/package_header.h"
@@ -22,8 +19,7 @@ using package::ErrorCode;
 // progress, pause and state operations do nothing; the boxes are still real.
 class InstallUi : public package::DataFileHost {
   public:
-    // Status line, progress step with its pause (from DataFileHost), and the bare pause.
-    virtual void pauseBriefly() = 0;
+    // Status line and progress step with its pause come from DataFileHost.
     // Install disabled, Cancel shown, "Preparing for installation...", one progress step.
     virtual void showInstallStarted() = 0;
     // The final state for a result code.
@@ -34,10 +30,6 @@ class InstallUi : public package::DataFileHost {
     virtual bool busy() const = 0;
     virtual void setBusy(bool busy) = 0;
 
-    virtual uint8_t windowKind() const = 0;
-    virtual bool licenseShown() const = 0;
-    virtual bool openAfterInstall() const = 0;
-
     // The overwrite question: caption "Confirm", question icon, OK and Cancel. True for OK.
     virtual bool confirmOverwrite(const std::string& text) = 0;
     // The success box: caption "Installation Successful.", Yes and No, no icon. True for Yes.
@@ -46,25 +38,23 @@ class InstallUi : public package::DataFileHost {
     virtual void minimise() = 0;
 };
 
-// Writes one slot from the open package copy (the entry extraction of the package subsystem),
-// with status text and a progress step when showProgress is set.
-using EntryExtractor =
-    std::function<ErrorCode(package::ByteSource& packageCopy, int slot, bool showProgress)>;
-
-// The process-wide installer state the driver reads. Folders end in "\".
-struct InstallContext {
-    package::PackageHeader header;
+// The installer's state for one run: filled by start-up, read by the install driver, its steps
+// and the window as it closes. It lives for the whole run in the installer window's module.
+// Folders end in "\".
+struct InstallerState {
+    package::PackageHeader header;  // the 3176 bytes read from the package copy
     std::string windowsFolder;
     std::string systemFolder;
-    std::string packageCopyPath;
+    std::string installerPath;    // the running executable
+    std::string packageCopyPath;  // a fresh folder under TEMP + "temp.dat"
     std::string wallpaperName;
-    std::string wallpaperFolder;
-    std::string dataFilePath;
+    std::string wallpaperFolder;  // Windows folder + "Web\Wallpaper\" + name + " dir\"
+    std::string dataFilePath;     // wallpaper folder + slot 8's name
     // 1 when start-up had to create the wallpaper folder, 0 when it existed before.
     int32_t folderWasCreated = 0;
-    EntryExtractor extractEntry;
-    // Where impborl.dll is loaded from for imploded data records; empty: the Windows folder.
-    std::string compressionFolder;
+    bool busy = false;
+    bool cancelRequest = false;
+    bool installed = false;  // an installation ran to its end without failure
 };
 
 }  // namespace velumar::desktop

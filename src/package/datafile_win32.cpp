@@ -17,11 +17,6 @@ namespace velumar::package {
 
 namespace {
 
-ErrorCode lastError() noexcept {
-    const DWORD code = ::GetLastError();
-    return code == 0 ? ErrorCode(ERROR_GEN_FAILURE) : static_cast<ErrorCode>(code);
-}
-
 void showReadingFailure(DataFileHost& host, ErrorCode code) {
     const std::string systemText = systemErrorText(code);
     host.showErrorDialog(readingFailedMessage(readingErrorText(code, systemText)));
@@ -51,10 +46,9 @@ ErrorCode reportFinding(DataFileHost& host, const std::string& path, const DataF
 
 ErrorCode openCheckedDataFile(DataFileHost& host, const std::string& path,
                               std::string_view wallpaperName, FileHandle& file, DataFile& data) {
-    FileHandle opened(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle opened = openForReading(path);
     if (!opened) {
-        const ErrorCode code = lastError();
+        const ErrorCode code = lastErrorCode();
         host.showErrorDialog(openingFailedMessage(path, code));
         return code;
     }
@@ -208,18 +202,17 @@ ErrorCode DataFileExpander::expandCompressed(RecordWork& work, const std::vector
 }
 
 ErrorCode DataFileExpander::writeStored(RecordWork& work, const std::vector<uint8_t>& stored) {
-    work.output.reset(::CreateFileA(work.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    work.output = createForWriting(work.path);
     if (!work.output) {
         work.ioFailure = true;
-        return lastError();
+        return lastErrorCode();
     }
     work.outputCreated = true;
     DWORD written = 0;
     if (!::WriteFile(work.output.get(), stored.data(), static_cast<DWORD>(stored.size()), &written,
                      nullptr)) {
         work.ioFailure = true;
-        return lastError();
+        return lastErrorCode();
     }
     if (written != stored.size()) {
         work.ioFailure = true;
@@ -227,20 +220,21 @@ ErrorCode DataFileExpander::writeStored(RecordWork& work, const std::vector<uint
     }
     if (!::CloseHandle(work.output.release())) {
         work.ioFailure = true;
-        return lastError();
+        return lastErrorCode();
     }
     return kOk;
 }
 
 ErrorCode DataFileExpander::closeDataFile(DataFileHost& host) {
     if (!open_) return kOk;
-    if (!::CloseHandle(file_.get())) {
-        const ErrorCode code = lastError();
+    // The handle is given up before closing: a failed CloseHandle has still ended it, and the
+    // owner must not close it a second time.
+    open_ = false;
+    if (!::CloseHandle(file_.release())) {
+        const ErrorCode code = lastErrorCode();
         host.showErrorDialog(closingFailedMessage(systemErrorText(code)));
         return code;
     }
-    file_.release();
-    open_ = false;
     return kOk;
 }
 

@@ -1,4 +1,5 @@
 #include "package/extract.h"
+#include "util/ascii.h"
 
 #include "package/package_texts.h"
 
@@ -33,10 +34,6 @@ std::string_view extensionOf(std::string_view path) noexcept {
     return dot == std::string_view::npos ? std::string_view() : path.substr(dot);
 }
 
-char asciiLower(char c) noexcept {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 bool isLibraryDestination(std::string_view path) noexcept {
@@ -44,13 +41,7 @@ bool isLibraryDestination(std::string_view path) noexcept {
 }
 
 bool isScreenSaverDestination(std::string_view path) noexcept {
-    const std::string_view extension = extensionOf(path);
-    constexpr std::string_view wanted = ".scr";
-    if (extension.size() != wanted.size()) return false;
-    for (size_t i = 0; i < wanted.size(); ++i) {
-        if (asciiLower(extension[i]) != wanted[i]) return false;
-    }
-    return true;
+    return equalsIgnoringAsciiCase(extensionOf(path), ".scr");
 }
 
 ErrorCode checkStoredRange(const PackageEntry& entry, uint64_t fileSize) noexcept {

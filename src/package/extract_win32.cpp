@@ -29,10 +29,6 @@ Outcome ioFailure(ErrorCode code) {
     return {code, true, false};
 }
 
-ErrorCode lastError() {
-    return static_cast<ErrorCode>(::GetLastError());
-}
-
 Outcome clearDestination(const std::string& path) {
     if (isLibraryDestination(path)) return {deleteFileQuiet(path), false, false};
     const ErrorCode code = deleteFileWithRetry(path, true, kDeleteAttempts);
@@ -55,13 +51,12 @@ Outcome readStoredBytes(ByteSource& source, const PackageEntry& entry, std::vect
 }
 
 Outcome writePlainFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return ioFailure(lastError());
+    FileHandle file = createForWriting(path);
+    if (!file) return ioFailure(lastErrorCode());
     DWORD written = 0;
     if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                      nullptr)) {
-        return ioFailure(lastError());
+        return ioFailure(lastErrorCode());
     }
     if (written != bytes.size()) return {kShortEntry};
     return {};

@@ -21,29 +21,22 @@
 #define VELUMAR_PACKAGE_EXTRACT_WIN32_H
 
 #include <string>
-#include <string_view>
 
 #include "package/byte_source.h"
+#include "package/datafile_host.h"
 #include "package/error_codes.h"
 #include "package/package_header.h"
 
 namespace velumar::package {
 
-// What the installer window offers extraction: the status line and the progress step (which
-// includes the window's pause). The silent kind's window does nothing in both.
-class ExtractionProgress {
-  public:
-    virtual ~ExtractionProgress() = default;
-    virtual void setStatusText(std::string_view text) = 0;
-    virtual void stepProgress() = 0;
-};
-
-// Where the slots go: the header record and the two folders (each ending in "\").
+// Where the slots go: a view of the installer's state (the header record and the two folders,
+// each ending in "\\") and, when extracting with progress, the window's status line and
+// progress step.
 struct ExtractionTarget {
     const PackageHeader& header;
-    std::string windowsFolder;
-    std::string wallpaperFolder;
-    ExtractionProgress* progress = nullptr;  // needed only when extracting with progress
+    const std::string& windowsFolder;
+    const std::string& wallpaperFolder;
+    DataFileHost* progress = nullptr;
 };
 
 // Writes one slot (0 to 10) from the package copy. With showProgress the status line says

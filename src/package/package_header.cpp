@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::string_view kFlashInstallerName = "flashax.exe";
 constexpr std::string_view kLibraryExtension = ".dll";
-constexpr std::string_view kWallpaperRootFolder = "Web\\Wallpaper\\";
 
 PackageEntry readEntry(ByteReader& in) noexcept {
     PackageEntry entry;
@@ -148,7 +147,7 @@ std::optional<std::string> destinationPath(const PackageEntry& entry,
 
     if (writesToWallpaperFolder(entry.destination)) return joinInside(wallpaperFolder, name);
     if (entry.destination == destinations::wallpaperRoot) {
-        return joinInside(std::string(windowsFolder) + std::string(kWallpaperRootFolder), name);
+        return joinInside(std::string(windowsFolder) + std::string(kWallpaperRoot), name);
     }
     if (entry.destination == destinations::windowsFolder) {
         if (name == kFlashInstallerName) return joinInside(windowsFolder, name);

@@ -99,6 +99,9 @@ inline constexpr int32_t installerImage = 6;   // wallpaper folder
 inline constexpr int32_t extraFile = 10;       // wallpaper folder
 }  // namespace destinations
 
+// The folder under the Windows folder that holds every wallpaper's page and folder.
+inline constexpr std::string_view kWallpaperRoot = "Web\\Wallpaper\\";
+
 struct PackageEntry {
     std::array<char, 256> nameField{};  // length byte, then the characters
     int32_t startOffset = 0;

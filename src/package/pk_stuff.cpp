@@ -123,8 +123,7 @@ ErrorCode TCompressor::stageInput(const void* data, std::int32_t count) noexcept
 }
 
 ErrorCode TCompressor::createOutput(const std::string& path) noexcept {
-    output_.reset(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    output_ = createForWriting(path);
     if (!output_) return static_cast<ErrorCode>(::GetLastError());
     outputCreated_ = true;
     outputFailed_ = false;

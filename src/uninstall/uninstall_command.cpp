@@ -1,4 +1,5 @@
 #include "uninstall/uninstall_command.h"
+#include "util/ascii.h"
 
 #include <charconv>
 
@@ -14,14 +15,7 @@ constexpr std::string_view kBackground = "/b";
 constexpr std::string_view kContinue = "/continue";
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
+    return equalsIgnoringAsciiCase(a, b);
 }
 
 }  // namespace

@@ -146,8 +146,8 @@ bool continueFromCopy(const std::string& folder) {
                           temp.c_str(), &startup, &process)) {
         return false;
     }
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    const KernelHandle thread(process.hThread);
+    const KernelHandle started(process.hProcess);
     return true;
 }
 

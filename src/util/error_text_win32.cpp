@@ -17,4 +17,9 @@ std::string systemErrorText(std::int32_t code) {
     return trimSystemErrorText(std::string_view(buffer, length));
 }
 
+std::int32_t lastErrorCode() {
+    const DWORD code = ::GetLastError();
+    return code == 0 ? std::int32_t(ERROR_GEN_FAILURE) : static_cast<std::int32_t>(code);
+}
+
 }  // namespace velumar

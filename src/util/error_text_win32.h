@@ -11,6 +11,10 @@ namespace velumar {
 // 5). Empty when the system has no text, and always for the program's own negative codes.
 std::string systemErrorText(std::int32_t code);
 
+// GetLastError() as an error code, never 0: a call that failed without setting the last error
+// still reads as a failure (ERROR_GEN_FAILURE).
+std::int32_t lastErrorCode();
+
 }  // namespace velumar
 
 #endif

@@ -112,6 +112,16 @@ std::string makeTempFolder(const std::string& base) {
     return {};
 }
 
+FileHandle openForReading(const std::string& path) {
+    return FileHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+FileHandle createForWriting(const std::string& path) {
+    return FileHandle(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 bool fileExists(const std::string& path) {
     if (path.empty()) return false;
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -156,8 +166,7 @@ void deleteFolderTree(const std::string& folder) {
 
 bool readWholeFile(const std::string& path, std::string& content) {
     content.clear();
-    const FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const FileHandle file = openForReading(path);
     if (!file) return false;
     const DWORD size = ::GetFileSize(file.get(), nullptr);
     if (size == INVALID_FILE_SIZE) return false;

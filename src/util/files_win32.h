@@ -1,5 +1,5 @@
 // System folders, the private temporary folder, and the file and folder operations the
-// installer shares (Win32 build only; the header itself does not need windows.h).
+// installer shares (Win32 build only).
 // Every folder path handed between these operations ends in "\" unless stated otherwise.
 // None of them shows a message.
 #ifndef VELUMAR_UTIL_FILES_WIN32_H
@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <string>
+
+#include "util/handles_win32.h"
 
 namespace velumar {
 
@@ -33,6 +35,12 @@ std::string makeTempFolder(const std::string& base);
 // The whole content of a file into `content`; false when it cannot be opened or read to its
 // end (GetLastError() then holds the reason), and `content` is then empty.
 bool readWholeFile(const std::string& path, std::string& content);
+
+// The two ways the program opens a file: an existing one for reading, others may read it too;
+// a new or emptied one for writing, nobody else may open it meanwhile. Empty on failure, with
+// GetLastError() telling why.
+FileHandle openForReading(const std::string& path);
+FileHandle createForWriting(const std::string& path);
 
 // True when a file (not a folder) of that name exists.
 bool fileExists(const std::string& path);

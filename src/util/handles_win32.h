@@ -92,6 +92,12 @@ struct GdiObjectTraits {
     static void close(pointer h) noexcept { ::DeleteObject(h); }
 };
 
+struct MemoryDcTraits {
+    using pointer = HDC;
+    static pointer invalid() noexcept { return nullptr; }
+    static void close(pointer h) noexcept { ::DeleteDC(h); }
+};
+
 struct IconTraits {
     using pointer = HICON;
     static pointer invalid() noexcept { return nullptr; }
@@ -119,6 +125,7 @@ using Module = UniqueHandle<ModuleTraits>;
 template <typename GdiHandle>
 using GdiObject = UniqueHandle<GdiObjectTraits<GdiHandle>>;
 using Icon = UniqueHandle<IconTraits>;
+using MemoryDc = UniqueHandle<MemoryDcTraits>;  // from CreateCompatibleDC
 using WindowsHook = UniqueHandle<WindowsHookTraits>;
 
 // One COM reference. Copies AddRef, moves transfer, destruction releases.

@@ -1,4 +1,5 @@
 #include "util/wallpaper_text.h"
+#include "util/ascii.h"
 
 #include <algorithm>
 
@@ -6,10 +7,6 @@
 
 namespace velumar {
 namespace {
-
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool mentionsWallpaper(std::string_view name) {
     return containsText(name, util_texts::kWallpaperWord);
@@ -19,7 +16,7 @@ bool mentionsWallpaper(std::string_view name) {
 
 bool containsText(std::string_view text, std::string_view part) {
     const auto found = std::search(text.begin(), text.end(), part.begin(), part.end(),
-                                   [](char a, char b) { return lowerAscii(a) == lowerAscii(b); });
+                                   [](char a, char b) { return asciiLower(a) == asciiLower(b); });
     return found != text.end() || part.empty();
 }
 

@@ -30,7 +30,6 @@ class FakeUi final : public InstallUi {
     void showInformationDialog(const std::string& message) override {
         log_.push_back("info " + message);
     }
-    void pauseBriefly() override { log_.push_back("pause"); }
     void showInstallStarted() override { log_.push_back("started"); }
     void showInstallResult(ErrorCode code) override {
         log_.push_back("result " + std::to_string(code));
@@ -41,9 +40,6 @@ class FakeUi final : public InstallUi {
         busy_ = value;
         log_.push_back(value ? "busy" : "idle");
     }
-    uint8_t windowKind() const override { return 1; }
-    bool licenseShown() const override { return false; }
-    bool openAfterInstall() const override { return false; }
     bool confirmOverwrite(const std::string& text) override {
         log_.push_back("confirm " + text);
         return answerOk;
@@ -102,11 +98,11 @@ struct Harness {
     Log log;
     FakeUi ui{log};
     FakeSteps steps{log, ui};
-    InstallContext context;
+    InstallerState state;
 
     Harness() {
-        context.wallpaperName = "Beach";
-        context.folderWasCreated = 1;
+        state.wallpaperName = "Beach";
+        state.folderWasCreated = 1;
     }
 };
 
@@ -144,7 +140,7 @@ TEST(RunInstallation, FailedRegistrationKeepsTheFilesButFailsTheRun) {
 
 TEST(InstallButton, FreshFolderAndNoPageAsksNothing) {
     Harness run;
-    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.context), InstallButtonOutcome::closeWindow);
+    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.state), InstallButtonOutcome::closeWindow);
     EXPECT_EQ(run.log.front(), "busy");
     EXPECT_EQ(run.log.back(), "idle");
     EXPECT_EQ(std::count(run.log.begin(), run.log.end(),
@@ -154,9 +150,9 @@ TEST(InstallButton, FreshFolderAndNoPageAsksNothing) {
 
 TEST(InstallButton, FolderThatExistedBeforeAsksAndCancelTouchesNothing) {
     Harness run;
-    run.context.folderWasCreated = 0;
+    run.state.folderWasCreated = 0;
     run.ui.answerOk = false;
-    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.context), InstallButtonOutcome::declined);
+    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.state), InstallButtonOutcome::declined);
     EXPECT_EQ(run.log,
               (Log{"busy", "confirm Beach wallpaper already exists.  Overwrite?", "idle"}));
     EXPECT_FALSE(run.ui.busy());
@@ -165,20 +161,20 @@ TEST(InstallButton, FolderThatExistedBeforeAsksAndCancelTouchesNothing) {
 TEST(InstallButton, ExistingPageAsksAndOkRuns) {
     Harness run;
     run.steps.pageExists = true;
-    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.context), InstallButtonOutcome::closeWindow);
+    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.state), InstallButtonOutcome::closeWindow);
     EXPECT_EQ(run.log[1], "confirm Beach wallpaper already exists.  Overwrite?");
     EXPECT_EQ(run.log[2], "hourglass");
 }
 
 TEST(InstallButton, SuccessBoxOnlyWhenOfferedAndYesOpensDisplayProperties) {
     Harness offered;
-    offered.context.header.offerDisplayProperties = 1;
-    installBtnClick(offered.ui, offered.steps, offered.context);
+    offered.state.header.offerDisplayProperties = 1;
+    installBtnClick(offered.ui, offered.steps, offered.state);
     const Log tail(offered.log.end() - 5, offered.log.end());
     EXPECT_EQ(tail, (Log{"front", "success box", "minimise", "openDisplay", "idle"}));
 
     Harness notOffered;
-    installBtnClick(notOffered.ui, notOffered.steps, notOffered.context);
+    installBtnClick(notOffered.ui, notOffered.steps, notOffered.state);
     EXPECT_EQ(std::count(notOffered.log.begin(), notOffered.log.end(), "success box"), 0);
 }
 
@@ -186,13 +182,13 @@ TEST(InstallButton, SecondPressWhileBusyIsIgnoredAndFailureKeepsTheWindow) {
     Harness run;
     run.ui.setBusy(true);
     run.log.clear();
-    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.context), InstallButtonOutcome::ignored);
+    EXPECT_EQ(installBtnClick(run.ui, run.steps, run.state), InstallButtonOutcome::ignored);
     EXPECT_TRUE(run.log.empty());
 
     Harness failing;
     failing.steps.extractCode = -531;
-    failing.context.header.offerDisplayProperties = 1;
-    EXPECT_EQ(installBtnClick(failing.ui, failing.steps, failing.context),
+    failing.state.header.offerDisplayProperties = 1;
+    EXPECT_EQ(installBtnClick(failing.ui, failing.steps, failing.state),
               InstallButtonOutcome::stayOpen);
     EXPECT_EQ(std::count(failing.log.begin(), failing.log.end(), "success box"), 0);
 }

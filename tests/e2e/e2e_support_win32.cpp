@@ -264,6 +264,61 @@ bool keyExists(HKEY root, const char* path) {
     return true;
 }
 
+HWND focusOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+void pressKey(HWND window, UINT key) {
+    const HWND target = focusOf(window);
+    const UINT scan = ::MapVirtualKeyA(key, 0);
+    ::PostMessageA(target, WM_KEYDOWN, key, 1 | (LPARAM(scan) << 16));
+    ::PostMessageA(target, WM_KEYUP, key, 1 | (LPARAM(scan) << 16) | (LPARAM(3) << 30));
+    ::Sleep(300);
+}
+
+void typeShiftTab() {
+    INPUT keys[4] = {};
+    const WORD order[4][2] = {{VK_SHIFT, 0}, {VK_TAB, 0}, {VK_TAB, KEYEVENTF_KEYUP},
+                              {VK_SHIFT, KEYEVENTF_KEYUP}};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = order[i][0];
+        keys[i].ki.dwFlags = order[i][1];
+    }
+    ::SendInput(4, keys, sizeof(INPUT));
+    ::Sleep(300);
+}
+
+namespace {
+
+struct TaskbarSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK matchTaskbarWindow(HWND window, LPARAM param) {
+    auto& search = *reinterpret_cast<TaskbarSearch*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != search.processId || !::IsWindowVisible(window)) return TRUE;
+    const LONG_PTR exStyle = ::GetWindowLongPtrA(window, GWL_EXSTYLE);
+    const bool listed = (exStyle & WS_EX_APPWINDOW) ||
+                        (!::GetWindow(window, GW_OWNER) && !(exStyle & WS_EX_TOOLWINDOW));
+    if (listed) search.found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> taskbarWindowsOf(DWORD processId) {
+    TaskbarSearch search{processId, {}};
+    ::EnumWindows(matchTaskbarWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 Screenshot captureWindow(HWND window) {
     ::RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

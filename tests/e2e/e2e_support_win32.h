@@ -93,6 +93,17 @@ std::optional<std::string> readString(HKEY root, const char* path, const char* n
 std::optional<DWORD> readNumber(HKEY root, const char* path, const char* name);
 bool keyExists(HKEY root, const char* path);
 
+// The window that has the keyboard focus in the thread of window; nullptr when none.
+HWND focusOf(HWND window);
+// A key pressed on the focused window of that thread, as posted messages: the program's
+// message loop must route it (Tab, Enter, Escape). Waits for the focus to settle afterwards.
+void pressKey(HWND window, UINT key);
+// Shift+Tab typed through the system's input queue, into the foreground window.
+void typeShiftTab();
+// The process's windows that the taskbar and Alt+Tab list: visible top-level windows that
+// have no owner and are no tool windows, or that ask for a button (WS_EX_APPWINDOW).
+std::vector<HWND> taskbarWindowsOf(DWORD processId);
+
 // The Flash player as a test wants the installer to find it. Construction puts the stand-in
 // control (examples/flashax) at the system folder's "Macromed\Flash\Flash.ocx" and registers
 // it under the Flash class id in the user's and the machine's classes, so that the player is up

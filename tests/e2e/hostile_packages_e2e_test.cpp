@@ -137,6 +137,10 @@ class HostilePackages : public ::testing::Test {
     }
     void TearDown() override { cleanUp(); }
 
+    // The stand-in Flash control in place, as on a machine whose player is recent: every run
+    // passes the player step and reaches what the package itself holds.
+    FlashPlayerSetup flashPlayer_;
+
     static std::string wallpaperFolder() { return windows_ + "Web\\Wallpaper\\Autumn dir\\"; }
     static std::string page() { return windows_ + "Web\\Wallpaper\\Autumn.html"; }
 
@@ -199,6 +203,9 @@ class HostilePackages : public ::testing::Test {
         RunOutcome outcome;
         const std::string exe = scratch_ + "setup.exe";
         writeFileBytes(exe, installer);
+        // Each run gets its TEMP afresh (cleanUp removes it): without one the installer ends
+        // start-up with -523.
+        ::CreateDirectoryA((scratch_ + "temp\\").c_str(), nullptr);
         InstallerProcess process(exe, scratch_ + "temp\\");
         if (!process.started()) return outcome;
         bool pressedInstall = false;

@@ -83,7 +83,7 @@ std::string waitForStatusOf(HWND form, const std::string& text, int tries = 400)
 }
 
 // What the test installers hold beyond the fixed slots.
-struct RunSpec {
+struct RunRecipe {
     std::string kind = "picture";
     bool offerDisplayProperties = true;
     bool extraSlot = false;   // slot 10 named
@@ -126,7 +126,6 @@ class InstallRun : public ::testing::Test {
         ::CreateDirectoryA(childTemp.c_str(), nullptr);
         initSystemFolders();
         windows = windowsFolder();
-        forceFolder(windows + "Web\\Wallpaper\\");
         savedBackground = readString(HKEY_CURRENT_USER, kColorsKey, "Background");
         cleanUp();
         // The installer opens these keys, never creates them.
@@ -168,7 +167,7 @@ class InstallRun : public ::testing::Test {
 
     // Content with a sub-folder; records are compressed, so the expansion runs through the
     // implode library.
-    Bytes build(const RunSpec& spec) {
+    Bytes build(const RunRecipe& spec) {
         const fs::path root(scratch + "build" + std::to_string(builds++));
         fs::create_directories(root / "content" / "media" / "deep");
         const auto write = [&](const fs::path& name, const std::string& text) {
@@ -274,7 +273,7 @@ class InstallRun : public ::testing::Test {
 TEST_F(InstallRun, PicturePackageInstallsEverythingAndTheWindowCloses) {
     // A per-user entry of the same name goes when the machine's is written.
     writeString(HKEY_CURRENT_USER, kUninstallKey, "DisplayName", "stale");
-    auto process = start(build(RunSpec{}));
+    auto process = start(build(RunRecipe{}));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     pressInstall(form);
@@ -316,7 +315,7 @@ TEST_F(InstallRun, ActiveDesktopIsSwitchedOnEmptyThenGivenThePageOnTwoInstances)
     const StandInServerRegistration forMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass, library);
     ASSERT_TRUE(forMachine.registered());
     const std::string log = scratch + "active-desktop.log";
-    auto process = start(build(RunSpec{}), {"VELUMAR_AD_LOG=" + log});
+    auto process = start(build(RunRecipe{}), {"VELUMAR_AD_LOG=" + log});
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     pressInstall(form);
@@ -346,7 +345,7 @@ TEST_F(InstallRun, ActiveDesktopIsSwitchedOnEmptyThenGivenThePageOnTwoInstances)
 }
 
 TEST_F(InstallRun, StatusReadsCompleteBeforeTheSuccessBox) {
-    auto process = start(build(RunSpec{}));
+    auto process = start(build(RunRecipe{}));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     pressInstall(form);
@@ -360,10 +359,97 @@ TEST_F(InstallRun, StatusReadsCompleteBeforeTheSuccessBox) {
     EXPECT_TRUE(process->waitForExit(kExitTimeout));
 }
 
+// What start-up wrote goes with the folder it made when the window closes without an
+// installation, so the next run finds no folder and asks no overwrite question.
+TEST_F(InstallRun, CancelBeforeInstallingLeavesNoFolderAndTheNextRunAsksNothing) {
+    const Bytes installer = build(RunRecipe{});
+    {
+        auto process = start(installer);
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        EXPECT_TRUE(pathExists(wallpaperFolder("Autumn") + "installer.BMP"));
+        ::PostMessageA(form, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(process->waitForExit(kExitTimeout));
+        EXPECT_FALSE(pathExists(wallpaperFolder("Autumn")));
+    }
+    {
+        auto process = start(installer);
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        ::PostMessageA(controlWithId(form, app::cancelBtn), BM_CLICK, 0, 0);
+        ASSERT_TRUE(process->waitForExit(kExitTimeout));
+        EXPECT_FALSE(pathExists(wallpaperFolder("Autumn")));
+    }
+    auto process = start(installer);
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    pressInstall(form);
+    const auto success = answerWith(process->id(), "&No", 60000);
+    ASSERT_TRUE(success);
+    EXPECT_EQ(success->title, "Installation Successful.") << "no overwrite question";
+    ASSERT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_TRUE(pathExists(wallpaperFolder("Autumn") + "uninstall.exe")) << "kept once installed";
+}
+
+// A folder that was there before the run stays when the window closes without installing.
+TEST_F(InstallRun, EnterOnTheOpenWindowInstalls) {
+    auto process = start(build(RunRecipe{}));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    ::Sleep(500);
+    EXPECT_EQ(focusOf(form), controlWithId(form, app::installBtn));
+    pressKey(form, VK_RETURN);
+    const auto success = answerWith(process->id(), "&No", 60000);
+    ASSERT_TRUE(success);
+    EXPECT_EQ(success->title, "Installation Successful.");
+    ASSERT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_TRUE(pathExists(wallpaperFolder("Autumn") + "uninstall.exe"));
+}
+
+TEST_F(InstallRun, CancelKeepsAFolderThatExistedBefore) {
+    forceFolder(wallpaperFolder("Autumn"));
+    writeFileBytes(wallpaperFolder("Autumn") + "mine.txt", Bytes{'m'});
+    auto process = start(build(RunRecipe{}));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    ::PostMessageA(form, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_EQ(readFileText(wallpaperFolder("Autumn") + "mine.txt"), "m");
+}
+
+// A Windows folder without "Web": the installer makes "Web\Wallpaper\" itself. The prefix's own
+// "Web" is moved aside for the run and put back afterwards.
+TEST_F(InstallRun, MissingWebFolderIsCreated) {
+    const std::string web = windows + "Web";
+    const std::string saved = scratch + "saved-web";
+    const bool hadWeb = pathExists(web);
+    if (hadWeb) {
+        ASSERT_TRUE(::MoveFileA(web.c_str(), saved.c_str()));
+    }
+    // No ASSERT in the run: the prefix's folder must be put back whatever happens.
+    [&] {
+        auto process = start(build(RunRecipe{}));
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        if (!form) return ADD_FAILURE() << "no installer window";
+        pressInstall(form);
+        const auto success = answerWith(process->id(), "&No", 60000);
+        if (!success) return ADD_FAILURE() << "no success box";
+        EXPECT_EQ(success->title, "Installation Successful.");
+        EXPECT_TRUE(process->waitForExit(kExitTimeout));
+        EXPECT_TRUE(pathExists(wallpaperFolder("Autumn") + "uninstall.exe"));
+        EXPECT_TRUE(pathExists(page("Autumn")));
+    }();
+    cleanUp();
+    if (hadWeb) {
+        deleteFolderTree(web + "\\");
+        EXPECT_TRUE(::MoveFileA(saved.c_str(), web.c_str()));
+    }
+}
+
 TEST_F(InstallRun, OverwriteQuestionOnlyForAnExistingFolderAndCancelTouchesNothing) {
     forceFolder(wallpaperFolder("Autumn"));
     writeFileBytes(wallpaperFolder("Autumn") + "mine.txt", Bytes{'m'});
-    auto process = start(build(RunSpec{}));
+    auto process = start(build(RunRecipe{}));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
 
@@ -397,7 +483,7 @@ TEST_F(InstallRun, OverwriteQuestionOnlyForAnExistingFolderAndCancelTouchesNothi
 }
 
 TEST_F(InstallRun, CancelDuringTheInstallationRemovesEverythingAndEnds) {
-    RunSpec spec;
+    RunRecipe spec;
     spec.extraSlot = true;
     auto process = start(build(spec));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
@@ -416,7 +502,7 @@ TEST_F(InstallRun, CancelDuringTheInstallationRemovesEverythingAndEnds) {
 
 TEST_F(InstallRun, SilentKindInstallsWithoutAWindowAndStartsTheUninstallerWithB) {
     writeNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags", 0x0001);
-    RunSpec spec;
+    RunRecipe spec;
     spec.kind = "silent";
     spec.offerDisplayProperties = false;
     spec.extraSlot = true;
@@ -450,7 +536,7 @@ TEST_F(InstallRun, UninstallerFromTheEntryRemovesTheInstallationAndLeavesOthers)
     writeFileBytes(page("Winter"), Bytes{'p'});
     writeString(HKEY_LOCAL_MACHINE, kOtherUninstallKey, "DisplayName", "Winter Wallpaper");
 
-    RunSpec spec;
+    RunRecipe spec;
     spec.uninstaller = hostPath(E2E_UNINSTALL_EXE);
     spec.offerDisplayProperties = false;
     auto process = start(build(spec));
@@ -515,7 +601,7 @@ class WineVersion {
 
 TEST_F(InstallRun, OnWindows98TheShortUninstallStringRemovesTheInstallation) {
     const WineVersion windows98("win98");
-    RunSpec spec;
+    RunRecipe spec;
     spec.kind = "silent";
     spec.offerDisplayProperties = false;
     spec.uninstaller = hostPath(E2E_UNINSTALL_EXE);
@@ -606,8 +692,9 @@ TEST_F(InstallRun, UninstallerOutsideAnInstalledWallpaperChangesNothing) {
 }
 
 // After a failed run: the failure text with the code, Install disabled, Cancel visible and
-// the window still there; Cancel then ends the installer.
-void expectFailureThenCancelEnds(InstallerProcess& process, HWND form, int code) {
+// the window still there; Cancel (or the close box) then ends the installer.
+void expectFailureThenCancelEnds(InstallerProcess& process, HWND form, int code,
+                                 bool closeBox = false) {
     EXPECT_EQ(waitForStatusOf(form, "Install failed. Please try again with new copy of the "
                                     "installer. Error: " + std::to_string(code)),
               "Install failed. Please try again with new copy of the installer. Error: " +
@@ -618,19 +705,22 @@ void expectFailureThenCancelEnds(InstallerProcess& process, HWND form, int code)
     const HWND cancel = controlWithId(form, app::cancelBtn);
     ASSERT_TRUE(cancel);
     EXPECT_TRUE(::IsWindowVisible(cancel));
-    ::PostMessageA(cancel, BM_CLICK, 0, 0);
+    ::PostMessageA(closeBox ? form : cancel, closeBox ? WM_CLOSE : BM_CLICK, 0, 0);
     EXPECT_TRUE(process.waitForExit(kExitTimeout));
 }
 
 TEST_F(InstallRun, DataRecordOfTheWrongLengthFailsWithMinus13AndIsCleanedUp) {
-    Bytes installer = build(RunSpec{});
+    Bytes installer = build(RunRecipe{});
     ASSERT_TRUE(lengthenDataRecord(installer, "media\\movie.swf"));
     auto process = start(installer);
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     pressInstall(form);
+    // The close box is refused while the run is busy, and ends the installer after the failure.
+    ASSERT_EQ(waitForStatusOf(form, "Writing Velumar files..."), "Writing Velumar files...");
+    ::PostMessageA(form, WM_CLOSE, 0, 0);
     // A data record's -13 has no message of its own: only the failure text tells.
-    expectFailureThenCancelEnds(*process, form, -13);
+    expectFailureThenCancelEnds(*process, form, -13, true);
     EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no message box";
     EXPECT_FALSE(pathExists(wallpaperFolder("Autumn") + "media\\movie.swf"));
     expectNothingInstalled();
@@ -642,8 +732,23 @@ TEST_F(InstallRun, DataRecordOfTheWrongLengthFailsWithMinus13AndIsCleanedUp) {
     EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x2001u);
 }
 
+// The silent kind has no window to show a failure in: a failed run ends the installer with no
+// box at all (a box would hold the process until answered), and is cleaned up.
+TEST_F(InstallRun, SilentKindWithAFailedRunEndsWithoutABoxAndIsCleanedUp) {
+    RunRecipe spec;
+    spec.kind = "silent";
+    Bytes installer = build(spec);
+    ASSERT_TRUE(lengthenDataRecord(installer, "media\\movie.swf"));
+    auto process = start(installer);
+    ASSERT_TRUE(process->waitForExit(60000));
+    EXPECT_FALSE(findWindowOf(process->id(), app::kInstallerFormClass));
+    expectNothingInstalled();
+    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
+}
+
 TEST_F(InstallRun, EntryOfTheWrongLengthIsReportedWithMinus13AndIsCleanedUp) {
-    RunSpec spec;
+    RunRecipe spec;
     spec.compressedPage = true;
     Bytes installer = build(spec);
     ASSERT_FALSE(installer.empty());
@@ -666,7 +771,7 @@ TEST_F(InstallRun, EntryOfTheWrongLengthIsReportedWithMinus13AndIsCleanedUp) {
 }
 
 TEST_F(InstallRun, CancelWhileWritingFilesStopsThereAndRemovesEverything) {
-    RunSpec spec;
+    RunRecipe spec;
     spec.extraSlot = true;
     auto process = start(build(spec));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
@@ -728,7 +833,7 @@ TEST_F(InstallRun, MovieKindsPreviewTheMovieInstallAndUnloadItOnClose) {
          {std::tuple{"movie", "aurora.swf", RGB(0x0A, 0x3D, 0x62), "kind2-movie.png"},
           std::tuple{"3", "media/aurora-cws.swf", RGB(0x38, 0xAD, 0xA9), "kind3-movie.png"}}) {
         SCOPED_TRACE(kind);
-        RunSpec spec;
+        RunRecipe spec;
         spec.kind = kind;
         spec.movie = hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/content/" + movie);
         const std::string log = scratch + "flash-" + std::string(shot) + ".log";

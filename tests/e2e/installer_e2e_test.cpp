@@ -36,7 +36,6 @@ class Installer : public ::testing::Test {
         ::CreateDirectoryA(childTemp.c_str(), nullptr);
         initSystemFolders();
         windows = windowsFolder();
-        forceFolder(windows + "Web\\Wallpaper\\");
         cleanWindowsFolder();
     }
 
@@ -201,6 +200,44 @@ TEST_F(Installer, JpegKindWithLicenceIsResizableDownToItsMinimum) {
     EXPECT_FALSE(pathExists(childTemp + "VLMR"));
 }
 
+// Keys go through the window's message loop: Install has the focus at open, Tab and Shift+Tab
+// move between the buttons and the licence memo, Escape presses Cancel. The application window
+// is the one taskbar button and owns the installer window.
+TEST_F(Installer, KeyboardMovesBetweenButtonsAndMemoAndEscapeCancels) {
+    PackageRecipe spec;
+    spec.license = true;
+    spec.previewSource = examples("preview.bmp");
+    auto process = start(build(spec));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    ::Sleep(500);
+    const HWND application = findWindowOf(process->id(), app::kApplicationClass);
+    EXPECT_EQ(taskbarWindowsOf(process->id()), std::vector<HWND>{application});
+    EXPECT_EQ(::GetWindow(form, GW_OWNER), application);
+    const HWND preparing = findWindowOf(process->id(), app::kPreparingWindowClass);
+    ASSERT_TRUE(preparing);
+    EXPECT_EQ(::GetWindow(preparing, GW_OWNER), application);
+
+    const HWND install = controlWithId(form, app::installBtn);
+    const HWND cancel = controlWithId(form, app::cancelBtn);
+    const HWND memo = controlWithId(form, app::licenseScrollBox);
+    EXPECT_EQ(focusOf(form), install);
+    pressKey(form, VK_TAB);
+    EXPECT_EQ(focusOf(form), cancel);
+    pressKey(form, VK_TAB);
+    EXPECT_EQ(focusOf(form), memo);
+    pressKey(form, VK_TAB);
+    EXPECT_EQ(focusOf(form), install) << "Tab leaves the memo";
+    ::SetForegroundWindow(form);
+    typeShiftTab();
+    EXPECT_EQ(focusOf(form), memo) << "Shift+Tab goes back";
+
+    pressKey(form, VK_ESCAPE);
+    EXPECT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_FALSE(pathExists(wallpaperFolder("Autumn")));
+}
+
 TEST_F(Installer, OtherScreenshots) {
     for (const auto& [kind, license, preview, file] :
          {std::tuple{1, true, "preview.bmp", "kind1-licence.png"},
@@ -226,17 +263,33 @@ TEST_F(Installer, RightButtonPressesNeverReachTheWindows) {
     auto process = start(build(spec));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
+    // The probe counts in window properties what reaches the window procedures; it stays hooked
+    // until the installer has ended, since its subclassing code lives in the module.
+    const HMODULE probe = ::LoadLibraryA(hostPath(E2E_MESSAGE_PROBE).c_str());
+    ASSERT_TRUE(probe);
+    const auto hookProc = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(::GetProcAddress(probe, "probeHook")));
+    ASSERT_TRUE(hookProc);
+    const HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, hookProc, probe,
+                                           ::GetWindowThreadProcessId(form, nullptr));
+    ASSERT_TRUE(hook);
+    ::PostMessageA(form, WM_NULL, 0, 0);
+    for (int waited = 0; waited < 100 && !::GetPropA(form, "VelumarProbeOriginalProc"); ++waited)
+        ::Sleep(20);
+    ASSERT_TRUE(::GetPropA(form, "VelumarProbeOriginalProc")) << "the probe is in place";
     for (const HWND target :
          {form, controlWithId(form, app::contentPanel), controlWithId(form, app::buttonPanel)}) {
         ASSERT_TRUE(target);
         ::PostMessageA(target, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
         ::PostMessageA(target, WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
-        for (int waited = 0; waited < 100 && !::GetPropA(target, app::kRightButtonUpSeen); ++waited)
+        for (int waited = 0; waited < 100 && !::GetPropA(target, "VelumarRightButtonUp"); ++waited)
             ::Sleep(20);
-        EXPECT_EQ(::GetPropA(target, app::kRightButtonUpSeen), reinterpret_cast<HANDLE>(1));
-        EXPECT_EQ(::GetPropA(target, app::kRightButtonDownSeen), nullptr);
+        EXPECT_EQ(::GetPropA(target, "VelumarRightButtonUp"), reinterpret_cast<HANDLE>(1));
+        EXPECT_EQ(::GetPropA(target, "VelumarRightButtonDown"), nullptr);
     }
     cancelAndExpectExit(*process, form, childTemp + "VLMR");
+    ::UnhookWindowsHookEx(hook);
+    ::FreeLibrary(probe);
 }
 
 TEST_F(Installer, EmptyFlashInstallerSlotEndsStartupWith531) {
@@ -253,15 +306,76 @@ TEST_F(Installer, EmptyFlashInstallerSlotEndsStartupWith531) {
     }
 }
 
-TEST_F(Installer, LicenceFlagWithoutLicenceEndsStartupWith531) {
+// A flag whose slot is empty: the licence (slot 4) and the open-after-install file (slot 5).
+// Slot 5 comes before slot 2, so the Flash installer is never written; the wallpaper folder
+// start-up made is removed again.
+TEST_F(Installer, FlaggedSlotWithoutItsFileEndsStartupWith531) {
+    for (const bool licence : {true, false}) {
+        PackageRecipe spec;
+        spec.previewSource = examples("preview.bmp");
+        Bytes installer = build(spec);
+        PackageHeader header = headerOf(installer);
+        if (licence) {
+            header.showLicense = 1;
+        } else {
+            header.openAfterInstall = 1;
+            header.slot(package::slots::openAfterInstall).setName("");
+        }
+        replaceHeader(installer, header);
+        auto process = start(installer);
+        expectStartupFailure(*process, -531);
+        EXPECT_FALSE(pathExists(wallpaperFolder("Autumn"))) << licence;
+        if (!licence) {
+            EXPECT_FALSE(pathExists(windows + "flashax.exe"));
+        }
+        cleanWindowsFolder();
+    }
+}
+
+// TEMP names a file: no folder can be made under it. Start-up reports the package copy's
+// failure and ends; nothing named temp.dat appears in the folder the installer starts in, and a
+// file of that name there is left alone.
+TEST_F(Installer, UnusableTempEndsStartupWith523AndTouchesNothingOutsideIt) {
     PackageRecipe spec;
     spec.previewSource = examples("preview.bmp");
-    Bytes installer = build(spec);
-    PackageHeader header = headerOf(installer);
-    header.showLicense = 1;
-    replaceHeader(installer, header);
-    auto process = start(installer);
-    expectStartupFailure(*process, -531);
+    const Bytes installer = build(spec);
+    const std::string tempFile = scratch + "not-a-folder";
+    writeFileBytes(tempFile, Bytes{'t'});
+    const std::string workFolder = scratch + "work\\";
+    ::CreateDirectoryA(workFolder.c_str(), nullptr);
+    writeFileBytes(workFolder + "temp.dat", Bytes{'m', 'i', 'n', 'e'});
+    ::SetFileAttributesA((workFolder + "temp.dat").c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::string exe = scratch + "setup.exe";
+    writeFileBytes(exe, installer);
+
+    char previous[MAX_PATH + 1] = {};
+    ::GetCurrentDirectoryA(sizeof previous, previous);
+    ::SetCurrentDirectoryA(workFolder.c_str());
+    InstallerProcess process(exe, tempFile);
+    ::SetCurrentDirectoryA(previous);
+    ASSERT_TRUE(process.started());
+
+    const auto report = answerDialog(process.id(), kWindowTimeout);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->title, "Error");
+    ASSERT_EQ(report->texts.size(), 1u);
+    const std::string& text = report->texts[0];
+    EXPECT_EQ(text.rfind("Installation Error: ", 0), 0u) << text;
+    EXPECT_NE(text.find("\r\n\r\nRetry installation. If this message reappears, contact your "
+                        "system administrator to change your user privileges."),
+              std::string::npos)
+        << text;
+    const auto final = answerDialog(process.id(), kWindowTimeout);
+    ASSERT_TRUE(final);
+    ASSERT_EQ(final->texts.size(), 1u);
+    EXPECT_EQ(final->texts[0].rfind("Installer file is corrupted. Corvana Error: ", 0), 0u);
+    EXPECT_EQ(final->texts[0].find("Error: 0. "), std::string::npos) << "a failure is never 0";
+    EXPECT_TRUE(process.waitForExit(kExitTimeout));
+
+    ::SetFileAttributesA((workFolder + "temp.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(readFileText(workFolder + "temp.dat"), "mine");
+    EXPECT_EQ(readFileText(tempFile), "t");
+    EXPECT_FALSE(pathExists(windows + "impborl.dll")) << "start-up ended before the header";
 }
 
 TEST_F(Installer, FileCutInsideTheHeaderReports31WithThePackageCopy) {
@@ -423,7 +537,9 @@ TEST_F(Installer, FlashPlayerIsUpdatedOnlyWhenItsVersionIsTooOld) {
 }
 
 // The control file held open: Continue while it is still held switches the Active Desktop off
-// (recorded by its stand-in) and asks again; Cancel ends the installer without a message.
+// (recorded by its stand-in) and asks again; Cancel ends the installer without a message. The
+// box is owned by the application window, shows both lines of its text, and answers keys: Enter
+// presses Continue, which has the focus, and Escape presses Cancel.
 TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
     flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
     const std::string control = flashPlayer.folder() + "Flash.ocx";
@@ -446,15 +562,23 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
     EXPECT_EQ(textOf(controlWithId(box, app::messageLabel)),
               "Please exit all applications and press Continue or press Cancel to abort installation.");
     EXPECT_FALSE(pathExists(adLog));
-    ::PostMessageA(box, WM_COMMAND, app::continueBtn, 0);
+    const HWND application = findWindowOf(process->id(), app::kApplicationClass);
+    EXPECT_EQ(::GetWindow(box, GW_OWNER), application);
+    EXPECT_EQ(taskbarWindowsOf(process->id()), std::vector<HWND>{application});
+    RECT label;
+    ::GetClientRect(controlWithId(box, app::messageLabel), &label);
+    EXPECT_GE(label.bottom, 26) << "two lines of the 8-point font";
+    ::Sleep(300);
+    EXPECT_EQ(focusOf(box), controlWithId(box, app::continueBtn));
+    pressKey(box, VK_RETURN);
     // The stand-in creates its log before it writes the first call into it.
-    for (int tries = 0; tries < 200 && readFileText(adLog).empty(); ++tries) ::Sleep(50);
+    for (int tries = 0; tries < 600 && readFileText(adLog).empty(); ++tries) ::Sleep(50);
     EXPECT_FALSE(readFileText(adLog).empty()) << "the Active Desktop was switched off";
     ::Sleep(300);
     EXPECT_TRUE(::IsWindowVisible(box)) << "asked again";
     EXPECT_TRUE(pathExists(control));
 
-    ::PostMessageA(box, WM_COMMAND, app::messageCancelBtn, 0);
+    pressKey(box, VK_ESCAPE);
     EXPECT_TRUE(process->waitForExit(kExitTimeout));
     EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no message";
     EXPECT_FALSE(pathExists(flashaxLog)) << "the player's installer never ran";
@@ -488,7 +612,9 @@ TEST_F(Installer, PreparingWindowShowsOnlyForWindowKinds) {
         for (int tries = 0; tries < 400 && !process->waitForExit(0); ++tries) {
             const HWND preparing = findWindowOf(process->id(), app::kPreparingWindowClass);
             RECT bounds{};
-            if (preparing && ::GetWindowRect(preparing, &bounds) && bounds.left == 420 && bounds.top == 400)
+            // Hidden, it starts at home before it is parked: only a visible one counts.
+            if (preparing && ::IsWindowVisible(preparing) && ::GetWindowRect(preparing, &bounds) &&
+                bounds.left == 420 && bounds.top == 400)
                 seenAtHome = true;
             if (kind == 1 && findWindowOf(process->id(), app::kInstallerFormClass) &&
                 ::IsWindowVisible(findWindowOf(process->id(), app::kInstallerFormClass)))

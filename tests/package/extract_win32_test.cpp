@@ -24,10 +24,13 @@ std::string readFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-struct RecordedProgress final : ExtractionProgress {
+struct RecordedProgress final : DataFileHost {
     std::vector<std::string> events;
     void setStatusText(std::string_view text) override { events.push_back(std::string(text)); }
     void stepProgress() override { events.push_back("step"); }
+    void reportInstallError(ErrorCode, const std::string&) override {}
+    void showErrorDialog(const std::string&) override {}
+    void showInformationDialog(const std::string&) override {}
 };
 
 // A package copy held in memory: 100 bytes before the stored entries, then "Hello, world".
@@ -57,7 +60,8 @@ class ExtractEntry : public ::testing::Test {
 
     ErrorCode extract(int slot, bool showProgress = false) {
         MemorySource source(bytes);
-        ExtractionTarget target{header, windows(), wallpaper(), &progress};
+        const std::string windowsFolder = windows(), wallpaperFolder = wallpaper();
+        const ExtractionTarget target{header, windowsFolder, wallpaperFolder, &progress};
         return extractEntry(target, source, slot, showProgress);
     }
 

@@ -1,4 +1,5 @@
 #include "builder.h"
+#include "util/ascii.h"
 
 #include <algorithm>
 #include <limits>
@@ -42,13 +43,8 @@ struct SlotPlan {
     Bytes stored;
 };
 
-char lower(char c) noexcept {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-std::string lowered(std::string text) {
-    for (char& c : text) c = lower(c);
-    return text;
+std::string lowered(std::string_view text) {
+    return velumar::asciiLowered(text);
 }
 
 class Builder {
@@ -76,7 +72,7 @@ class Builder {
         errors_.push_back(manifest_.where(line) + message);
     }
 
-    const SlotSpec& spec(int slot) const { return manifest_.slots[static_cast<size_t>(slot)]; }
+    const SlotDescription& spec(int slot) const { return manifest_.slots[static_cast<size_t>(slot)]; }
 
     bool slotHasFile(int slot) const {
         return spec(slot).file.has_value() ||
@@ -141,7 +137,7 @@ class Builder {
     }
 
     void planSlot(int slot) {
-        const SlotSpec& given = spec(slot);
+        const SlotDescription& given = spec(slot);
         SlotPlan& plan = plans_[static_cast<size_t>(slot)];
         plan.destination =
             given.destination.value_or(kDefaultDestinations[static_cast<size_t>(slot)]);
@@ -234,7 +230,7 @@ class Builder {
     std::optional<Bytes> buildDataFile() {
         std::vector<package::DataRecordSource> records;
         std::map<std::string, int> names;  // lower-cased name -> line
-        for (const RecordSpec& spec : manifest_.records) {
+        for (const RecordDescription& spec : manifest_.records) {
             addRecord(records, names, spec.name, spec.file, spec.copy,
                       spec.compressed.value_or(manifest_.data.compressed), spec.line);
         }

@@ -25,7 +25,7 @@ struct Arguments {
     bool help = false;
 };
 
-struct OptionSpec {
+struct Option {
     const char* longName;
     const char* shortName;  // "" when none
     bool takesValue;
@@ -38,7 +38,7 @@ class UsageError {
 };
 
 Arguments parseArguments(const std::vector<std::string>& args, size_t from,
-                         const std::vector<OptionSpec>& options) {
+                         const std::vector<Option>& options) {
     Arguments parsed;
     for (size_t i = from; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -50,8 +50,8 @@ Arguments parseArguments(const std::vector<std::string>& args, size_t from,
             parsed.positional.push_back(arg);
             continue;
         }
-        const OptionSpec* match = nullptr;
-        for (const OptionSpec& option : options) {
+        const Option* match = nullptr;
+        for (const Option& option : options) {
             if (arg == option.longName || (*option.shortName && arg == option.shortName)) {
                 match = &option;
             }

@@ -1,4 +1,5 @@
 #include "extract.h"
+#include "util/ascii.h"
 
 #include <algorithm>
 #include <set>
@@ -16,11 +17,7 @@ namespace package = velumar::package;
 constexpr std::string_view kDataFolder = "data";
 
 std::string lowered(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    }
-    return result;
+    return velumar::asciiLowered(text);
 }
 
 // True when `path`, made absolute and normal, lies below `root`.

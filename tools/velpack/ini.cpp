@@ -1,4 +1,5 @@
 #include "ini.h"
+#include "util/ascii.h"
 
 #include <cctype>
 
@@ -25,14 +26,7 @@ std::string unquote(std::string_view value) {
 }  // namespace
 
 bool iniNameEquals(std::string_view a, std::string_view b) noexcept {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
+    return velumar::equalsIgnoringAsciiCase(a, b);
 }
 
 IniDocument parseIni(std::string_view text, std::vector<IniError>& errors) {

@@ -1,4 +1,5 @@
 #include "inspect.h"
+#include "util/ascii.h"
 
 #include <algorithm>
 
@@ -19,14 +20,9 @@ constexpr std::string_view kProbeWallpaper = "C:\\WINDOWS\\Web\\Wallpaper\\w dir
 constexpr std::string_view kLibraryFileName = "impborl.dll";
 constexpr std::string_view kPageSuffix = ".html";
 
-char lower(char c) noexcept {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
 // Windows file names compare without regard to case.
 bool sameFileName(std::string_view a, std::string_view b) noexcept {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return lower(x) == lower(y); });
+    return velumar::equalsIgnoringAsciiCase(a, b);
 }
 
 std::string slotLabel(int slot) {

@@ -1,4 +1,5 @@
 #include "manifest.h"
+#include "util/ascii.h"
 
 #include <algorithm>
 #include <charconv>
@@ -36,11 +37,7 @@ constexpr std::array<std::string_view, package::kSlotCount> kSlotRoles = {
     "uninstaller",     "extra file"};
 
 std::string lowered(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    }
-    return result;
+    return velumar::asciiLowered(text);
 }
 
 std::optional<int64_t> parseInteger(std::string_view text) {
@@ -100,7 +97,7 @@ class ManifestParser {
             error(0, "the [package] section is missing");
         }
         std::sort(manifest_.records.begin(), manifest_.records.end(),
-                  [](const RecordSpec& a, const RecordSpec& b) { return a.number < b.number; });
+                  [](const RecordDescription& a, const RecordDescription& b) { return a.number < b.number; });
         if (!errors_.empty()) return std::nullopt;
         return manifest_;
     }
@@ -278,7 +275,7 @@ class ManifestParser {
     }
 
     void parseSlot(const IniSection& section, int index) {
-        SlotSpec& slot = manifest_.slots[static_cast<size_t>(index)];
+        SlotDescription& slot = manifest_.slots[static_cast<size_t>(index)];
         slot.given = true;
         slot.line = section.line;
         for (const IniEntry& entry : section.entries) {
@@ -315,7 +312,7 @@ class ManifestParser {
     }
 
     void parseData(const IniSection& section) {
-        DataSpec& data = manifest_.data;
+        DataDescription& data = manifest_.data;
         data.given = true;
         data.line = section.line;
         for (const IniEntry& entry : section.entries) {
@@ -334,7 +331,7 @@ class ManifestParser {
     }
 
     void parseRecord(const IniSection& section, int number) {
-        RecordSpec record;
+        RecordDescription record;
         record.number = number;
         record.line = section.line;
         bool named = false;

@@ -52,7 +52,7 @@ struct FileRef {
 
 inline constexpr std::string_view kProjectPrefix = "project:";
 
-struct SlotSpec {
+struct SlotDescription {
     bool given = false;  // the manifest has a [slotN] section
     int line = 0;
     std::optional<FileRef> file;
@@ -65,7 +65,7 @@ struct SlotSpec {
     int compressedLine = 0;
 };
 
-struct RecordSpec {
+struct RecordDescription {
     int number = 0;  // N of [recordN]; records are ordered by it
     int line = 0;
     std::string name;  // "\" between folders
@@ -74,7 +74,7 @@ struct RecordSpec {
     std::optional<bool> compressed;
 };
 
-struct DataSpec {
+struct DataDescription {
     bool given = false;
     int line = 0;
     std::optional<fs::path> folder;
@@ -94,9 +94,9 @@ struct Manifest {
     std::array<int32_t, 3> background = {0, 0, 0};
     std::optional<FileRef> stub;
     CompressionSettings compression;
-    std::array<SlotSpec, velumar::package::kSlotCount> slots;
-    DataSpec data;
-    std::vector<RecordSpec> records;
+    std::array<SlotDescription, velumar::package::kSlotCount> slots;
+    DataDescription data;
+    std::vector<RecordDescription> records;
 
     // "manifest.ini:12: " for messages about a line, "manifest.ini: " without one.
     std::string where(int line) const;

@@ -1,10 +1,11 @@
 // Where the installer window hands over to the install driver (Win32 build only): the Install
 // button and the silent kind's installation. The driver itself (overwrite question, writing
 // slots 5/6 to 9/10 with progress, the data file, the Active Desktop set-up, the uninstall
-// entry, clean-up and the final state) lives in the desktop subsystem; install_driver.cpp
-// runs it over the window through InstallUiAdapter.
-#ifndef VELUMAR_APP_INSTALL_DRIVER_H
-#define VELUMAR_APP_INSTALL_DRIVER_H
+// entry, clean-up and the final state) lives in the desktop subsystem (desktop/install_driver);
+// these runs drive it over the window, which is the driver's InstallUi; the window's InstallUi
+// operations that only the driver uses are defined here too.
+#ifndef VELUMAR_APP_INSTALL_RUNS_H
+#define VELUMAR_APP_INSTALL_RUNS_H
 
 #include "package/error_codes.h"
 

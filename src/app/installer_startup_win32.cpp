@@ -242,7 +242,13 @@ void TInstallerForm::setUpLicense(ErrorCode& code) {
                 package::joinInside(state.wallpaperFolder, state.header.slot(slots::license).name())
                     .value_or(std::string());
             std::string licence;
-            readWholeFile(path, licence);
+            // Nobody may be asked to accept a licence that could not be read: the failure is
+            // reported with the file and ends start-up.
+            if (!readWholeFile(path, licence)) {
+                code = lastErrorCode();
+                package::reportInstallError(code, path);
+                return;
+            }
             ::SetWindowTextA(licenseScrollBox_, licenseText(licence).c_str());
             ::ShowWindow(licenseScrollBox_, SW_SHOW);
             setStyle(handle(), kResizableStyle);

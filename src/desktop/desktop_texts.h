@@ -5,8 +5,6 @@
 
 #include <string_view>
 
-#include "package/package_header.h"
-
 namespace velumar::desktop::texts {
 
 // The overwrite question: name + this (two blanks before "Overwrite?"), caption "Confirm".
@@ -30,7 +28,6 @@ inline constexpr std::string_view kDisplayPropertiesArguments =
     "shell32.dll,Control_RunDLL desk.cpl,,0";
 
 // Paths under the Windows folder.
-inline constexpr std::string_view kWallpaperRoot = package::kWallpaperRoot;
 inline constexpr std::string_view kUninstallWallpaperRoot = "WEB\\Wallpaper\\";
 inline constexpr std::string_view kPageSuffix = ".html";
 inline constexpr std::string_view kFolderSuffix = " dir";

@@ -2,6 +2,7 @@
 #include "util/ascii.h"
 
 #include "desktop/desktop_texts.h"
+#include "package/package_header.h"
 #include "util/paths.h"
 #include "util/wallpaper_text.h"
 
@@ -10,14 +11,11 @@ namespace velumar::desktop {
 namespace t = texts;
 
 std::string wallpaperPagePath(std::string_view windowsFolder, std::string_view name) {
-    return std::string(windowsFolder).append(t::kWallpaperRoot).append(name).append(t::kPageSuffix);
+    return package::wallpaperRootFolder(windowsFolder).append(name).append(t::kPageSuffix);
 }
 
 std::string uninstallerWorkingFolder(std::string_view windowsFolder, std::string_view name) {
-    return std::string(windowsFolder)
-        .append(t::kWallpaperRoot)
-        .append(name)
-        .append(t::kFolderSuffix);
+    return package::wallpaperRootFolder(windowsFolder).append(name).append(t::kFolderSuffix);
 }
 
 std::string wallpaperFolderPath(std::string_view windowsFolder, std::string_view name) {

@@ -106,7 +106,7 @@ void Win32InstallSteps::deleteDataFile() {
 void Win32InstallSteps::cleanUpInstallation() {
     const std::string_view pageName = state_.header.slot(package::slots::wallpaperPage).name();
     const std::string page =
-        package::joinInside(state_.windowsFolder + std::string(texts::kWallpaperRoot), pageName)
+        package::joinInside(package::wallpaperRootFolder(state_.windowsFolder), pageName)
             .value_or(std::string());
     desktop::cleanUpInstallation(state_.wallpaperFolder, page, state_.wallpaperName);
 }

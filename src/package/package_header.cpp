@@ -139,6 +139,10 @@ std::string replaceExtension(std::string_view name, std::string_view extension) 
     return result;
 }
 
+std::string wallpaperRootFolder(std::string_view windowsFolder) {
+    return std::string(windowsFolder).append(kWallpaperRoot);
+}
+
 std::optional<std::string> destinationPath(const PackageEntry& entry,
                                            std::string_view windowsFolder,
                                            std::string_view wallpaperFolder) {
@@ -147,7 +151,7 @@ std::optional<std::string> destinationPath(const PackageEntry& entry,
 
     if (writesToWallpaperFolder(entry.destination)) return joinInside(wallpaperFolder, name);
     if (entry.destination == destinations::wallpaperRoot) {
-        return joinInside(std::string(windowsFolder) + std::string(kWallpaperRoot), name);
+        return joinInside(wallpaperRootFolder(windowsFolder), name);
     }
     if (entry.destination == destinations::windowsFolder) {
         if (name == kFlashInstallerName) return joinInside(windowsFolder, name);

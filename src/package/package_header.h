@@ -102,6 +102,9 @@ inline constexpr int32_t extraFile = 10;       // wallpaper folder
 // The folder under the Windows folder that holds every wallpaper's page and folder.
 inline constexpr std::string_view kWallpaperRoot = "Web\\Wallpaper\\";
 
+// That folder under windowsFolder (which ends in "\\").
+std::string wallpaperRootFolder(std::string_view windowsFolder);
+
 struct PackageEntry {
     std::array<char, 256> nameField{};  // length byte, then the characters
     int32_t startOffset = 0;

@@ -33,7 +33,7 @@ bool pathExists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-Bytes buildInstaller(const PackageRecipe& spec, const std::string& folder) {
+Bytes buildInstaller(const PackageRecipe& recipe, const std::string& folder) {
     namespace fs = std::filesystem;
     const fs::path root(folder);
     fs::create_directories(root / "content");
@@ -41,23 +41,23 @@ Bytes buildInstaller(const PackageRecipe& spec, const std::string& folder) {
         std::ofstream(root / name, std::ios::binary) << text;
     };
     const std::string flashName =
-        spec.flashInstallerName.empty() ? "flashax.exe" : spec.flashInstallerName;
-    if (spec.flashInstaller.empty())
+        recipe.flashInstallerName.empty() ? "flashax.exe" : recipe.flashInstallerName;
+    if (recipe.flashInstaller.empty())
         write(flashName, "stand-in Flash player installer");
     else
-        fs::copy_file(spec.flashInstaller, root / flashName, fs::copy_options::overwrite_existing);
+        fs::copy_file(recipe.flashInstaller, root / flashName, fs::copy_options::overwrite_existing);
     write("uninstall.exe", "stand-in uninstaller");
     write("page.html", "<html><body>wallpaper</body></html>");
     write("license.txt", "Licence line one\nLicence line two\r\nLicence line three\n");
     write("content/readme.txt", "readme");
-    fs::copy_file(spec.previewSource, root / "preview.dat", fs::copy_options::overwrite_existing);
+    fs::copy_file(recipe.previewSource, root / "preview.dat", fs::copy_options::overwrite_existing);
 
-    std::string text = "[package]\nkind = " + std::to_string(spec.kind) +
-                       "\nwallpaperName = " + spec.wallpaperName + "\n";
+    std::string text = "[package]\nkind = " + std::to_string(recipe.kind) +
+                       "\nwallpaperName = " + recipe.wallpaperName + "\n";
     text += "[slot2]\nfile = " + flashName + "\n";
-    if (!spec.flashInstallerName.empty()) text += "name = " + flashName + "\n";
-    text += "[slot3]\nfile = preview.dat\nname = " + spec.previewName + "\n";
-    if (spec.license) text += "[slot4]\nfile = license.txt\n";
+    if (!recipe.flashInstallerName.empty()) text += "name = " + flashName + "\n";
+    text += "[slot3]\nfile = preview.dat\nname = " + recipe.previewName + "\n";
+    if (recipe.license) text += "[slot4]\nfile = license.txt\n";
     text += "[slot6]\nfile = page.html\n[slot9]\nfile = uninstall.exe\n";
     text += "[data]\nfolder = content\n";
     const fs::path manifestPath = root / "test.ini";

@@ -40,7 +40,7 @@ struct PackageRecipe {
     std::string flashInstallerName;             // slot 2's name; the file's own when empty
 };
 
-Bytes buildInstaller(const PackageRecipe& spec, const std::string& folder);
+Bytes buildInstaller(const PackageRecipe& recipe, const std::string& folder);
 
 // The package header inside an installer and its rewriting (the package starts right after
 // the stub, whose size is that of install.exe).

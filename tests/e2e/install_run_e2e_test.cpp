@@ -167,7 +167,7 @@ class InstallRun : public ::testing::Test {
 
     // Content with a sub-folder; records are compressed, so the expansion runs through the
     // implode library.
-    Bytes build(const RunRecipe& spec) {
+    Bytes build(const RunRecipe& recipe) {
         const fs::path root(scratch + "build" + std::to_string(builds++));
         fs::create_directories(root / "content" / "media" / "deep");
         const auto write = [&](const fs::path& name, const std::string& text) {
@@ -184,21 +184,21 @@ class InstallRun : public ::testing::Test {
         fs::copy_file(fs::path(hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/preview.bmp")),
                       root / "preview.bmp");
         const std::string uninstaller =
-            spec.uninstaller.empty() ? hostPath(E2E_UNINSTALLER_STANDIN) : spec.uninstaller;
+            recipe.uninstaller.empty() ? hostPath(E2E_UNINSTALLER_STANDIN) : recipe.uninstaller;
 
-        std::string text = "[package]\nkind = " + spec.kind +
+        std::string text = "[package]\nkind = " + recipe.kind +
                            "\nwallpaperName = Autumn\nbackground = 255, 128, 0\n"
                            "offerDisplayProperties = " +
-                           (spec.offerDisplayProperties ? "yes" : "no") + "\n";
+                           (recipe.offerDisplayProperties ? "yes" : "no") + "\n";
         text += "[slot2]\nfile = flashax.exe\n";
-        text += spec.movie.empty() ? "[slot3]\nfile = preview.bmp\n"
-                                   : "[slot3]\nfile = " + spec.movie + "\nname = installer.swf\n";
+        text += recipe.movie.empty() ? "[slot3]\nfile = preview.bmp\n"
+                                   : "[slot3]\nfile = " + recipe.movie + "\nname = installer.swf\n";
         text += "[slot6]\nfile = page.html\n";
-        if (spec.compressedPage) text += "compressed = yes\n";
+        if (recipe.compressedPage) text += "compressed = yes\n";
         text += "[slot9]\nfile = " + uninstaller + "\n";
-        if (spec.extraSlot) text += "[slot10]\nfile = extra.txt\n";
+        if (recipe.extraSlot) text += "[slot10]\nfile = extra.txt\n";
         // Kind 3 copies the preview movie as record 1 of the data file.
-        if (spec.kind == "3")
+        if (recipe.kind == "3")
             text += "[record1]\nname = movie-copy.swf\ncopy = yes\n"
                     "[record2]\nname = readme.txt\nfile = content/readme.txt\n";
         else
@@ -483,9 +483,9 @@ TEST_F(InstallRun, OverwriteQuestionOnlyForAnExistingFolderAndCancelTouchesNothi
 }
 
 TEST_F(InstallRun, CancelDuringTheInstallationRemovesEverythingAndEnds) {
-    RunRecipe spec;
-    spec.extraSlot = true;
-    auto process = start(build(spec));
+    RunRecipe recipe;
+    recipe.extraSlot = true;
+    auto process = start(build(recipe));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     const HWND cancel = controlWithId(form, app::cancelBtn);
@@ -502,11 +502,11 @@ TEST_F(InstallRun, CancelDuringTheInstallationRemovesEverythingAndEnds) {
 
 TEST_F(InstallRun, SilentKindInstallsWithoutAWindowAndStartsTheUninstallerWithB) {
     writeNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags", 0x0001);
-    RunRecipe spec;
-    spec.kind = "silent";
-    spec.offerDisplayProperties = false;
-    spec.extraSlot = true;
-    auto process = start(build(spec));
+    RunRecipe recipe;
+    recipe.kind = "silent";
+    recipe.offerDisplayProperties = false;
+    recipe.extraSlot = true;
+    auto process = start(build(recipe));
     const auto code = process->waitForExit(60000);
     ASSERT_TRUE(code);
     EXPECT_FALSE(findWindowOf(process->id(), app::kInstallerFormClass));
@@ -536,10 +536,10 @@ TEST_F(InstallRun, UninstallerFromTheEntryRemovesTheInstallationAndLeavesOthers)
     writeFileBytes(page("Winter"), Bytes{'p'});
     writeString(HKEY_LOCAL_MACHINE, kOtherUninstallKey, "DisplayName", "Winter Wallpaper");
 
-    RunRecipe spec;
-    spec.uninstaller = hostPath(E2E_UNINSTALL_EXE);
-    spec.offerDisplayProperties = false;
-    auto process = start(build(spec));
+    RunRecipe recipe;
+    recipe.uninstaller = hostPath(E2E_UNINSTALL_EXE);
+    recipe.offerDisplayProperties = false;
+    auto process = start(build(recipe));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     pressInstall(form);
@@ -601,11 +601,11 @@ class WineVersion {
 
 TEST_F(InstallRun, OnWindows98TheShortUninstallStringRemovesTheInstallation) {
     const WineVersion windows98("win98");
-    RunRecipe spec;
-    spec.kind = "silent";
-    spec.offerDisplayProperties = false;
-    spec.uninstaller = hostPath(E2E_UNINSTALL_EXE);
-    auto process = start(build(spec));
+    RunRecipe recipe;
+    recipe.kind = "silent";
+    recipe.offerDisplayProperties = false;
+    recipe.uninstaller = hostPath(E2E_UNINSTALL_EXE);
+    auto process = start(build(recipe));
     ASSERT_TRUE(process->waitForExit(60000));
     const std::string longForm =
         windowsFolderFromEnvironment() + "WEB\\Wallpaper\\Autumn dir\\uninstall.exe";
@@ -735,9 +735,9 @@ TEST_F(InstallRun, DataRecordOfTheWrongLengthFailsWithMinus13AndIsCleanedUp) {
 // The silent kind has no window to show a failure in: a failed run ends the installer with no
 // box at all (a box would hold the process until answered), and is cleaned up.
 TEST_F(InstallRun, SilentKindWithAFailedRunEndsWithoutABoxAndIsCleanedUp) {
-    RunRecipe spec;
-    spec.kind = "silent";
-    Bytes installer = build(spec);
+    RunRecipe recipe;
+    recipe.kind = "silent";
+    Bytes installer = build(recipe);
     ASSERT_TRUE(lengthenDataRecord(installer, "media\\movie.swf"));
     auto process = start(installer);
     ASSERT_TRUE(process->waitForExit(60000));
@@ -748,9 +748,9 @@ TEST_F(InstallRun, SilentKindWithAFailedRunEndsWithoutABoxAndIsCleanedUp) {
 }
 
 TEST_F(InstallRun, EntryOfTheWrongLengthIsReportedWithMinus13AndIsCleanedUp) {
-    RunRecipe spec;
-    spec.compressedPage = true;
-    Bytes installer = build(spec);
+    RunRecipe recipe;
+    recipe.compressedPage = true;
+    Bytes installer = build(recipe);
     ASSERT_FALSE(installer.empty());
     package::PackageHeader header = headerOf(installer);
     header.slot(package::slots::wallpaperPage).size += 1;
@@ -771,9 +771,9 @@ TEST_F(InstallRun, EntryOfTheWrongLengthIsReportedWithMinus13AndIsCleanedUp) {
 }
 
 TEST_F(InstallRun, CancelWhileWritingFilesStopsThereAndRemovesEverything) {
-    RunRecipe spec;
-    spec.extraSlot = true;
-    auto process = start(build(spec));
+    RunRecipe recipe;
+    recipe.extraSlot = true;
+    auto process = start(build(recipe));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     const HWND cancel = controlWithId(form, app::cancelBtn);
@@ -833,11 +833,11 @@ TEST_F(InstallRun, MovieKindsPreviewTheMovieInstallAndUnloadItOnClose) {
          {std::tuple{"movie", "aurora.swf", RGB(0x0A, 0x3D, 0x62), "kind2-movie.png"},
           std::tuple{"3", "media/aurora-cws.swf", RGB(0x38, 0xAD, 0xA9), "kind3-movie.png"}}) {
         SCOPED_TRACE(kind);
-        RunRecipe spec;
-        spec.kind = kind;
-        spec.movie = hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/content/" + movie);
+        RunRecipe recipe;
+        recipe.kind = kind;
+        recipe.movie = hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/content/" + movie);
         const std::string log = scratch + "flash-" + std::string(shot) + ".log";
-        auto process = start(build(spec), {"VELUMAR_FLASH_LOG=" + log});
+        auto process = start(build(recipe), {"VELUMAR_FLASH_LOG=" + log});
         const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
         ASSERT_TRUE(form);
         const HWND panel = controlWithId(form, app::moviePanel1);

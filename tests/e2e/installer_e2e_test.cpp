@@ -55,8 +55,8 @@ class Installer : public ::testing::Test {
         return windows + "Web\\Wallpaper\\" + name + " dir\\";
     }
 
-    Bytes build(const PackageRecipe& spec) {
-        const Bytes installer = buildInstaller(spec, scratch + "build" + std::to_string(builds++));
+    Bytes build(const PackageRecipe& recipe) {
+        const Bytes installer = buildInstaller(recipe, scratch + "build" + std::to_string(builds++));
         EXPECT_FALSE(installer.empty()) << "the package tool could not build the test installer";
         return installer;
     }
@@ -113,11 +113,11 @@ SIZE outerSize(HWND window) {
 }
 
 TEST_F(Installer, PictureKindRenamesThePreviewAndShowsTheFixedWindow) {
-    PackageRecipe spec;
-    spec.kind = 1;
-    spec.previewSource = examples("preview.bmp");
-    spec.previewName = "installer.jpg";
-    auto process = start(build(spec));
+    PackageRecipe recipe;
+    recipe.kind = 1;
+    recipe.previewSource = examples("preview.bmp");
+    recipe.previewName = "installer.jpg";
+    auto process = start(build(recipe));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no message box";
@@ -151,12 +151,12 @@ TEST_F(Installer, PictureKindRenamesThePreviewAndShowsTheFixedWindow) {
 }
 
 TEST_F(Installer, JpegKindWithLicenceIsResizableDownToItsMinimum) {
-    PackageRecipe spec;
-    spec.kind = 8;
-    spec.wallpaperName = "Autumn Wallpaper";
-    spec.license = true;
-    spec.previewSource = examples("preview.jpg");
-    auto process = start(build(spec));
+    PackageRecipe recipe;
+    recipe.kind = 8;
+    recipe.wallpaperName = "Autumn Wallpaper";
+    recipe.license = true;
+    recipe.previewSource = examples("preview.jpg");
+    auto process = start(build(recipe));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no message box";
@@ -204,10 +204,10 @@ TEST_F(Installer, JpegKindWithLicenceIsResizableDownToItsMinimum) {
 // move between the buttons and the licence memo, Escape presses Cancel. The application window
 // is the one taskbar button and owns the installer window.
 TEST_F(Installer, KeyboardMovesBetweenButtonsAndMemoAndEscapeCancels) {
-    PackageRecipe spec;
-    spec.license = true;
-    spec.previewSource = examples("preview.bmp");
-    auto process = start(build(spec));
+    PackageRecipe recipe;
+    recipe.license = true;
+    recipe.previewSource = examples("preview.bmp");
+    auto process = start(build(recipe));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     ::Sleep(500);
@@ -242,11 +242,11 @@ TEST_F(Installer, OtherScreenshots) {
     for (const auto& [kind, license, preview, file] :
          {std::tuple{1, true, "preview.bmp", "kind1-licence.png"},
           std::tuple{8, false, "preview.jpg", "kind8-no-licence.png"}}) {
-        PackageRecipe spec;
-        spec.kind = kind;
-        spec.license = license;
-        spec.previewSource = examples(preview);
-        auto process = start(build(spec));
+        PackageRecipe recipe;
+        recipe.kind = kind;
+        recipe.license = license;
+        recipe.previewSource = examples(preview);
+        auto process = start(build(recipe));
         const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
         ASSERT_TRUE(form);
         ::Sleep(300);
@@ -258,9 +258,9 @@ TEST_F(Installer, OtherScreenshots) {
 }
 
 TEST_F(Installer, RightButtonPressesNeverReachTheWindows) {
-    PackageRecipe spec;
-    spec.previewSource = examples("preview.bmp");
-    auto process = start(build(spec));
+    PackageRecipe recipe;
+    recipe.previewSource = examples("preview.bmp");
+    auto process = start(build(recipe));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     // The probe counts in window properties what reaches the window procedures; it stays hooked
@@ -294,10 +294,10 @@ TEST_F(Installer, RightButtonPressesNeverReachTheWindows) {
 
 TEST_F(Installer, EmptyFlashInstallerSlotEndsStartupWith531) {
     for (const int kind : {1, 4}) {
-        PackageRecipe spec;
-        spec.kind = kind;
-        spec.previewSource = examples("preview.bmp");
-        Bytes installer = build(spec);
+        PackageRecipe recipe;
+        recipe.kind = kind;
+        recipe.previewSource = examples("preview.bmp");
+        Bytes installer = build(recipe);
         PackageHeader header = headerOf(installer);
         header.slot(package::slots::flashInstaller).setName("");
         replaceHeader(installer, header);
@@ -311,9 +311,9 @@ TEST_F(Installer, EmptyFlashInstallerSlotEndsStartupWith531) {
 // start-up made is removed again.
 TEST_F(Installer, FlaggedSlotWithoutItsFileEndsStartupWith531) {
     for (const bool licence : {true, false}) {
-        PackageRecipe spec;
-        spec.previewSource = examples("preview.bmp");
-        Bytes installer = build(spec);
+        PackageRecipe recipe;
+        recipe.previewSource = examples("preview.bmp");
+        Bytes installer = build(recipe);
         PackageHeader header = headerOf(installer);
         if (licence) {
             header.showLicense = 1;
@@ -336,9 +336,9 @@ TEST_F(Installer, FlaggedSlotWithoutItsFileEndsStartupWith531) {
 // failure and ends; nothing named temp.dat appears in the folder the installer starts in, and a
 // file of that name there is left alone.
 TEST_F(Installer, UnusableTempEndsStartupWith523AndTouchesNothingOutsideIt) {
-    PackageRecipe spec;
-    spec.previewSource = examples("preview.bmp");
-    const Bytes installer = build(spec);
+    PackageRecipe recipe;
+    recipe.previewSource = examples("preview.bmp");
+    const Bytes installer = build(recipe);
     const std::string tempFile = scratch + "not-a-folder";
     writeFileBytes(tempFile, Bytes{'t'});
     const std::string workFolder = scratch + "work\\";
@@ -379,9 +379,9 @@ TEST_F(Installer, UnusableTempEndsStartupWith523AndTouchesNothingOutsideIt) {
 }
 
 TEST_F(Installer, FileCutInsideTheHeaderReports31WithThePackageCopy) {
-    PackageRecipe spec;
-    spec.previewSource = examples("preview.bmp");
-    Bytes installer = build(spec);
+    PackageRecipe recipe;
+    recipe.previewSource = examples("preview.bmp");
+    Bytes installer = build(recipe);
     installer.resize(packageOffsetOf() + 1000);
     auto process = start(installer);
     const auto report = answerDialog(process->id(), kWindowTimeout);
@@ -393,10 +393,10 @@ TEST_F(Installer, FileCutInsideTheHeaderReports31WithThePackageCopy) {
 }
 
 TEST_F(Installer, UnsafeWallpaperNameIsRefusedBeforeAnythingIsWritten) {
-    PackageRecipe spec;
-    spec.wallpaperName = "Winter";
-    spec.previewSource = examples("preview.bmp");
-    Bytes installer = build(spec);
+    PackageRecipe recipe;
+    recipe.wallpaperName = "Winter";
+    recipe.previewSource = examples("preview.bmp");
+    Bytes installer = build(recipe);
     PackageHeader header = headerOf(installer);
     ASSERT_TRUE(header.setWallpaperName("..\\..\\Winter"));
     replaceHeader(installer, header);
@@ -407,9 +407,9 @@ TEST_F(Installer, UnsafeWallpaperNameIsRefusedBeforeAnythingIsWritten) {
 }
 
 TEST_F(Installer, ReversedPreviewRangeFailsCleanlyWith30) {
-    PackageRecipe spec;
-    spec.previewSource = examples("preview.bmp");
-    Bytes installer = build(spec);
+    PackageRecipe recipe;
+    recipe.previewSource = examples("preview.bmp");
+    Bytes installer = build(recipe);
     PackageHeader header = headerOf(installer);
     package::PackageEntry& preview = header.slot(package::slots::preview);
     preview.endOffset = preview.startOffset - 100000000;
@@ -426,10 +426,10 @@ TEST_F(Installer, ReversedPreviewRangeFailsCleanlyWith30) {
 
 TEST_F(Installer, UndecodablePictureIsReportedAndTheWindowStillOpens) {
     writeFileBytes(scratch + "broken.jpg", Bytes(600, 0x5A));
-    PackageRecipe spec;
-    spec.kind = 8;
-    spec.previewSource = scratch + "broken.jpg";
-    auto process = start(build(spec));
+    PackageRecipe recipe;
+    recipe.kind = 8;
+    recipe.previewSource = scratch + "broken.jpg";
+    auto process = start(build(recipe));
     const auto report = answerDialog(process->id(), kWindowTimeout);
     ASSERT_TRUE(report);
     EXPECT_EQ(report->title, "Error");
@@ -441,9 +441,9 @@ TEST_F(Installer, UndecodablePictureIsReportedAndTheWindowStillOpens) {
 
 TEST_F(Installer, SecondStartUsesTheNextPackageCopyFolder) {
     ::CreateDirectoryA((childTemp + "VLMR").c_str(), nullptr);
-    PackageRecipe spec;
-    spec.previewSource = examples("preview.bmp");
-    auto process = start(build(spec));
+    PackageRecipe recipe;
+    recipe.previewSource = examples("preview.bmp");
+    auto process = start(build(recipe));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
     EXPECT_TRUE(pathExists(childTemp + "VLMR1\\temp.dat"));
@@ -452,9 +452,9 @@ TEST_F(Installer, SecondStartUsesTheNextPackageCopyFolder) {
 }
 
 TEST_F(Installer, BusyAndReadOnlyDestinations) {
-    PackageRecipe spec;
-    spec.previewSource = examples("preview.bmp");
-    const Bytes installer = build(spec);
+    PackageRecipe recipe;
+    recipe.previewSource = examples("preview.bmp");
+    const Bytes installer = build(recipe);
 
     // A busy Flash installer: the busy message with its path, once; the old file stays.
     const std::string flash = windows + "flashax.exe";
@@ -520,11 +520,11 @@ TEST_F(Installer, FlashPlayerIsUpdatedOnlyWhenItsVersionIsTooOld) {
         SCOPED_TRACE(std::string(c.file) + " " + c.version);
         FlashPlayerSetup player;
         player.placeControlFile(c.file, *c.version ? flashVersionFile(c.version) : "");
-        PackageRecipe spec;
-        spec.previewSource = examples("preview.bmp");
-        spec.flashInstaller = flashInstallerStandIn();
+        PackageRecipe recipe;
+        recipe.previewSource = examples("preview.bmp");
+        recipe.flashInstaller = flashInstallerStandIn();
         const std::string log = scratch + "flashax-" + std::to_string(builds) + ".log";
-        auto process = start(build(spec), {"VELUMAR_FLASHAX_LOG=" + log});
+        auto process = start(build(recipe), {"VELUMAR_FLASHAX_LOG=" + log});
         const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
         ASSERT_TRUE(form);
         // The stand-in control stays registered while its file is replaced, so the installer's
@@ -555,12 +555,12 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
     const std::string desktop = hostPath(E2E_ACTIVE_DESKTOP_STANDIN);
     const testing::StandInServerRegistration adUser(HKEY_CURRENT_USER, kActiveDesktopClass, desktop);
     const testing::StandInServerRegistration adMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass, desktop);
-    PackageRecipe spec;
-    spec.previewSource = examples("preview.bmp");
-    spec.flashInstaller = flashInstallerStandIn();
+    PackageRecipe recipe;
+    recipe.previewSource = examples("preview.bmp");
+    recipe.flashInstaller = flashInstallerStandIn();
     const std::string adLog = scratch + "active-desktop.log";
     const std::string flashaxLog = scratch + "flashax.log";
-    auto process = start(build(spec), {"VELUMAR_AD_LOG=" + adLog, "VELUMAR_FLASHAX_LOG=" + flashaxLog});
+    auto process = start(build(recipe), {"VELUMAR_AD_LOG=" + adLog, "VELUMAR_FLASHAX_LOG=" + flashaxLog});
 
     const HWND box = waitForWindow(process->id(), app::kMessageBoxClass, kWindowTimeout);
     ASSERT_TRUE(box);
@@ -594,11 +594,11 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
 
 TEST_F(Installer, MissingPlayerInstallerEndsStartUpWithMinus401) {
     flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("5_0_30"));
-    PackageRecipe spec;
-    spec.previewSource = examples("preview.bmp");
-    spec.flashInstaller = flashInstallerStandIn();
-    spec.flashInstallerName = "notflash.exe";  // written as notflash.dll: no flashax.exe
-    auto process = start(build(spec));
+    PackageRecipe recipe;
+    recipe.previewSource = examples("preview.bmp");
+    recipe.flashInstaller = flashInstallerStandIn();
+    recipe.flashInstallerName = "notflash.exe";  // written as notflash.dll: no flashax.exe
+    auto process = start(build(recipe));
     expectStartupFailure(*process, -401);
 }
 
@@ -609,11 +609,11 @@ TEST_F(Installer, PreparingWindowShowsOnlyForWindowKinds) {
         SCOPED_TRACE(kind);
         FlashPlayerSetup player;
         player.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
-        PackageRecipe spec;
-        spec.kind = kind;
-        spec.previewSource = examples("preview.bmp");
-        spec.flashInstaller = flashInstallerStandIn();
-        auto process = start(build(spec));
+        PackageRecipe recipe;
+        recipe.kind = kind;
+        recipe.previewSource = examples("preview.bmp");
+        recipe.flashInstaller = flashInstallerStandIn();
+        auto process = start(build(recipe));
         bool seenAtHome = false;
         for (int tries = 0; tries < 400 && !process->waitForExit(0); ++tries) {
             const HWND preparing = findWindowOf(process->id(), app::kPreparingWindowClass);

@@ -72,10 +72,12 @@ class Builder {
         errors_.push_back(manifest_.where(line) + message);
     }
 
-    const SlotDescription& spec(int slot) const { return manifest_.slots[static_cast<size_t>(slot)]; }
+    const SlotDescription& described(int slot) const {
+        return manifest_.slots[static_cast<size_t>(slot)];
+    }
 
     bool slotHasFile(int slot) const {
-        return spec(slot).file.has_value() ||
+        return described(slot).file.has_value() ||
                (slot == package::slots::compressionLibrary && options_.library.has_value());
     }
 
@@ -123,10 +125,10 @@ class Builder {
     std::optional<FileRef> slotFile(int slot) const {
         if (slot == package::slots::compressionLibrary) {
             if (options_.library) return FileRef{*options_.library, {}};
-            if (spec(slot).file) return spec(slot).file;
+            if (described(slot).file) return described(slot).file;
             return FileRef{{}, std::string(kDefaultLibraryName)};
         }
-        return spec(slot).file;
+        return described(slot).file;
     }
 
     std::optional<Bytes> readInput(const fs::path& path, int line) {
@@ -137,7 +139,7 @@ class Builder {
     }
 
     void planSlot(int slot) {
-        const SlotDescription& given = spec(slot);
+        const SlotDescription& given = described(slot);
         SlotPlan& plan = plans_[static_cast<size_t>(slot)];
         plan.destination =
             given.destination.value_or(kDefaultDestinations[static_cast<size_t>(slot)]);
@@ -195,7 +197,7 @@ class Builder {
             if (plans_[static_cast<size_t>(slot)].filled || !package::slotIsRequired(header_, slot))
                 continue;
             // A slot whose file could not be read is already reported.
-            if (spec(slot).file || slot == package::slots::compressionLibrary ||
+            if (described(slot).file || slot == package::slots::compressionLibrary ||
                 slot == package::slots::dataFile) {
                 continue;
             }
@@ -203,7 +205,7 @@ class Builder {
             if (slot == package::slots::license) why = " because showLicense is set";
             if (slot == package::slots::openAfterInstall) why = " because openAfterInstall is set";
             if (slot == package::slots::preview) why = " for a kind that shows a window";
-            error(spec(slot).line ? spec(slot).line : manifest_.packageLine,
+            error(described(slot).line ? described(slot).line : manifest_.packageLine,
                   "slot " + std::to_string(slot) + " (" + std::string(slotRole(slot)) +
                       ") is required" + why + ": add [slot" + std::to_string(slot) +
                       "] file = ...");
@@ -230,9 +232,9 @@ class Builder {
     std::optional<Bytes> buildDataFile() {
         std::vector<package::DataRecordSource> records;
         std::map<std::string, int> names;  // lower-cased name -> line
-        for (const RecordDescription& spec : manifest_.records) {
-            addRecord(records, names, spec.name, spec.file, spec.copy,
-                      spec.compressed.value_or(manifest_.data.compressed), spec.line);
+        for (const RecordDescription& record : manifest_.records) {
+            addRecord(records, names, record.name, record.file, record.copy,
+                      record.compressed.value_or(manifest_.data.compressed), record.line);
         }
         if (manifest_.data.folder) addFolder(records, names, *manifest_.data.folder);
 
@@ -329,8 +331,8 @@ class Builder {
         uint64_t cursor = packageOffset + package::kPackageHeaderSize;
 
         PackageEntry& installer = header_.slot(package::slots::installer);
-        installer.setName(spec(0).name.value_or(std::string(kInstallerName)));
-        installer.destination = spec(0).destination.value_or(kDefaultDestinations[0]);
+        installer.setName(described(0).name.value_or(std::string(kInstallerName)));
+        installer.destination = described(0).destination.value_or(kDefaultDestinations[0]);
         installer.startOffset = 0;
         installer.endOffset = static_cast<int32_t>(packageOffset - 1);
         installer.size = static_cast<int32_t>(packageOffset);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../util/recording_active_desktop_win32.h"
 #include "../util/scratch_folder_win32.h"
 #include "desktop/active_desktop_win32.h"
 #include "desktop/uninstall_entry_win32.h"
@@ -363,106 +364,12 @@ TEST(CleanUp, RemovesFolderPageAndEntry) {
     EXPECT_FALSE(keyExists(roots.machine(), kUninstall + "Beach"));
 }
 
-// Stands in for the shell's Active Desktop object, recording the calls made on it.
+// The calls made on the stand-in Active Desktop object, in order.
 std::vector<std::string> gDesktopCalls;
 
-class RecordingActiveDesktop final : public IActiveDesktop {
-  public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IActiveDesktop) {
-            *out = static_cast<IActiveDesktop*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) {
-            gDesktopCalls.push_back("Release");
-            delete this;
-        }
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE ApplyChanges(DWORD flags) override {
-        gDesktopCalls.push_back("ApplyChanges " + std::to_string(flags));
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetWallpaper(PWSTR, UINT, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetWallpaper(PCWSTR wallpaper, DWORD reserved) override {
-        const std::wstring text(wallpaper);
-        gDesktopCalls.push_back("SetWallpaper " + std::string(text.begin(), text.end()) + " " +
-                                std::to_string(reserved));
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetWallpaperOptions(LPWALLPAPEROPT, DWORD) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetWallpaperOptions(LPCWALLPAPEROPT, DWORD) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetPattern(PWSTR, UINT, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetPattern(PCWSTR, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetDesktopItemOptions(LPCOMPONENTSOPT, DWORD) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetDesktopItemOptions(LPCCOMPONENTSOPT options,
-                                                    DWORD reserved) override {
-        gDesktopCalls.push_back("SetDesktopItemOptions " + std::to_string(options->dwSize) + " " +
-                                std::to_string(options->fEnableComponents) + " " +
-                                std::to_string(options->fActiveDesktop) + " " +
-                                std::to_string(reserved));
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE AddDesktopItem(LPCCOMPONENT, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE AddDesktopItemWithUI(HWND, LPCOMPONENT, DWORD) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE ModifyDesktopItem(LPCCOMPONENT, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE RemoveDesktopItem(LPCCOMPONENT, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetDesktopItemCount(int*, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetDesktopItem(int, LPCOMPONENT, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetDesktopItemByID(ULONG_PTR, LPCOMPONENT, DWORD) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GenerateDesktopItemHtml(PCWSTR, LPCOMPONENT, DWORD) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE AddUrl(HWND, PCWSTR, LPCOMPONENT, DWORD) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetDesktopItemBySource(PCWSTR, LPCOMPONENT, DWORD) override {
-        return E_NOTIMPL;
-    }
-
-  private:
-    ULONG references_ = 1;
-};
-
-class DesktopFactory final : public IClassFactory {
-  public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-        if (outer) return CLASS_E_NOAGGREGATION;
-        gDesktopCalls.push_back("Create");
-        auto* desktop = new RecordingActiveDesktop;
-        const HRESULT result = desktop->QueryInterface(iid, out);
-        desktop->Release();
-        return result;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
+void recordDesktopCall(const std::string& line) {
+    gDesktopCalls.push_back(line);
+}
 
 // Registers the stand-in under CLSID_ActiveDesktop for this process only, so the shared
 // prefix's own registration stays untouched.
@@ -478,7 +385,7 @@ class StandInDesktop {
 
   private:
     ComInitGuard com_;
-    DesktopFactory factory_;
+    velumar::testing::RecordingDesktopFactory factory_{recordDesktopCall};
     DWORD cookie_ = 0;
 };
 
@@ -507,9 +414,9 @@ TEST(ActiveDesktop, TwoPassesInOrderAndTheRegistryValues) {
     applyActiveDesktopWallpaper(page, 255, 128, 0);
     EXPECT_EQ(gDesktopCalls,
               (std::vector<std::string>{
-                  "Create", "SetDesktopItemOptions 12 -1 -1 0", "SetWallpaper  0",
-                  "ApplyChanges 15", "Release", "Create", "SetDesktopItemOptions 12 -1 -1 0",
-                  "SetWallpaper " + page + " 0", "ApplyChanges 15", "Release"}));
+                  "create", "SetDesktopItemOptions 12 -1 -1 0", "SetWallpaper  0",
+                  "ApplyChanges 15", "release", "create", "SetDesktopItemOptions 12 -1 -1 0",
+                  "SetWallpaper " + page + " 0", "ApplyChanges 15", "release"}));
     EXPECT_EQ(readDword(roots.user(),
                         "Software\\Microsoft\\Internet Explorer\\Desktop\\Components\\0", "Flags"),
               0x0001u);
@@ -522,8 +429,8 @@ TEST(ActiveDesktop, TwoPassesInOrderAndTheRegistryValues) {
     gDesktopCalls.clear();
     disableActiveDesktop();
     EXPECT_EQ(gDesktopCalls,
-              (std::vector<std::string>{"Create", "SetDesktopItemOptions 12 0 0 0",
-                                        "SetWallpaper  0", "ApplyChanges 15", "Release"}));
+              (std::vector<std::string>{"create", "SetDesktopItemOptions 12 0 0 0",
+                                        "SetWallpaper  0", "ApplyChanges 15", "release"}));
     EXPECT_EQ(currentActiveDesktopWallpaper(), "");
 }
 

@@ -1,5 +1,6 @@
 #include "desktop/flash_player_win32.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <utility>
@@ -37,26 +38,42 @@ FlashPlayerStep::FlashPlayerStep(std::string systemFolder, std::string windowsFo
       silent_(silent),
       wait_(wait) {}
 
-bool ControlFilesAside::moveAside(const std::string& path) {
-    if (!fileExists(path)) return true;
-    // A name beside it that is free: an earlier run that was ended from outside may have left
-    // its own.
+namespace {
+
+// A name beside path that is free: an earlier run that was ended from outside may have left its
+// own. Empty when there is none.
+std::string freeAsideName(const std::string& path) {
     constexpr int kNames = 100;
     for (int number = 0; number < kNames; ++number) {
-        const std::string aside = asideName(path, number);
-        if (fileExists(aside)) continue;
-        if (!::MoveFileA(path.c_str(), aside.c_str())) return false;
-        moved_.emplace_back(path, aside);
-        return true;
+        std::string aside = asideName(path, number);
+        if (!fileExists(aside)) return aside;
     }
-    return false;
+    return {};
 }
 
+}  // namespace
+
+bool ControlFilesAside::moveAside(const std::string& path) {
+    if (!fileExists(path)) return true;
+    const std::string aside = freeAsideName(path);
+    if (aside.empty() || !::MoveFileA(path.c_str(), aside.c_str())) return false;
+    moved_.emplace_back(path, aside);
+    return true;
+}
+
+// The file an installer wrote in the old one's place may be loaded (the wait tried to create
+// its control): it cannot be deleted then, but it can be moved out of the way, and is deleted
+// from there when it can be.
 void ControlFilesAside::putBack() {
+    if (!moved_.empty()) ::CoFreeUnusedLibraries();
     while (!moved_.empty()) {
         const auto [place, aside] = moved_.back();
         moved_.pop_back();
-        if (fileExists(place)) ::DeleteFileA(place.c_str());
+        if (fileExists(place) && !::DeleteFileA(place.c_str())) {
+            const std::string outOfTheWay = freeAsideName(place);
+            if (!outOfTheWay.empty() && ::MoveFileA(place.c_str(), outOfTheWay.c_str()))
+                ::DeleteFileA(outOfTheWay.c_str());
+        }
         ::MoveFileA(aside.c_str(), place.c_str());
     }
 }

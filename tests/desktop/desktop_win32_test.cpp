@@ -463,7 +463,7 @@ TEST(ActiveDesktop, RecordedStateComesBackAfterItWasSwitchedOff) {
     char text[MAX_PATH] = {};
     DWORD size = sizeof text;
     RegistryKey key;
-    ::RegOpenKeyExA(roots.user(), general, 0, KEY_READ, key.put());
+    ::RegOpenKeyExA(roots.user(), general, 0, KEY_READ | KEY_WRITE, key.put());
     ASSERT_EQ(::RegQueryValueExA(key.get(), "Wallpaper", nullptr, &type, reinterpret_cast<BYTE*>(text), &size),
               ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));

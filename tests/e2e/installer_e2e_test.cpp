@@ -590,6 +590,7 @@ TEST_F(Installer, FlashPlayerIsUpdatedOnlyWhenItsVersionIsTooOld) {
         if (c.updated) {
             EXPECT_TRUE(pathExists(player.folder() + "Flash.ocx")) << "installed";
         }
+        EXPECT_FALSE(pathExists(player.folder() + "Flash.ocx.old")) << "the old control goes once the new answers";
         cancelAndExpectExit(*process, form, childTemp + "VLMR");
         cleanWindowsFolder();
     }
@@ -651,7 +652,7 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
     ::CloseHandle(held);
     // The file that could be moved aside is back; the Active Desktop is as it was: its registry
     // value, and a last pass that gives the object its options and wallpaper back.
-    EXPECT_EQ(readFileText(older), olderBytes);
+    EXPECT_TRUE(readFileText(older) == olderBytes) << "swflash.ocx byte for byte";
     EXPECT_FALSE(pathExists(older + ".old"));
     EXPECT_EQ(wallpaperValue.now(), oldPage);
     std::vector<std::string> calls;
@@ -692,8 +693,8 @@ TEST_F(Installer, MissingOrFailingPlayerInstallerPutsTheOldControlFilesBack) {
             EXPECT_EQ(box->texts.front().rfind("Installer file is corrupted. Corvana Error: ", 0), 0u);
             EXPECT_TRUE(process->waitForExit(kExitTimeout));
         }
-        EXPECT_EQ(readFileText(control), controlBytes);
-        EXPECT_EQ(readFileText(older), olderBytes);
+        EXPECT_TRUE(readFileText(control) == controlBytes) << "Flash.ocx byte for byte";
+        EXPECT_TRUE(readFileText(older) == olderBytes) << "swflash.ocx byte for byte";
         EXPECT_FALSE(pathExists(control + ".old"));
         EXPECT_FALSE(pathExists(older + ".old"));
         cleanWindowsFolder();
@@ -747,7 +748,7 @@ TEST_F(Installer, UserEndsTheWaitAfterTheInstallerAndGetsTheOldControlBack) {
         for (int tries = 0; tries < 200 && (!pathExists(control) || readFileText(control) == oldBytes); ++tries)
             ::Sleep(50);
         EXPECT_EQ(readFileText(flashaxLog), "/Q\n");
-        ASSERT_NE(readFileText(control), oldBytes);
+        ASSERT_TRUE(readFileText(control) != oldBytes) << "the stand-in's control in its place";
         ::Sleep(2500);
         EXPECT_FALSE(process->waitForExit(0)) << "still waiting";
         EXPECT_TRUE(answersMessages(preparing));
@@ -764,7 +765,7 @@ TEST_F(Installer, UserEndsTheWaitAfterTheInstallerAndGetsTheOldControlBack) {
         std::printf("[ measured ] -402 box %lu ms after the user ended the wait\n", ::GetTickCount() - asked);
         EXPECT_EQ(box->texts, std::vector<std::string>{"Installer file is corrupted. Corvana Error: -402. "});
         EXPECT_TRUE(process->waitForExit(kExitTimeout));
-        EXPECT_EQ(readFileText(control), oldBytes);
+        EXPECT_TRUE(readFileText(control) == oldBytes) << "the old control, byte for byte";
         EXPECT_FALSE(pathExists(control + ".old"));
         cleanWindowsFolder();
     }

@@ -540,6 +540,22 @@ TEST_F(HostilePackages, MovieKindWithHostileMoviesOpensAndLeavesNothing) {
         const DWORD started = ::GetTickCount();
         InstallerProcess process(exe, temp);
         ASSERT_TRUE(process.started());
+        // While the movie is prepared the program keeps answering: a WM_NULL to its
+        // application window comes back within a second.
+        int probes = 0;
+        int unanswered = 0;
+        for (DWORD waited = 0; waited < kRunTimeout && !waitForWindow(process.id(), app::kInstallerFormClass, 0);
+             waited += 100) {
+            if (const HWND application = findWindowOf(process.id(), app::kApplicationClass)) {
+                DWORD_PTR result = 0;
+                ++probes;
+                if (!::SendMessageTimeoutA(application, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 1000,
+                                           &result))
+                    ++unanswered;
+            }
+            ::Sleep(100);
+        }
+        EXPECT_EQ(unanswered, 0) << "of " << probes << " probes";
         const HWND form = waitForWindow(process.id(), app::kInstallerFormClass, kRunTimeout);
         ASSERT_TRUE(form) << "the window opens";
         std::printf("[ measured ] %s: window after %lu ms\n", label.c_str(), ::GetTickCount() - started);

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "desktop/active_desktop_win32.h"
-
 #include "desktop/flash_player.h"
 
 namespace velumar::desktop {

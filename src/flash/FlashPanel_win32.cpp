@@ -220,7 +220,7 @@ void TFlashPanel::unloadMovie() {
 }
 
 // The panel's own visibility counts, not its window's: start-up focuses the movie while the
-// installer window is still hidden, and the focus it gives stays with the window when it shows.
+// installer window is still hidden.
 bool TFlashPanel::focusMovie() {
     if (!window_ || !(::GetWindowLongA(window_, GWL_STYLE) & WS_VISIBLE) || !control_) return false;
     ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);

@@ -5,7 +5,7 @@
 //  - the header inspection ends with a status or one of the documented failures (never a
 //    crash, never another exception), and reads no further than the input;
 //  - the input taken as a compressed segment inflates through TZDecompressionStream without
-//    going past the declared length plus the margin, and reading it in small pieces gives the
+//    going past the declared length plus the margin (at most 16 MiB), and reading it in small pieces gives the
 //    same bytes as reading it in large ones;
 //  - the position query of the stream agrees with the bytes delivered.
 #include <cstddef>
@@ -61,15 +61,17 @@ void expandInput(const std::uint8_t* data, std::size_t size) {
     if (size < kSwfHeaderSize) return;
     MemoryStream movie(std::vector<std::uint8_t>(data, data + size)), segment, copy;
     std::array<std::uint8_t, kSwfHeaderSize> header{};
-    copyCompressedSegment(movie, segment, header);
+    readMovieHeader(movie, header);
+    copyCompressedSegment(movie, segment);
     segment.seek(0, SeekOrigin::beginning);
     try {
-        writeUncompressedCopy(segment, copy, header);
+        TZDecompressionStream inflated(segment);
+        writeUncompressedCopy(inflated, copy, header);
     } catch (const EZDecompressionError&) {
     }
-    const std::uint64_t declared =
-        header[4] | (header[5] << 8) | (header[6] << 16) | (std::uint64_t(header[7]) << 24);
-    if (copy.bytes().size() > declared + kInflatedLengthMargin + 2048) std::abort();
+    const std::uint32_t declared =
+        header[4] | (header[5] << 8) | (header[6] << 16) | (std::uint32_t(header[7]) << 24);
+    if (copy.bytes().size() > inflatedCopyLimit(declared)) std::abort();
 }
 
 }  // namespace

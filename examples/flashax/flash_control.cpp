@@ -7,6 +7,7 @@
 // window paints the movie's background colour (read from the movie file it is given, inflating
 // a compressed one) and the movie's file name. Environment switches, read at each call:
 //   VELUMAR_FLASH_FAIL=create   every creation fails
+//   VELUMAR_FLASH_FAIL=activate the in-place activation in a window fails
 //   VELUMAR_FLASH_FAIL=stop     StopPlay fails
 //   VELUMAR_FLASH_FSCOMMAND=1   Play sends FSCommand "ALLOWSCALE"/"false" and "FULLSCREEN"/"true"
 //   VELUMAR_FLASH_POSRECT=1     a new rectangle is answered by asking the site for one of its own
@@ -306,6 +307,10 @@ class StandInControl final : public IOleObject,
     HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND parent, LPCRECT) override {
         Text line;
         logLine(line.add("verb ").add(static_cast<long>(verb)));
+        if (verb == OLEIVERB_INPLACEACTIVATE && environmentIs("VELUMAR_FLASH_FAIL", "activate")) {
+            logLine("activate refused");
+            return E_FAIL;
+        }
         if (parent && !window_) activateIn(parent);
         if (window_ && verb == kVerbHide) ::ShowWindow(window_, SW_HIDE);
         if (window_ && verb == kVerbShow) ::ShowWindow(window_, SW_SHOW);

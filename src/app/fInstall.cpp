@@ -70,6 +70,7 @@ void TInstallerForm::createControls() {
     bmpPanel_ = std::make_unique<ImageWindow>();
     bmpPanel_->create(contentPanel_->handle(), bmpPanel, designed::bmpPanel);
     moviePanel1_.setMessageHandler(&handleOneMessage);
+    moviePanel1_.setPendingMessagesHandler(&processPendingMessages);
     // Fills the content panel inside its bevel, in front of the preview image.
     moviePanel1_.create(contentPanel_->handle(), moviePanel1, 1, 1,
                         designed::contentPanel.width - 2, designed::contentPanel.height - 2);
@@ -259,6 +260,9 @@ void TInstallerForm::formClose() {
     // What start-up wrote for a wallpaper that was never installed goes with the folder this run
     // made; a folder that was there before is never touched.
     if (state.folderWasCreated != 0 && !state.installed) deleteFolderTree(state.wallpaperFolder);
+    // The Active Desktop that the Flash player step switched off is the user's again when this
+    // run installed nothing.
+    if (activeDesktopBefore_ && !state.installed) desktop::restoreActiveDesktop(*activeDesktopBefore_);
     ::DestroyWindow(handle());
     Application::instance().terminate();
 }

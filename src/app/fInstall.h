@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,7 @@
 #include "app/installer_state.h"
 #include "app/pause_timer_win32.h"
 #include "app/window_base_win32.h"
+#include "desktop/active_desktop_win32.h"
 #include "desktop/flash_player.h"
 #include "desktop/install_ui.h"
 #include "flash/FlashPanel.h"
@@ -107,6 +109,9 @@ class TInstallerForm : public WindowBase, public desktop::InstallUi {
     desktop::FlashPlayerVersion flashVersion_;
     int installWidth_ = 80;
     bool closing_ = false;
+    bool movieFocused_ = false;
+    // The Active Desktop as the Flash player step found it, when it switched it off.
+    std::optional<desktop::ActiveDesktopState> activeDesktopBefore_;
 
     GdiObject<HFONT> font_;
     std::unique_ptr<PanelWindow> contentPanel_;

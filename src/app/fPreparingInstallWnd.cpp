@@ -9,8 +9,8 @@ namespace {
 constexpr int kClientWidth = 257;
 constexpr int kClientHeight = 59;
 constexpr int kParkedPosition = -3000;
-// A caption bar without buttons or text, and a fixed border.
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION;
+// A caption bar without text, with the close box only, and a fixed border.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 }  // namespace
 
 bool TpreparingInstallWnd::create() {
@@ -39,13 +39,22 @@ void TpreparingInstallWnd::parkOffScreen() {
 }
 
 void TpreparingInstallWnd::showAtHome() {
+    endRequested_ = false;
     ::SetWindowPos(handle(), nullptr, home_.x, home_.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ::ShowWindow(handle(), SW_SHOW);
 }
 
 LRESULT TpreparingInstallWnd::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    // It has no close box; a close request from elsewhere (Alt+F4) must not end the program.
-    if (message == WM_CLOSE) return 0;
+    // Being the main window, it must never go: a close request (its close box, Alt+F4) or
+    // Escape only asks the wait for the Flash player to end.
+    if (message == WM_CLOSE) {
+        endRequested_ = true;
+        return 0;
+    }
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+        endRequested_ = true;
+        return 0;
+    }
     return defaultProc(message, wParam, lParam);
 }
 

@@ -1,6 +1,7 @@
 // The preparing window (class TpreparingInstallWnd, Win32 build only): the application's main
 // window, one centred line saying that the installation is being prepared. It is never hidden
-// the ordinary way: when it is not meant to be seen it sits off-screen at (-3000, -3000).
+// the ordinary way: when it is not meant to be seen it sits off-screen at (-3000, -3000). Its
+// close box and Escape never close it: they ask the wait it stands for to end.
 #ifndef VELUMAR_APP_FPREPARINGINSTALLWND_H
 #define VELUMAR_APP_FPREPARINGINSTALLWND_H
 
@@ -14,7 +15,10 @@ class TpreparingInstallWnd : public WindowBase {
     bool create();
 
     void parkOffScreen();
+    // Shown at its home position, with no end requested.
     void showAtHome();
+    // The user asked to stop waiting: the close box, or Escape, since it was last shown.
+    bool endRequested() const noexcept { return endRequested_; }
 
     POINT home() const noexcept { return home_; }
 
@@ -23,6 +27,7 @@ class TpreparingInstallWnd : public WindowBase {
 
   private:
     POINT home_{420, 400};
+    bool endRequested_ = false;
 };
 
 }  // namespace velumar::app

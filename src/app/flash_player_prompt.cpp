@@ -40,12 +40,27 @@ void FlashPlayerPromptWindows::processMessages() {
     Application::instance().processMessages();
 }
 
-HWND FlashPlayerPromptWindows::applicationWindow() {
-    return preparingWindow_.handle();
+// Sleeps in MsgWaitForMultipleObjects between the batches of messages: a message wakes it at
+// once, so the windows answer and repaint while the time runs.
+bool FlashPlayerPromptWindows::pauseLettingMessagesThrough(unsigned milliseconds) {
+    const DWORD started = ::GetTickCount();
+    for (;;) {
+        if (!processPendingMessages() || preparingWindow_.endRequested()) return false;
+        const DWORD elapsed = ::GetTickCount() - started;
+        if (elapsed >= milliseconds) return true;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+    }
 }
 
+HWND FlashPlayerPromptWindows::applicationWindow() {
+    return Application::instance().window();
+}
+
+// The application's window was given no size: what comes to the front is its last active
+// window.
 void FlashPlayerPromptWindows::bringApplicationToFront() {
-    Application::instance().bringToFront(preparingWindow_.handle());
+    const HWND application = Application::instance().window();
+    Application::instance().bringToFront(::GetLastActivePopup(application));
 }
 
 }  // namespace velumar::app

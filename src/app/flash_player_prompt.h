@@ -21,6 +21,7 @@ class FlashPlayerPromptWindows final : public desktop::FlashPlayerPrompt {
     void showPreparingWindow() override;
     void parkPreparingWindow() override;
     void processMessages() override;
+    bool pauseLettingMessagesThrough(unsigned milliseconds) override;
     HWND applicationWindow() override;
     void bringApplicationToFront() override;
 

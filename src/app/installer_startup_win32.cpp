@@ -118,7 +118,8 @@ void TInstallerForm::runStartup() {
                    (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE);
     ::ShowWindow(handle(), SW_SHOW);
     ::SetForegroundWindow(handle());
-    ::SetFocus(control(installBtn));
+    // The movie keeps the focus that start-up gave it; showing the window must not take it away.
+    if (!movieFocused_ || !moviePanel1_.focusMovie()) ::SetFocus(control(installBtn));
 }
 
 // Without a fresh folder under TEMP there is no package copy path at all: the bare name would
@@ -222,9 +223,14 @@ ErrorCode TInstallerForm::runFlashPlayerStep() {
     const InstallerState& state = installerState();
     desktop::FlashPlayerStep step(state.systemFolder, state.windowsFolder, prompt, flashVersion_,
                                   !package::showsWindow(windowKind_));
-    if (step.flashPlayerNeedsUpdate(true)) return step.installFlashPlayer();
-    if (!step.waitForFlashPlayer()) return kFlashControlUnusable;
-    return kOk;
+    ErrorCode code = kOk;
+    if (step.flashPlayerNeedsUpdate(true)) {
+        code = step.installFlashPlayer();
+    } else if (!step.waitForFlashPlayer(desktop::PlayerWait::upToDate)) {
+        code = kFlashControlUnusable;
+    }
+    activeDesktopBefore_ = step.activeDesktopBefore();
+    return code;
 }
 
 void TInstallerForm::setInstallerCaption(const std::string& wallpaperName) {
@@ -285,7 +291,7 @@ void TInstallerForm::showPreview() {
         moviePanel1_.loadMovie(path);
         Application::instance().bringToFront(handle());
         processMessages();
-        if (Application::instance().isActive()) moviePanel1_.focusMovie();
+        if (Application::instance().isActive()) movieFocused_ = moviePanel1_.focusMovie();
     }
 }
 

@@ -77,17 +77,23 @@ void clearComponentFlagBit() {
     }
 }
 
+// A fresh instance of the shell's Active Desktop object; empty when the shell has none. COM
+// must be initialised for as long as it is held.
+ComPtr<IActiveDesktop> createActiveDesktop() {
+    ComPtr<IActiveDesktop> desktop;
+    if (FAILED(::CoCreateInstance(kActiveDesktopClass, nullptr,
+                                  CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, kActiveDesktopInterface,
+                                  desktop.putVoid())))
+        desktop.reset();
+    return desktop;
+}
+
 // One pass over a fresh instance of the Active Desktop object, released at its end. Nothing
 // happens when the shell has no such object.
 void activeDesktopPass(BOOL enable, const std::wstring& wallpaper) {
     const ComInitGuard com;
-    ComPtr<IActiveDesktop> desktop;
-    if (FAILED(::CoCreateInstance(kActiveDesktopClass, nullptr,
-                                  CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, kActiveDesktopInterface,
-                                  desktop.putVoid())) ||
-        !desktop) {
-        return;
-    }
+    const ComPtr<IActiveDesktop> desktop = createActiveDesktop();
+    if (!desktop) return;
     COMPONENTSOPT options{};
     options.dwSize = sizeof options;
     options.fEnableComponents = enable;
@@ -153,6 +159,69 @@ void applyActiveDesktopWallpaper(const std::string& pagePath, int32_t red, int32
 void disableActiveDesktop() {
     writeUserString(texts::kGeneralKey, texts::kWallpaperValue, "");
     activeDesktopPass(kOff, L"");
+}
+
+ActiveDesktopState recordActiveDesktop() {
+    ActiveDesktopState state;
+    if (const RegistryKey key = openUserKey(texts::kGeneralKey)) {
+        state.keyFound = true;
+        const std::string name(texts::kWallpaperValue);
+        DWORD type = 0;
+        DWORD size = 0;
+        if (::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) ==
+            ERROR_SUCCESS) {
+            state.value.resize(size);
+            if (::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, state.value.data(),
+                                   &size) == ERROR_SUCCESS) {
+                state.valuePresent = true;
+                state.valueType = type;
+                state.value.resize(size);
+            }
+        }
+    }
+    const ComInitGuard com;
+    const ComPtr<IActiveDesktop> desktop = createActiveDesktop();
+    if (!desktop) return state;
+    COMPONENTSOPT options{};
+    options.dwSize = sizeof options;
+    if (SUCCEEDED(desktop->GetDesktopItemOptions(&options, 0))) {
+        state.optionsRead = true;
+        state.enableComponents = options.fEnableComponents;
+        state.activeDesktop = options.fActiveDesktop;
+    }
+    wchar_t wallpaper[MAX_PATH + 1] = {};
+    if (SUCCEEDED(desktop->GetWallpaper(wallpaper, MAX_PATH, 0))) {
+        state.wallpaperRead = true;
+        state.wallpaper = wallpaper;
+    }
+    return state;
+}
+
+void restoreActiveDesktop(const ActiveDesktopState& state) {
+    if (state.keyFound) {
+        if (const RegistryKey key = openUserKey(texts::kGeneralKey)) {
+            const std::string name(texts::kWallpaperValue);
+            if (state.valuePresent) {
+                ::RegSetValueExA(key.get(), name.c_str(), 0, state.valueType, state.value.data(),
+                                 static_cast<DWORD>(state.value.size()));
+            } else {
+                ::RegDeleteValueA(key.get(), name.c_str());
+            }
+        }
+    }
+    if (!state.optionsRead && !state.wallpaperRead) return;
+    const ComInitGuard com;
+    const ComPtr<IActiveDesktop> desktop = createActiveDesktop();
+    if (!desktop) return;
+    if (state.optionsRead) {
+        COMPONENTSOPT options{};
+        options.dwSize = sizeof options;
+        options.fEnableComponents = state.enableComponents;
+        options.fActiveDesktop = state.activeDesktop;
+        desktop->SetDesktopItemOptions(&options, 0);
+    }
+    if (state.wallpaperRead) desktop->SetWallpaper(state.wallpaper.c_str(), 0);
+    desktop->ApplyChanges(kApplyAllForced);
 }
 
 std::string currentActiveDesktopWallpaper() {

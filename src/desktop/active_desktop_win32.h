@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "package/error_codes.h"
 
@@ -35,6 +36,26 @@ void applyActiveDesktopWallpaper(const std::string& pagePath, int32_t red, int32
 // "Wallpaper" = "" under Desktop\General, then one pass with COMPONENTSOPT {12, 0, 0}: desktop
 // items and the Active Desktop off, an empty wallpaper.
 void disableActiveDesktop();
+
+// What disableActiveDesktop changes, as it was before: the registry's wallpaper value (its
+// type and bytes, or its absence) and the object's item options and wallpaper. Each part is
+// put back only when it could be read.
+struct ActiveDesktopState {
+    bool keyFound = false;
+    bool valuePresent = false;
+    std::uint32_t valueType = 0;
+    std::vector<std::uint8_t> value;
+    bool optionsRead = false;
+    std::int32_t enableComponents = 0;
+    std::int32_t activeDesktop = 0;
+    bool wallpaperRead = false;
+    std::wstring wallpaper;
+};
+
+ActiveDesktopState recordActiveDesktop();
+// The registry value written back (or removed again), then one pass over the object with the
+// recorded options and wallpaper.
+void restoreActiveDesktop(const ActiveDesktopState& state);
 
 // The Active Desktop wallpaper as the registry records it (Desktop\General "Wallpaper"), and
 // its removal: "" written there and one pass that gives the object an empty wallpaper while

@@ -13,4 +13,10 @@ ErrorCode shellStartResult(std::intptr_t shellResult) noexcept {
     return static_cast<ErrorCode>(shellResult);
 }
 
+std::string asideName(const std::string& path, int number) {
+    std::string name = path + ".old";
+    if (number > 0) name += std::to_string(number);
+    return name;
+}
+
 }  // namespace velumar::desktop

@@ -1,5 +1,6 @@
 #include "desktop/flash_player_win32.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <utility>
@@ -13,6 +14,18 @@ namespace velumar::desktop {
 
 namespace {
 constexpr int kContinue = 1;
+
+// The path with its last part spelt as the file system has it: a file looked for under another
+// spelling goes back under its own name.
+std::string spelledAsOnDisk(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return path;
+    ::FindClose(search);
+    const std::size_t slash = path.find_last_of('\\');
+    return path.substr(0, slash == std::string::npos ? 0 : slash + 1) + found.cFileName;
+}
+
 }  // namespace
 
 FlashPlayerStep::FlashPlayerStep(std::string systemFolder, std::string windowsFolder,
@@ -24,6 +37,51 @@ FlashPlayerStep::FlashPlayerStep(std::string systemFolder, std::string windowsFo
       version_(version),
       silent_(silent),
       wait_(wait) {}
+
+namespace {
+
+// A name beside path that is free: an earlier run that was ended from outside may have left its
+// own. Empty when there is none.
+std::string freeAsideName(const std::string& path) {
+    constexpr int kNames = 100;
+    for (int number = 0; number < kNames; ++number) {
+        std::string aside = asideName(path, number);
+        if (!fileExists(aside)) return aside;
+    }
+    return {};
+}
+
+}  // namespace
+
+bool ControlFilesAside::moveAside(const std::string& path) {
+    if (!fileExists(path)) return true;
+    const std::string aside = freeAsideName(path);
+    if (aside.empty() || !::MoveFileA(path.c_str(), aside.c_str())) return false;
+    moved_.emplace_back(path, aside);
+    return true;
+}
+
+// The file an installer wrote in the old one's place may be loaded (the wait tried to create
+// its control): it cannot be deleted then, but it can be moved out of the way, and is deleted
+// from there when it can be.
+void ControlFilesAside::putBack() {
+    if (!moved_.empty()) ::CoFreeUnusedLibraries();
+    while (!moved_.empty()) {
+        const auto [place, aside] = moved_.back();
+        moved_.pop_back();
+        if (fileExists(place) && !::DeleteFileA(place.c_str())) {
+            const std::string outOfTheWay = freeAsideName(place);
+            if (!outOfTheWay.empty() && ::MoveFileA(place.c_str(), outOfTheWay.c_str()))
+                ::DeleteFileA(outOfTheWay.c_str());
+        }
+        ::MoveFileA(aside.c_str(), place.c_str());
+    }
+}
+
+void ControlFilesAside::discard() {
+    for (const auto& [place, aside] : moved_) ::DeleteFileA(aside.c_str());
+    moved_.clear();
+}
 
 // Flash.ocx when it exists, else swflash.ocx when that exists, else none.
 std::string FlashPlayerStep::controlFileInUse() const {
@@ -48,11 +106,18 @@ bool FlashPlayerStep::flashPlayerNeedsUpdate(bool strict) {
     return playerNeedsUpdate(version_, strict);
 }
 
+// Moved aside, not deleted: the player stays whole until its replacement answers. A file that
+// cannot be moved is held by a running program, as one that cannot be deleted would be.
 bool FlashPlayerStep::removeFlashControlFile() {
     const std::string control = controlFileInUse();
     if (control.empty()) return false;
-    ::DeleteFileA(control.c_str());
-    return fileExists(control);
+    return !aside_.moveAside(control);
+}
+
+// What it changes is recorded the first time, to be put back when the run installs nothing.
+void FlashPlayerStep::switchActiveDesktopOff() {
+    if (!desktopBefore_) desktopBefore_ = recordActiveDesktop();
+    disableActiveDesktop();
 }
 
 // The box comes back as long as Continue finds the file still in use; after each such Continue
@@ -70,7 +135,7 @@ bool FlashPlayerStep::askUntilUnlocked() {
         shown = true;
         if (prompt_.waitForAnswer() == kContinue) {
             locked = removeFlashControlFile();
-            if (locked) disableActiveDesktop();
+            if (locked) switchActiveDesktopOff();
         } else {
             goOn = false;
         }
@@ -79,10 +144,10 @@ bool FlashPlayerStep::askUntilUnlocked() {
     return goOn;
 }
 
+// The old control files go back unless the new control answered.
 ErrorCode FlashPlayerStep::installFlashPlayer() {
     if (!flashPlayerNeedsUpdate(true)) return package::kOk;
-    const std::string oldControl = systemFolder_ + std::string(kOldFlashControlUpperCase);
-    if (fileExists(oldControl)) ::DeleteFileA(oldControl.c_str());
+    aside_.moveAside(spelledAsOnDisk(systemFolder_ + std::string(kOldFlashControlUpperCase)));
     ErrorCode result = kFlashStepCancelled;
     if (askUntilUnlocked()) {
         prompt_.processMessages();
@@ -93,7 +158,13 @@ ErrorCode FlashPlayerStep::installFlashPlayer() {
         }
         result = runFlashInstaller();
     }
-    if (result == package::kOk && !waitForFlashPlayer()) result = kFlashControlUnusable;
+    if (result == package::kOk && !waitForFlashPlayer(PlayerWait::afterInstaller))
+        result = kFlashControlUnusable;
+    if (result == package::kOk) {
+        aside_.discard();
+    } else {
+        aside_.putBack();
+    }
     prompt_.parkPreparingWindow();
     prompt_.processMessages();
     return result;
@@ -111,18 +182,26 @@ ErrorCode FlashPlayerStep::runFlashInstaller() {
     return shellStartResult(reinterpret_cast<std::intptr_t>(started));
 }
 
-// The messages are not let through here: the wait blocks with its sleeps. The loop ends as soon
-// as a control exists, even when it did not answer.
-bool FlashPlayerStep::waitForFlashPlayer() {
+// One attempt a second, the messages let through in between so that the windows stay alive.
+// The loop ends as soon as a control exists, even when it did not answer. An up-to-date player
+// is given about half a minute; after its installer ran the wait is as long as the attempts
+// last, and the user may end it from the preparing window.
+bool FlashPlayerStep::waitForFlashPlayer(PlayerWait kind) {
+    const DWORD started = ::GetTickCount();
     bool ok = false;
     bool created = false;
     for (int attempts = 0; attempts < wait_.attempts && !created; ++attempts) {
-        ::Sleep(wait_.sleepMilliseconds);
-        flash::TShockwaveFlashMX control(nullptr);
-        if (FAILED(control.create())) continue;
-        created = true;
-        long version = 0;
-        ok = SUCCEEDED(control.flashVersion(version));
+        if (!prompt_.pauseLettingMessagesThrough(wait_.sleepMilliseconds)) break;
+        {
+            flash::TShockwaveFlashMX control(nullptr);
+            if (SUCCEEDED(control.create())) {
+                created = true;
+                long version = 0;
+                ok = SUCCEEDED(control.flashVersion(version));
+            }
+        }
+        if (kind == PlayerWait::upToDate && ::GetTickCount() - started >= wait_.upToDateMilliseconds)
+            break;
     }
     return ok;
 }

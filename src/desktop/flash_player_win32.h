@@ -1,13 +1,19 @@
 // The Flash player step of start-up (Win32 build only): is the installed Shockwave Flash
-// control recent enough; if not, delete it (asking the user to close the programs that hold
-// it), run the packaged "flashax.exe /Q" and wait until the control can be created and answers.
+// control recent enough; if not, move its files aside (asking the user to close the programs
+// that hold them), run the packaged "flashax.exe /Q" and wait until the control can be created
+// and answers. The old files are deleted only once the new control answers; an update that
+// fails or is cancelled puts them back.
 #ifndef VELUMAR_DESKTOP_FLASH_PLAYER_WIN32_H
 #define VELUMAR_DESKTOP_FLASH_PLAYER_WIN32_H
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "desktop/active_desktop_win32.h"
 #include "desktop/flash_player.h"
 
 namespace velumar::desktop {
@@ -26,9 +32,34 @@ class FlashPlayerPrompt {
     virtual void showPreparingWindow() = 0;
     virtual void parkPreparingWindow() = 0;
     virtual void processMessages() = 0;
+    // Lets messages through for that long (the windows are repainted and answer meanwhile);
+    // false, at once, when the user ended the wait with the preparing window's close box or
+    // Escape, or the application is ending.
+    virtual bool pauseLettingMessagesThrough(unsigned milliseconds) = 0;
     // The owner of the started installer, and bringing the application to the front after it.
     virtual HWND applicationWindow() = 0;
     virtual void bringApplicationToFront() = 0;
+};
+
+// The user's control files, moved aside in their own folder while the new player is
+// installed. Whatever is still aside when this ends is put back.
+class ControlFilesAside {
+  public:
+    ControlFilesAside() = default;
+    ~ControlFilesAside() { putBack(); }
+    ControlFilesAside(const ControlFilesAside&) = delete;
+    ControlFilesAside& operator=(const ControlFilesAside&) = delete;
+
+    // True when the file is gone from its place (moved aside, or not there at all).
+    bool moveAside(const std::string& path);
+    // Each file back at its place, replacing what an installer may have written there since; a
+    // file that cannot go back stays aside rather than being lost.
+    void putBack();
+    // The new control answers: the old files are no longer needed.
+    void discard();
+
+  private:
+    std::vector<std::pair<std::string, std::string>> moved_;  // place, aside
 };
 
 class FlashPlayerStep {
@@ -39,16 +70,23 @@ class FlashPlayerStep {
 
     void readFlashPlayerVersion();
     bool flashPlayerNeedsUpdate(bool strict);
-    // True when a control file exists and could not be deleted.
+    // True when a control file exists and could not be moved aside.
     bool removeFlashControlFile();
     ErrorCode installFlashPlayer();
     ErrorCode runFlashInstaller();
     // True when the control could be created and answered its version question.
-    bool waitForFlashPlayer();
+    bool waitForFlashPlayer(PlayerWait kind);
+
+    // The Active Desktop as it was before the step first switched it off; nothing when it
+    // never did. Whoever ends the run without installing puts it back.
+    const std::optional<ActiveDesktopState>& activeDesktopBefore() const noexcept {
+        return desktopBefore_;
+    }
 
   private:
     std::string controlFileInUse() const;
     bool askUntilUnlocked();
+    void switchActiveDesktopOff();
 
     std::string systemFolder_;
     std::string windowsFolder_;
@@ -56,6 +94,8 @@ class FlashPlayerStep {
     FlashPlayerVersion& version_;
     bool silent_;
     FlashPlayerWait wait_;
+    ControlFilesAside aside_;
+    std::optional<ActiveDesktopState> desktopBefore_;
 };
 
 }  // namespace velumar::desktop

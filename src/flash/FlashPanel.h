@@ -10,7 +10,7 @@
 // | Status | Meaning                                                                        |
 // |--------|--------------------------------------------------------------------------------|
 // | 0      | loaded, or the path was empty or already loaded                                |
-// | -403   | no control could be created in 10000 attempts (panel in the movie's colour)    |
+// | -403   | no control created in 10000 attempts or 2 seconds (panel in the movie's colour) |
 // | -404   | signature neither "FWS" nor "CWS" (previous control, if any, plays on)          |
 // | -405   | version above 6                                                                |
 // | -406   | version below 3                                                                |
@@ -33,6 +33,9 @@ namespace velumar::flash {
 
 inline constexpr char kFlashPanelClass[] = "TFlashPanel";
 inline constexpr int kCreateControlAttempts = 10000;
+// The attempts also end once this much time has gone by (a control that is registered but
+// cannot be created may take far longer than a missing one to refuse).
+inline constexpr DWORD kCreateControlMilliseconds = 2000;
 
 class TShockwaveFlashMX;
 
@@ -56,9 +59,15 @@ class TFlashPanel {
     bool create(HWND parent, int controlId, int left, int top, int width, int height);
     HWND handle() const noexcept { return window_; }
     void setMessageHandler(MessageHandler handler) noexcept { messageHandler_ = handler; }
+    // Handles the messages already queued, without waiting; false when it met WM_QUIT.
+    void setPendingMessagesHandler(MessageHandler handler) noexcept {
+        pendingMessagesHandler_ = handler;
+    }
 
     MovieLoad loadMovie(const std::string& path);
-    void focusMovie();
+    // Repaints the panel and gives the focus to it, then to the control, when the panel is
+    // visible itself and has a control; true when it did.
+    bool focusMovie();
     void unloadMovie();
 
     const std::string& swfFilename() const noexcept { return swfFilename_; }
@@ -81,6 +90,7 @@ class TFlashPanel {
     bool applyControlSettings();
     void startMovie();
     void handleOneMessage();
+    void processPendingMessages();
     void setColor(COLORREF color);
     void onFSCommand(const std::string& command, const std::string& arguments);
 
@@ -95,6 +105,7 @@ class TFlashPanel {
     MovieColour colour_;
     COLORREF color_ = RGB(255, 255, 255);
     MessageHandler messageHandler_ = nullptr;
+    MessageHandler pendingMessagesHandler_ = nullptr;
 };
 
 }  // namespace velumar::flash

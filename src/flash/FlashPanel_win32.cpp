@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "flash/ShockwaveFlashObjects_TLB_win32.h"
+#include "flash/ZLibEx.h"
 #include "flash/file_stream_win32.h"
 #include "flash/flash_texts.h"
 #include "util/files_win32.h"
@@ -35,6 +36,20 @@ bool handleOneMessagePlainly() {
     }
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
+    return true;
+}
+
+// The pending messages, when the owner gave no handler for them.
+bool handlePendingMessagesPlainly() {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
     return true;
 }
 
@@ -108,15 +123,20 @@ std::int32_t TFlashPanel::expandCompressedMovie() {
     const std::string segmentPath = tempFolder_ + std::string(texts::kCompressedSegmentFile);
     const std::string copyPath = tempFolder_ + std::string(texts::kUncompressedCopyFile);
     if (!fileExists(swfFilename_)) return 0;
+    // Each file is created only at its own step: the segment once the header has been read, the
+    // copy once inflate has been initialised.
+    const KeepAlive keepAlive = [this] { processPendingMessages(); };
     std::array<std::uint8_t, kSwfHeaderSize> header{};
     {
         TFileStream movie(swfFilename_, TFileStream::Mode::readShared);
+        readMovieHeader(movie, header);
         TFileStream segment(segmentPath, TFileStream::Mode::create);
-        copyCompressedSegment(movie, segment, header);
+        copyCompressedSegment(movie, segment, keepAlive);
     }
     TFileStream segment(segmentPath, TFileStream::Mode::readShared);
+    TZDecompressionStream inflated(segment);
     TFileStream copy(copyPath, TFileStream::Mode::create);
-    writeUncompressedCopy(segment, copy, header);
+    writeUncompressedCopy(inflated, copy, header, keepAlive);
     return 0;
 }
 
@@ -140,22 +160,28 @@ std::int32_t TFlashPanel::releaseFlashControl() {
     return FAILED(destroyed) ? kFlashControlNotReleased : 0;
 }
 
-// A control whose instance exists is kept even when a later setting fails: the loop ends with
-// the remaining settings of that attempt not applied.
+// The control is recorded as soon as its instance exists: an error while it is placed in the
+// panel or set up keeps it, and ends the loop with the remaining settings not applied. The
+// attempts stop after a bounded time as well, so that a control that cannot be created never
+// holds the start-up for long.
 std::int32_t TFlashPanel::createFlashControl() {
+    const DWORD started = ::GetTickCount();
     for (int attempts = 0; !control_ && attempts < kCreateControlAttempts; ++attempts) {
+        if (attempts > 0 && ::GetTickCount() - started >= kCreateControlMilliseconds) break;
         auto control = std::make_unique<TShockwaveFlashMX>(window_);
-        if (FAILED(control->create())) continue;
+        if (FAILED(control->createInstance())) continue;
         control_ = std::move(control);
         applyControlSettings();
     }
     return control_ ? 0 : kFlashControlNotCreated;
 }
 
+// In order, stopping at the first that fails.
 bool TFlashPanel::applyControlSettings() {
     RECT client;
     ::GetClientRect(window_, &client);
-    return SUCCEEDED(control_->setBounds(client.right, client.bottom)) &&
+    return SUCCEEDED(control_->attachToParent()) &&
+           SUCCEEDED(control_->setBounds(client.right, client.bottom)) &&
            SUCCEEDED(control_->subscribeFSCommand(
                [this](const std::string& command, const std::string& arguments) {
                    onFSCommand(command, arguments);
@@ -182,17 +208,25 @@ void TFlashPanel::handleOneMessage() {
     (messageHandler_ ? messageHandler_ : handleOneMessagePlainly)();
 }
 
+// A long expansion lets the messages through between its blocks, so that the windows answer.
+void TFlashPanel::processPendingMessages() {
+    (pendingMessagesHandler_ ? pendingMessagesHandler_ : handlePendingMessagesPlainly)();
+}
+
 void TFlashPanel::unloadMovie() {
     releaseFlashControl();
     setColor(RGB(0, 0, 0));
     swfFilename_.clear();
 }
 
-void TFlashPanel::focusMovie() {
-    if (!window_ || !::IsWindowVisible(window_) || !control_) return;
+// The panel's own visibility counts, not its window's: start-up focuses the movie while the
+// installer window is still hidden.
+bool TFlashPanel::focusMovie() {
+    if (!window_ || !(::GetWindowLongA(window_, GWL_STYLE) & WS_VISIBLE) || !control_) return false;
     ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     ::SetFocus(window_);
     control_->focus();
+    return true;
 }
 
 void TFlashPanel::setColor(COLORREF color) {

@@ -277,6 +277,12 @@ TShockwaveFlashMX::~TShockwaveFlashMX() {
 }
 
 HRESULT TShockwaveFlashMX::create() {
+    const HRESULT result = createInstance();
+    if (FAILED(result) || !parent_) return result;
+    return attachToParent();
+}
+
+HRESULT TShockwaveFlashMX::createInstance() {
     HRESULT result = ::CoCreateInstance(CLSID_ShockwaveFlash, nullptr, CLSCTX_INPROC_SERVER,
                                         __uuidof(IOleObject), object_.putVoid());
     if (FAILED(result)) return result;
@@ -286,7 +292,11 @@ HRESULT TShockwaveFlashMX::create() {
     if (FAILED(result)) return result;
     ComPtr<IPersistStreamInit> persist;
     if (SUCCEEDED(object_.queryInterface(__uuidof(IPersistStreamInit), persist))) persist->InitNew();
-    if (!parent_) return S_OK;
+    return S_OK;
+}
+
+HRESULT TShockwaveFlashMX::attachToParent() {
+    if (!object_ || !parent_) return E_UNEXPECTED;
     return object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(site_.get()),
                            0, parent_, &site_->rect());
 }

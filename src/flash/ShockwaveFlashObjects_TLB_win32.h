@@ -42,6 +42,10 @@ class TShockwaveFlashMX {
 
     // Creates the control instance, gives it its site and, with a parent, activates it in place.
     HRESULT create();
+    // The two halves of create: the instance with its site, then the in-place activation in the
+    // parent window.
+    HRESULT createInstance();
+    HRESULT attachToParent();
     // Gives the control its size: its extent and its rectangle in the parent.
     HRESULT setBounds(int width, int height);
     HRESULT subscribeFSCommand(FSCommandHandler handler);

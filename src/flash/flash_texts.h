@@ -18,6 +18,8 @@ inline constexpr std::string_view kZlibNeedDictionary = "need dictionary";  // Z
 inline constexpr std::string_view kInvalidZStreamOperation = "Invalid ZStream operation!";
 // The inflated movie outgrows the length its header declares.
 inline constexpr std::string_view kMovieLongerThanDeclared = "movie longer than declared";
+// The inflated movie outgrows the ceiling set for any movie.
+inline constexpr std::string_view kMovieTooLarge = "movie larger than 16 MiB";
 
 // A read that ends before the bytes it needs.
 inline constexpr std::string_view kStreamReadError = "Stream read error";

@@ -61,6 +61,8 @@ void readBackgroundColour(Stream& movie, MovieColour& colour) {
     if (length < 3) throwReadError();
     std::uint8_t rgb[3];
     movie.readBuffer(rgb, 3);
+    // The whole body is read: a file that ends inside it is cut, whatever its first bytes say.
+    movie.skip(length - 3);
     colour.red = rgb[0];
     colour.green = rgb[1];
     colour.blue = rgb[2];
@@ -93,30 +95,41 @@ std::int32_t inspectMovieStream(Stream& movie, MovieColour& colour) {
     return 0;
 }
 
-void copyCompressedSegment(Stream& movie, Stream& segment,
-                           std::array<std::uint8_t, kSwfHeaderSize>& header) {
+void readMovieHeader(Stream& movie, std::array<std::uint8_t, kSwfHeaderSize>& header) {
     movie.readBuffer(header.data(), header.size());
+}
+
+void copyCompressedSegment(Stream& movie, Stream& segment, const KeepAlive& keepAlive) {
     std::uint8_t block[kCopyBlock];
     for (;;) {
         const std::size_t got = movie.read(block, sizeof block);
         if (got == 0 || segment.write(block, got) < got) return;
+        if (keepAlive) keepAlive();
     }
 }
 
-void writeUncompressedCopy(Stream& segment, Stream& copy,
-                           const std::array<std::uint8_t, kSwfHeaderSize>& header) {
-    TZDecompressionStream inflated(segment);
+std::uint64_t inflatedCopyLimit(std::uint32_t declaredLength) noexcept {
+    const std::uint64_t declared = std::uint64_t{declaredLength} + kInflatedLengthMargin;
+    return declared < kInflatedCopyCeiling ? declared : kInflatedCopyCeiling;
+}
+
+void writeUncompressedCopy(Stream& inflated, Stream& copy,
+                           const std::array<std::uint8_t, kSwfHeaderSize>& header,
+                           const KeepAlive& keepAlive) {
     writeAll(copy, kUncompressedSignature, 3);
     writeAll(copy, header.data() + 3, 5);
-    const std::uint64_t limit = readLittleEndian32(header.data() + 4) + kInflatedLengthMargin;
+    const std::uint64_t limit = inflatedCopyLimit(readLittleEndian32(header.data() + 4));
     std::uint64_t written = kSwfHeaderSize;
     std::uint8_t block[kCopyBlock];
     for (;;) {
         const std::size_t got = inflated.read(block, sizeof block);
         if (got == 0) return;
         written += got;
-        if (written > limit) throw EZDecompressionError(texts::kMovieLongerThanDeclared);
+        if (written > limit)
+            throw EZDecompressionError(limit == kInflatedCopyCeiling ? texts::kMovieTooLarge
+                                                                     : texts::kMovieLongerThanDeclared);
         if (copy.write(block, got) < got) return;
+        if (keepAlive) keepAlive();
     }
 }
 

@@ -20,6 +20,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "flash/movie_stream.h"
@@ -41,6 +42,15 @@ inline constexpr std::uint16_t kBackgroundColourTag = 9;
 // expansion gives up: a declared length is exact in every movie the authoring tools write,
 // and the margin only forgives small slips, never a bomb.
 inline constexpr std::uint64_t kInflatedLengthMargin = 65536;
+// And it never grows past this, whatever length the movie declares (up to 4 GiB): far above
+// any desktop movie, far below what would fill a drive.
+inline constexpr std::uint64_t kInflatedCopyCeiling = 16 * 1024 * 1024;
+
+// The most bytes the uncompressed copy may hold, its 8 header bytes included.
+std::uint64_t inflatedCopyLimit(std::uint32_t declaredLength) noexcept;
+
+// Called after each block the expansion writes, so that the caller's windows stay alive.
+using KeepAlive = std::function<void()>;
 
 // Background colour components; 255 each until a background-colour tag is read.
 struct MovieColour {
@@ -69,14 +79,19 @@ constexpr std::size_t frameRectangleSize(std::uint8_t firstByte) noexcept {
 // ends first is a read error, and so is a long-form length that reaches past the end.
 std::int32_t inspectMovieStream(Stream& movie, MovieColour& colour);
 
-// Copies the compressed segment: everything of movie after its 8-byte header (which it reads
-// into header), in blocks of up to 2048 bytes, until the movie ends or the segment stores less.
-void copyCompressedSegment(Stream& movie, Stream& segment, std::array<std::uint8_t, kSwfHeaderSize>& header);
+// Reads the movie's 8-byte header (a read error when it is shorter).
+void readMovieHeader(Stream& movie, std::array<std::uint8_t, kSwfHeaderSize>& header);
 
-// Writes the uncompressed copy: "FWS", the header's version and file-length bytes, then the
-// inflated segment, read from the segment's current position. The inflation stops with
-// EZDecompressionError when the copy would grow past the declared length plus the margin.
-void writeUncompressedCopy(Stream& segment, Stream& copy, const std::array<std::uint8_t, kSwfHeaderSize>& header);
+// Copies the compressed segment: the rest of movie from its current position, in blocks of up
+// to 2048 bytes, until the movie ends or the segment stores less.
+void copyCompressedSegment(Stream& movie, Stream& segment, const KeepAlive& keepAlive = {});
+
+// Writes the uncompressed copy: "FWS", the header's version and file-length bytes, then what
+// inflated (the decompression stream over the segment) delivers. It stops with
+// EZDecompressionError when the copy would grow past inflatedCopyLimit.
+void writeUncompressedCopy(Stream& inflated, Stream& copy,
+                           const std::array<std::uint8_t, kSwfHeaderSize>& header,
+                           const KeepAlive& keepAlive = {});
 
 }  // namespace velumar::flash
 

@@ -434,6 +434,49 @@ TEST(ActiveDesktop, TwoPassesInOrderAndTheRegistryValues) {
     EXPECT_EQ(currentActiveDesktopWallpaper(), "");
 }
 
+// What disableActiveDesktop changes is recorded first and put back as it was: the object's
+// options and wallpaper, and the registry value with its type, or its absence.
+TEST(ActiveDesktop, RecordedStateComesBackAfterItWasSwitchedOff) {
+    RegistryRoots roots;
+    ASSERT_TRUE(roots.overridden());
+    makeUserKeys(roots.user(), 0x2001);
+    const char* general = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
+    {
+        RegistryKey key;
+        ::RegOpenKeyExA(roots.user(), general, 0, KEY_WRITE, key.put());
+        const char old[] = "%WINDIR%\\Web\\Wallpaper\\Old.html";
+        ::RegSetValueExA(key.get(), "Wallpaper", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(old), sizeof old);
+    }
+    StandInDesktop standIn;
+    velumar::testing::RecordingActiveDesktop::state = {-1, 0, L"C:\\windows\\Web\\Wallpaper\\Old.html"};
+
+    const ActiveDesktopState before = recordActiveDesktop();
+    disableActiveDesktop();
+    EXPECT_EQ(currentActiveDesktopWallpaper(), "");
+    gDesktopCalls.clear();
+    restoreActiveDesktop(before);
+    EXPECT_EQ(gDesktopCalls,
+              (std::vector<std::string>{"create", "SetDesktopItemOptions 12 -1 0 0",
+                                        "SetWallpaper C:\\windows\\Web\\Wallpaper\\Old.html 0",
+                                        "ApplyChanges 15", "release"}));
+    DWORD type = 0;
+    char text[MAX_PATH] = {};
+    DWORD size = sizeof text;
+    RegistryKey key;
+    ::RegOpenKeyExA(roots.user(), general, 0, KEY_READ | KEY_WRITE, key.put());
+    ASSERT_EQ(::RegQueryValueExA(key.get(), "Wallpaper", nullptr, &type, reinterpret_cast<BYTE*>(text), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+    EXPECT_EQ(std::string(text), "%WINDIR%\\Web\\Wallpaper\\Old.html");
+
+    // A value that was not there is not left behind.
+    ::RegDeleteValueA(key.get(), "Wallpaper");
+    const ActiveDesktopState without = recordActiveDesktop();
+    disableActiveDesktop();
+    restoreActiveDesktop(without);
+    EXPECT_NE(::RegQueryValueExA(key.get(), "Wallpaper", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+}
+
 TEST(ActiveDesktop, FlagsWithoutTheBitStayAndMissingKeysAreNotCreated) {
     RegistryRoots roots;
     ASSERT_TRUE(roots.overridden());

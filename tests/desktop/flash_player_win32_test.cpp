@@ -30,6 +30,11 @@ class RecordingPrompt final : public FlashPlayerPrompt {
     void showPreparingWindow() override { ++preparingShown; }
     void parkPreparingWindow() override { ++preparingParked; }
     void processMessages() override {}
+    bool pauseLettingMessagesThrough(unsigned milliseconds) override {
+        ++pauses;
+        ::Sleep(milliseconds);
+        return pauses <= pausesBeforeEnd;
+    }
     HWND applicationWindow() override { return nullptr; }
     void bringApplicationToFront() override {}
 
@@ -37,6 +42,8 @@ class RecordingPrompt final : public FlashPlayerPrompt {
     int boxShown = 0;
     int preparingShown = 0;
     int preparingParked = 0;
+    int pauses = 0;
+    int pausesBeforeEnd = 1 << 30;  // the pause after which the user ends the wait
 
   private:
     int takeAnswer() {
@@ -59,7 +66,7 @@ class FlashPlayerStepTest : public ::testing::Test {
     void TearDown() override { ::SetEnvironmentVariableA("VELUMAR_FLASH_FAIL", nullptr); }
 
     FlashPlayerStep step(bool silent = false) {
-        return FlashPlayerStep(system, windows, prompt, version, silent, FlashPlayerWait{3, 10});
+        return FlashPlayerStep(system, windows, prompt, version, silent, FlashPlayerWait{3, 10, 30000});
     }
 
     const ComInitGuard ole{ComInitGuard::Mode::Ole};
@@ -84,11 +91,30 @@ TEST_F(FlashPlayerStepTest, ReadsFlashOcxFirstThenSwflash) {
 }
 
 TEST_F(FlashPlayerStepTest, WaitSucceedsOnceTheControlAnswersAndGivesUpAfterItsAttempts) {
-    EXPECT_TRUE(step().waitForFlashPlayer());
+    EXPECT_TRUE(step().waitForFlashPlayer(PlayerWait::afterInstaller));
     ::SetEnvironmentVariableA("VELUMAR_FLASH_FAIL", "create");
     const DWORD start = ::GetTickCount();
-    EXPECT_FALSE(step().waitForFlashPlayer());
+    EXPECT_FALSE(step().waitForFlashPlayer(PlayerWait::afterInstaller));
     EXPECT_LT(::GetTickCount() - start, 5000u) << "three attempts of 10 ms";
+    EXPECT_EQ(prompt.pauses, 4) << "one pause before each attempt, messages let through";
+}
+
+// With the player up to date the wait ends after its time, however many attempts are left;
+// after the installer it runs on until the user ends it.
+TEST_F(FlashPlayerStepTest, UpToDateWaitEndsInTimeAndTheUserEndsTheOther) {
+    ::SetEnvironmentVariableA("VELUMAR_FLASH_FAIL", "create");
+    FlashPlayerStep upToDate(system, windows, prompt, version, false, FlashPlayerWait{10000, 20, 300});
+    const DWORD start = ::GetTickCount();
+    EXPECT_FALSE(upToDate.waitForFlashPlayer(PlayerWait::upToDate));
+    const DWORD took = ::GetTickCount() - start;
+    EXPECT_GE(took, 300u);
+    EXPECT_LT(took, 2000u);
+
+    prompt.pauses = 0;
+    prompt.pausesBeforeEnd = 5;
+    FlashPlayerStep afterInstaller(system, windows, prompt, version, false, FlashPlayerWait{10000, 20, 300});
+    EXPECT_FALSE(afterInstaller.waitForFlashPlayer(PlayerWait::afterInstaller));
+    EXPECT_EQ(prompt.pauses, 6) << "ended at the user's request, not by its time";
 }
 
 TEST_F(FlashPlayerStepTest, MissingInstallerIsMinus401WithoutWaitAndThePreparingWindowParked) {
@@ -98,6 +124,30 @@ TEST_F(FlashPlayerStepTest, MissingInstallerIsMinus401WithoutWaitAndThePreparing
     EXPECT_EQ(prompt.preparingParked, 1);
     EXPECT_EQ(step(true).installFlashPlayer(), kFlashInstallerMissing);
     EXPECT_EQ(prompt.preparingShown, 1) << "never for the silent kind";
+}
+
+// The user's control files are moved aside, not deleted: a missing installer or a Cancel puts
+// them back byte for byte, under their own names.
+TEST_F(FlashPlayerStepTest, OldControlFilesComeBackWhenTheUpdateFails) {
+    const std::string flash = velumar::testing::writeFile(system + "Macromed\\Flash\\Flash.ocx", "old player");
+    const std::string old = velumar::testing::writeFile(system + "Macromed\\Flash\\swflash.ocx", "older player");
+    EXPECT_EQ(step().installFlashPlayer(), kFlashInstallerMissing);
+    std::string content;
+    EXPECT_TRUE(readWholeFile(flash, content));
+    EXPECT_EQ(content, "old player");
+    EXPECT_TRUE(readWholeFile(old, content));
+    EXPECT_EQ(content, "older player");
+    EXPECT_FALSE(fileExists(flash + ".old"));
+    EXPECT_FALSE(fileExists(old + ".old"));
+
+    // Held by a program, and Cancel: the file that could be moved comes back too.
+    const FileHandle held(::CreateFileA(flash.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    prompt.answers = {2};
+    EXPECT_EQ(step().installFlashPlayer(), kFlashStepCancelled);
+    EXPECT_TRUE(readWholeFile(old, content));
+    EXPECT_EQ(content, "older player");
+    EXPECT_FALSE(fileExists(old + ".old"));
 }
 
 TEST_F(FlashPlayerStepTest, LockedControlAsksUntilCancelled) {

@@ -1,6 +1,7 @@
 // A stand-in in-process server for the Active Desktop object, for the end-to-end runs only:
 // registered per user under CLSID_ActiveDesktop while a test runs, it appends one line per call
-// (with its arguments) to the file named by VELUMAR_AD_LOG. Nothing is logged without it.
+// (with its arguments) to the file named by VELUMAR_AD_LOG. Nothing is logged without it. The
+// desktop starts on, with the wallpaper named by VELUMAR_AD_WALLPAPER (none when it is unset).
 #include "util/recording_active_desktop_win32.h"
 
 namespace {
@@ -26,6 +27,15 @@ void logLine(const std::string& line) {
 RecordingDesktopFactory gFactory(logLine);
 
 }  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        wchar_t wallpaper[MAX_PATH + 1] = {};
+        const DWORD length = ::GetEnvironmentVariableW(L"VELUMAR_AD_WALLPAPER", wallpaper, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) RecordingActiveDesktop::state.wallpaper = wallpaper;
+    }
+    return TRUE;
+}
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     if (!out) return E_POINTER;

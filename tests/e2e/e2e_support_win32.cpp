@@ -395,7 +395,8 @@ std::string FlashPlayerSetup::folder() const {
 
 void FlashPlayerSetup::placeControlFile(const std::string& name, const std::string& source) {
     forceFolder(folder());
-    for (const char* file : {"Flash.ocx", "swflash.ocx"}) deleteFileQuiet(folder() + file);
+    for (const char* file : {"Flash.ocx", "swflash.ocx", "Flash.ocx.old", "swflash.ocx.old"})
+        deleteFileQuiet(folder() + file);
     if (!source.empty()) ::CopyFileA(source.c_str(), (folder() + name).c_str(), FALSE);
 }
 

@@ -22,6 +22,7 @@
 #include "app/control_ids.h"
 #include "builder.h"
 #include "e2e_support_win32.h"
+#include "flash/swf_builder.h"
 #include "manifest.h"
 #include "package/byte_io.h"
 #include "package/byte_source.h"
@@ -179,6 +180,28 @@ class HostilePackages : public ::testing::Test {
             hostPath(E2E_UNINSTALLER_STANDIN) +
             "\n[slot10]\nfile = extra.txt\n[data]\nfolder = content\ncompressed = yes\n";
         write("test.ini", text);
+        velpack::ManifestLoad load = velpack::parseManifest(text, root / "test.ini");
+        if (!load.manifest) return {};
+        velpack::BuildOptions options;
+        options.stub = fs::path(hostPath(E2E_INSTALL_EXE));
+        options.library = fs::path(hostPath(E2E_IMPBORL_DLL));
+        velpack::BuildResult result = velpack::buildInstaller(*load.manifest, options);
+        return result.ok() ? result.installer : Bytes{};
+    }
+
+    // The movie kind around a preview movie of the given bytes.
+    static Bytes buildMovie(const std::string& label, const Bytes& movie) {
+        const fs::path root(scratch_ + "build-movie-" + label);
+        fs::create_directories(root);
+        std::ofstream(root / "flashax.exe", std::ios::binary) << "stand-in Flash player installer";
+        std::ofstream(root / "page.html", std::ios::binary) << "<html><body>wallpaper</body></html>";
+        writeFileBytes((root / "movie.swf").string(), movie);
+        const std::string text =
+            "[package]\nkind = movie\nwallpaperName = Autumn\nofferDisplayProperties = no\n"
+            "[slot2]\nfile = flashax.exe\n[slot3]\nfile = movie.swf\nname = installer.swf\n"
+            "[slot6]\nfile = page.html\n[slot9]\nfile = " +
+            hostPath(E2E_UNINSTALLER_STANDIN) + "\n";
+        std::ofstream(root / "test.ini", std::ios::binary) << text;
         velpack::ManifestLoad load = velpack::parseManifest(text, root / "test.ini");
         if (!load.manifest) return {};
         velpack::BuildOptions options;
@@ -488,6 +511,67 @@ TEST_F(HostilePackages, WindowKindEndsAsDocumentedAndTouchesNothingOutside) {
         expectSafe(expected, installer, true);
     }
     std::printf("hostile packages tried under the window kind: %d\n", tried_ - before);
+}
+
+// Hostile preview movies for the movie kind: a compressed movie that declares 4 GiB, a bomb
+// that declares 100 bytes, a zlib stream cut short and a file shorter than its header. Each
+// window opens (a movie that cannot be prepared only leaves the panel in its colour), nothing
+// is written outside TEMP's own folder, and once the window is closed TEMP holds nothing.
+TEST_F(HostilePackages, MovieKindWithHostileMoviesOpensAndLeavesNothing) {
+    using namespace velumar::flash::testing;
+    const Bytes body = movieBody(backgroundTag(1, 2, 3));
+    Bytes declared4GiB = header("CWS", 6, 0xFFFFFFFF);
+    append(declared4GiB, deflate(Bytes(40 * 1024 * 1024, 0)));
+    Bytes bomb = header("CWS", 6, 100);
+    append(bomb, deflate(Bytes(40 * 1024 * 1024, 0)));
+    Bytes cut = cws(body);
+    cut.resize(8 + (cut.size() - 8) / 2);
+    const Bytes shortFile = {'C', 'W', 'S', 6, 0x20};
+    for (const auto& [label, movie] : {std::pair<std::string, Bytes>{"declared-4GiB", declared4GiB},
+                                       {"bomb", bomb}, {"cut-stream", cut}, {"short-file", shortFile}}) {
+        SCOPED_TRACE(label);
+        const Bytes installer = buildMovie(label, movie);
+        ASSERT_FALSE(installer.empty());
+        if (!baseline_) baseline_ = snapshot();
+        const std::string exe = scratch_ + "setup.exe";
+        writeFileBytes(exe, installer);
+        const std::string temp = scratch_ + "temp\\";
+        ::CreateDirectoryA(temp.c_str(), nullptr);
+        const DWORD started = ::GetTickCount();
+        InstallerProcess process(exe, temp);
+        ASSERT_TRUE(process.started());
+        // While the movie is prepared the program keeps answering: a WM_NULL to its
+        // application window comes back within a second.
+        int probes = 0;
+        int unanswered = 0;
+        for (DWORD waited = 0; waited < kRunTimeout && !waitForWindow(process.id(), app::kInstallerFormClass, 0);
+             waited += 100) {
+            if (const HWND application = findWindowOf(process.id(), app::kApplicationClass)) {
+                DWORD_PTR result = 0;
+                ++probes;
+                if (!::SendMessageTimeoutA(application, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 1000,
+                                           &result))
+                    ++unanswered;
+            }
+            ::Sleep(100);
+        }
+        EXPECT_EQ(unanswered, 0) << "of " << probes << " probes";
+        const HWND form = waitForWindow(process.id(), app::kInstallerFormClass, kRunTimeout);
+        ASSERT_TRUE(form) << "the window opens";
+        std::printf("[ measured ] %s: window after %lu ms\n", label.c_str(), ::GetTickCount() - started);
+        EXPECT_FALSE(findWindowOf(process.id(), "#32770")) << "no box";
+        ::PostMessageA(controlWithId(form, app::cancelBtn), BM_CLICK, 0, 0);
+        EXPECT_TRUE(process.waitForExit(kRunTimeout));
+        Snapshot inTemp;
+        walk(temp, {}, inTemp);
+        EXPECT_TRUE(inTemp.empty()) << ::testing::PrintToString(differences({}, inTemp));
+        EXPECT_FALSE(pathExists(page()));
+        cleanUp();
+        Snapshot after = snapshot();
+        const std::vector<std::string> changes = differences(*baseline_, after);
+        EXPECT_TRUE(changes.empty()) << label << ": " << ::testing::PrintToString(changes);
+        if (!changes.empty()) baseline_ = std::move(after);
+    }
 }
 
 }  // namespace

@@ -844,6 +844,8 @@ TEST_F(InstallRun, MovieKindsPreviewTheMovieInstallAndUnloadItOnClose) {
         ASSERT_TRUE(panel);
         const HWND control = ::GetWindow(panel, GW_CHILD);
         ASSERT_TRUE(control) << "the control's window in the panel";
+        ::Sleep(300);
+        EXPECT_EQ(focusOf(form), control) << "start-up focused the movie";
         ::Sleep(500);
         EXPECT_EQ(colourInside(control), colour);
         ::CreateDirectoryA(E2E_SCREENSHOT_DIR, nullptr);

@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <tuple>
 
 #include "app/control_ids.h"
 #include "e2e_support_win32.h"
 #include "util/files_win32.h"
+#include "util/handles_win32.h"
 
 namespace velumar::e2e {
 namespace {
@@ -111,6 +115,55 @@ SIZE outerSize(HWND window) {
     ::GetWindowRect(window, &outer);
     return {outer.right - outer.left, outer.bottom - outer.top};
 }
+
+// The probe of a program that must stay responsive: a WM_NULL that its window has to answer
+// within a second, which only a thread that keeps taking its messages does.
+bool answersMessages(HWND window) {
+    DWORD_PTR result = 0;
+    return window && ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                           1000, &result) != 0;
+}
+
+// The preparing window once it has come to its home position, or nullptr.
+HWND preparingWindowAtHome(DWORD processId, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        const HWND preparing = findWindowOf(processId, app::kPreparingWindowClass);
+        RECT bounds{};
+        if (preparing && ::IsWindowVisible(preparing) && ::GetWindowRect(preparing, &bounds) &&
+            bounds.left == 420 && bounds.top == 400)
+            return preparing;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+// The registry value the Active Desktop's wallpaper is recorded in, set for a test and put back
+// as it was afterwards.
+class DesktopWallpaperValue {
+  public:
+    static constexpr char kKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
+
+    explicit DesktopWallpaperValue(const std::string& value) : saved_(readString(HKEY_CURRENT_USER, kKey, "Wallpaper")) {
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr);
+        set(value);
+    }
+    ~DesktopWallpaperValue() {
+        if (saved_) {
+            set(*saved_);
+        } else {
+            ::RegDeleteValueA(key_.get(), "Wallpaper");
+        }
+    }
+    std::optional<std::string> now() const { return readString(HKEY_CURRENT_USER, kKey, "Wallpaper"); }
+
+  private:
+    void set(const std::string& value) {
+        ::RegSetValueExA(key_.get(), "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>(value.size() + 1));
+    }
+    std::optional<std::string> saved_;
+    RegistryKey key_;
+};
 
 TEST_F(Installer, PictureKindRenamesThePreviewAndShowsTheFixedWindow) {
     PackageRecipe recipe;
@@ -537,6 +590,7 @@ TEST_F(Installer, FlashPlayerIsUpdatedOnlyWhenItsVersionIsTooOld) {
         if (c.updated) {
             EXPECT_TRUE(pathExists(player.folder() + "Flash.ocx")) << "installed";
         }
+        EXPECT_FALSE(pathExists(player.folder() + "Flash.ocx.old")) << "the old control goes once the new answers";
         cancelAndExpectExit(*process, form, childTemp + "VLMR");
         cleanWindowsFolder();
     }
@@ -549,6 +603,11 @@ TEST_F(Installer, FlashPlayerIsUpdatedOnlyWhenItsVersionIsTooOld) {
 TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
     flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
     const std::string control = flashPlayer.folder() + "Flash.ocx";
+    const std::string older = flashPlayer.folder() + "swflash.ocx";
+    ASSERT_TRUE(::CopyFileA(flashVersionFile("5_0_30").c_str(), older.c_str(), FALSE));
+    const std::string olderBytes = readFileText(older);
+    const std::string oldPage = "C:\\windows\\Web\\Wallpaper\\Old.html";
+    const DesktopWallpaperValue wallpaperValue(oldPage);
     const HANDLE held = ::CreateFileA(control.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -560,7 +619,8 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
     recipe.flashInstaller = flashInstallerStandIn();
     const std::string adLog = scratch + "active-desktop.log";
     const std::string flashaxLog = scratch + "flashax.log";
-    auto process = start(build(recipe), {"VELUMAR_AD_LOG=" + adLog, "VELUMAR_FLASHAX_LOG=" + flashaxLog});
+    auto process = start(build(recipe), {"VELUMAR_AD_LOG=" + adLog, "VELUMAR_FLASHAX_LOG=" + flashaxLog,
+                                         "VELUMAR_AD_WALLPAPER=" + oldPage});
 
     const HWND box = waitForWindow(process->id(), app::kMessageBoxClass, kWindowTimeout);
     ASSERT_TRUE(box);
@@ -590,16 +650,125 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
     EXPECT_FALSE(pathExists(flashaxLog)) << "the player's installer never ran";
     EXPECT_FALSE(pathExists(wallpaperFolder("Autumn") + "installer.BMP")) << "nothing installed";
     ::CloseHandle(held);
+    // The file that could be moved aside is back; the Active Desktop is as it was: its registry
+    // value, and a last pass that gives the object its options and wallpaper back.
+    EXPECT_TRUE(readFileText(older) == olderBytes) << "swflash.ocx byte for byte";
+    EXPECT_FALSE(pathExists(older + ".old"));
+    EXPECT_EQ(wallpaperValue.now(), oldPage);
+    std::vector<std::string> calls;
+    {
+        std::istringstream lines(readFileText(adLog));
+        for (std::string line; std::getline(lines, line);) calls.push_back(line);
+    }
+    ASSERT_GE(calls.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(calls.end() - 5, calls.end()),
+              (std::vector<std::string>{"create", "SetDesktopItemOptions 12 -1 -1 0",
+                                        "SetWallpaper " + oldPage + " 0", "ApplyChanges 15", "release"}));
 }
 
-TEST_F(Installer, MissingPlayerInstallerEndsStartUpWithMinus401) {
-    flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("5_0_30"));
+// A missing player installer, or one the shell cannot start: the user's control files are back
+// under their own names, byte for byte, and nothing is left beside them.
+TEST_F(Installer, MissingOrFailingPlayerInstallerPutsTheOldControlFilesBack) {
+    for (const bool missing : {true, false}) {
+        SCOPED_TRACE(missing ? "missing" : "failing");
+        flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("5_0_30"));
+        const std::string control = flashPlayer.folder() + "Flash.ocx";
+        const std::string older = flashPlayer.folder() + "swflash.ocx";
+        ASSERT_TRUE(::CopyFileA(flashVersionFile("6_0_46").c_str(), older.c_str(), FALSE));
+        const std::string controlBytes = readFileText(control);
+        const std::string olderBytes = readFileText(older);
+        PackageRecipe recipe;
+        recipe.previewSource = examples("preview.bmp");
+        if (missing) {
+            recipe.flashInstaller = flashInstallerStandIn();
+            recipe.flashInstallerName = "notflash.exe";  // written as notflash.dll: no flashax.exe
+        }  // else the text stand-in, which the shell cannot start
+        auto process = start(build(recipe));
+        if (missing) {
+            expectStartupFailure(*process, -401);
+        } else {
+            const auto box = answerDialog(process->id(), kWindowTimeout);
+            ASSERT_TRUE(box);
+            ASSERT_EQ(box->texts.size(), 1u);
+            EXPECT_EQ(box->texts.front().rfind("Installer file is corrupted. Corvana Error: ", 0), 0u);
+            EXPECT_TRUE(process->waitForExit(kExitTimeout));
+        }
+        EXPECT_TRUE(readFileText(control) == controlBytes) << "Flash.ocx byte for byte";
+        EXPECT_TRUE(readFileText(older) == olderBytes) << "swflash.ocx byte for byte";
+        EXPECT_FALSE(pathExists(control + ".old"));
+        EXPECT_FALSE(pathExists(older + ".old"));
+        cleanWindowsFolder();
+    }
+}
+
+// A player found up to date whose control cannot be created: the wait gives up after about half
+// a minute with -402's box, and the program answers messages all the while.
+TEST_F(Installer, UpToDatePlayerThatCannotBeCreatedEndsWithMinus402InHalfAMinute) {
     PackageRecipe recipe;
     recipe.previewSource = examples("preview.bmp");
     recipe.flashInstaller = flashInstallerStandIn();
-    recipe.flashInstallerName = "notflash.exe";  // written as notflash.dll: no flashax.exe
-    auto process = start(build(recipe));
-    expectStartupFailure(*process, -401);
+    const std::string flashaxLog = scratch + "flashax.log";
+    const Bytes installer = build(recipe);
+    const DWORD started = ::GetTickCount();
+    auto process = start(installer, {"VELUMAR_FLASH_FAIL=create", "VELUMAR_FLASHAX_LOG=" + flashaxLog});
+    ::Sleep(4000);
+    ASSERT_FALSE(process->waitForExit(0));
+    EXPECT_TRUE(answersMessages(findWindowOf(process->id(), app::kApplicationClass)));
+    EXPECT_TRUE(answersMessages(findWindowOf(process->id(), app::kPreparingWindowClass)));
+    EXPECT_TRUE(answersMessages(findWindowOf(process->id(), app::kInstallerFormClass)));
+    const auto box = answerDialog(process->id(), 60000);
+    const DWORD took = ::GetTickCount() - started;
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->texts, std::vector<std::string>{"Installer file is corrupted. Corvana Error: -402. "});
+    EXPECT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_GE(took, 25000u);
+    EXPECT_LT(took, 45000u);
+    std::printf("[ measured ] -402 box after %lu ms with the player up to date\n", took);
+    EXPECT_FALSE(pathExists(flashaxLog)) << "no player installer ran";
+}
+
+// After the player's installer ran, the wait for a control that cannot be created goes on,
+// with the preparing window on screen and answering; Escape, or its close box, ends it with
+// -402's box, and the user's old control file is back, byte for byte.
+TEST_F(Installer, UserEndsTheWaitAfterTheInstallerAndGetsTheOldControlBack) {
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Escape" : "close box");
+        flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
+        const std::string control = flashPlayer.folder() + "Flash.ocx";
+        const std::string oldBytes = readFileText(control);
+        PackageRecipe recipe;
+        recipe.previewSource = examples("preview.bmp");
+        recipe.flashInstaller = flashInstallerStandIn();
+        const std::string flashaxLog = scratch + "flashax-" + std::to_string(builds) + ".log";
+        auto process = start(build(recipe), {"VELUMAR_FLASH_FAIL=create", "VELUMAR_FLASHAX_LOG=" + flashaxLog});
+        const HWND preparing = preparingWindowAtHome(process->id(), kWindowTimeout);
+        ASSERT_TRUE(preparing);
+        EXPECT_TRUE(::GetWindowLongA(preparing, GWL_STYLE) & WS_SYSMENU) << "a close box";
+        // The stand-in installer puts its own control where the old one was.
+        for (int tries = 0; tries < 200 && (!pathExists(control) || readFileText(control) == oldBytes); ++tries)
+            ::Sleep(50);
+        EXPECT_EQ(readFileText(flashaxLog), "/Q\n");
+        ASSERT_TRUE(readFileText(control) != oldBytes) << "the stand-in's control in its place";
+        ::Sleep(2500);
+        EXPECT_FALSE(process->waitForExit(0)) << "still waiting";
+        EXPECT_TRUE(answersMessages(preparing));
+        EXPECT_TRUE(answersMessages(findWindowOf(process->id(), app::kApplicationClass)));
+        const DWORD asked = ::GetTickCount();
+        if (escape) {
+            EXPECT_EQ(focusOf(preparing), preparing);
+            pressKey(preparing, VK_ESCAPE);
+        } else {
+            ::PostMessageA(preparing, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        const auto box = answerDialog(process->id(), kWindowTimeout);
+        ASSERT_TRUE(box);
+        std::printf("[ measured ] -402 box %lu ms after the user ended the wait\n", ::GetTickCount() - asked);
+        EXPECT_EQ(box->texts, std::vector<std::string>{"Installer file is corrupted. Corvana Error: -402. "});
+        EXPECT_TRUE(process->waitForExit(kExitTimeout));
+        EXPECT_TRUE(readFileText(control) == oldBytes) << "the old control, byte for byte";
+        EXPECT_FALSE(pathExists(control + ".old"));
+        cleanWindowsFolder();
+    }
 }
 
 // The preparing window comes to its home position while the player is installed for a window

@@ -49,12 +49,21 @@ struct Expansion {
     Bytes copy;
 };
 
-Expansion expand(const Bytes& movie) {
-    MemoryStream source(movie), segment, copy;
+// The steps of the panel's expansion over memory: header, segment, inflate, copy.
+void expandInto(const Bytes& movie, MemoryStream& segment, MemoryStream& copy,
+                const KeepAlive& keepAlive = {}) {
+    MemoryStream source(movie);
     std::array<std::uint8_t, kSwfHeaderSize> header{};
-    copyCompressedSegment(source, segment, header);
+    readMovieHeader(source, header);
+    copyCompressedSegment(source, segment, keepAlive);
     segment.seek(0, SeekOrigin::beginning);
-    writeUncompressedCopy(segment, copy, header);
+    TZDecompressionStream inflated(segment);
+    writeUncompressedCopy(inflated, copy, header, keepAlive);
+}
+
+Expansion expand(const Bytes& movie) {
+    MemoryStream segment, copy;
+    expandInto(movie, segment, copy);
     return {segment.bytes(), copy.bytes()};
 }
 
@@ -131,6 +140,21 @@ TEST(InspectMovieHeader, ReadErrorsAtTheEnd) {
     EXPECT_EQ(kindOf(fws(movieBody(tag(9, {1, 2})))), MovieFailureKind::readError);
 }
 
+// The colour tag's whole body is read, not only the three colour bytes: a file that ends inside
+// a longer body is cut, in the short form and in the long one.
+TEST(InspectMovieHeader, ColourTagCutInsideALongerBodyIsAReadError) {
+    MovieColour colour;
+    for (const bool longForm : {false, true}) {
+        SCOPED_TRACE(longForm);
+        Bytes whole = fws(movieBody(tag(9, {0x33, 0x66, 0x99, 7, 7, 7, 7, 7}, longForm)));
+        EXPECT_EQ(inspect(whole, colour), 0);
+        EXPECT_EQ(colour.colorRef(), 0x996633u);
+        Bytes cut = whole;
+        cut.resize(cut.size() - 2);
+        EXPECT_EQ(failureOf([&] { inspect(cut, colour); }).kind, MovieFailureKind::readError);
+    }
+}
+
 TEST(InspectMovieHeader, LongLengthPastTheEndFailsAtOnce) {
     Bytes tags = tag(2, {}, true);
     tags[2] = tags[3] = tags[4] = tags[5] = 0xFF;  // 4 GiB body in a file of a few bytes
@@ -165,12 +189,9 @@ TEST(ExpandCompressedMovie, CopyEndsWithTheZlibStream) {
     Bytes movie = cws(body);
     const std::size_t streamEnd = movie.size();
     append(movie, Bytes(100, 0xEE));
-    MemoryStream source(movie), segment, copy;
-    std::array<std::uint8_t, kSwfHeaderSize> header{};
-    copyCompressedSegment(source, segment, header);
+    MemoryStream segment, copy;
+    expandInto(movie, segment, copy);
     EXPECT_EQ(segment.bytes().size(), movie.size() - 8);
-    segment.seek(0, SeekOrigin::beginning);
-    writeUncompressedCopy(segment, copy, header);
     EXPECT_EQ(copy.bytes().size(), 8 + body.size());
     // The segment stands just after the compressed data.
     EXPECT_EQ(segment.position(), static_cast<std::int64_t>(streamEnd - 8));
@@ -200,14 +221,45 @@ TEST(ExpandCompressedMovie, PresetDictionaryEndsTheRead) {
 TEST(ExpandCompressedMovie, BombStopsNearTheDeclaredLength) {
     Bytes movie = header("CWS", 6, 100);
     append(movie, deflate(Bytes(16 * 1024 * 1024, 0)));
-    MemoryStream source(movie), segment, copy;
-    std::array<std::uint8_t, kSwfHeaderSize> header{};
-    copyCompressedSegment(source, segment, header);
-    segment.seek(0, SeekOrigin::beginning);
-    const MovieFailure failure = failureOf([&] { writeUncompressedCopy(segment, copy, header); });
+    MemoryStream segment, copy;
+    const MovieFailure failure = failureOf([&] { expandInto(movie, segment, copy); });
     EXPECT_EQ(failure.kind, MovieFailureKind::zlibError);
     EXPECT_EQ(failure.message, texts::kMovieLongerThanDeclared);
     EXPECT_LE(copy.bytes().size(), 100 + kInflatedLengthMargin);
+}
+
+// A movie may declare any length up to 4 GiB: the copy still stops at 16 MiB, and the caller
+// hears from the expansion after every block on the way.
+TEST(ExpandCompressedMovie, CopyNeverGrowsPastSixteenMebibytes) {
+    EXPECT_EQ(inflatedCopyLimit(100), 100 + kInflatedLengthMargin);
+    EXPECT_EQ(inflatedCopyLimit(0xFFFFFFFF), kInflatedCopyCeiling);
+    EXPECT_EQ(inflatedCopyLimit(16 * 1024 * 1024 - kInflatedLengthMargin), kInflatedCopyCeiling);
+    EXPECT_EQ(kInflatedCopyCeiling, 16u * 1024 * 1024);
+
+    Bytes movie = header("CWS", 6, 0xFFFFFFFF);
+    append(movie, deflate(Bytes(20 * 1024 * 1024, 0)));
+    MemoryStream segment, copy;
+    int calls = 0;
+    const MovieFailure failure =
+        failureOf([&] { expandInto(movie, segment, copy, [&] { ++calls; }); });
+    EXPECT_EQ(failure.kind, MovieFailureKind::zlibError);
+    EXPECT_EQ(failure.message, texts::kMovieTooLarge);
+    EXPECT_LE(copy.bytes().size(), kInflatedCopyCeiling);
+    EXPECT_GT(copy.bytes().size(), kInflatedCopyCeiling - 4096);
+    EXPECT_GE(calls, static_cast<int>(kInflatedCopyCeiling / 2048) - 2) << "one call per block";
+
+    // A movie of exactly the ceiling is copied whole.
+    Bytes fits = header("CWS", 6, 0xFFFFFFFF);
+    append(fits, deflate(Bytes(kInflatedCopyCeiling - 8, 0)));
+    EXPECT_EQ(expand(fits).copy.size(), kInflatedCopyCeiling);
+}
+
+TEST(ExpandCompressedMovie, ShortFileFailsBeforeTheSegment) {
+    MemoryStream segment, copy;
+    EXPECT_EQ(failureOf([&] { expandInto(Bytes{'C', 'W', 'S', 6}, segment, copy); }).kind,
+              MovieFailureKind::readError);
+    EXPECT_TRUE(segment.bytes().empty());
+    EXPECT_TRUE(copy.bytes().empty());
 }
 
 TEST(SampleMovies, ColoursOfBothSampleMovies) {

@@ -1,7 +1,9 @@
 // A stand-in for the shell's Active Desktop object and its class factory: every call the
 // installer makes on it becomes one line ("create", "SetDesktopItemOptions 12 -1 -1 0",
-// "SetWallpaper <page> 0", "ApplyChanges 15", "release") handed to a recorder. The desktop
-// tests keep the lines in memory; the end-to-end stand-in library writes them to a file.
+// "SetWallpaper <page> 0", "ApplyChanges 15", "GetDesktopItemOptions", "GetWallpaper",
+// "release") handed to a recorder. The desktop tests keep the lines in memory; the end-to-end
+// stand-in library writes them to a file. The objects of a module share one desktop state,
+// which the Set calls change and the Get calls answer.
 #ifndef VELUMAR_TESTS_RECORDING_ACTIVE_DESKTOP_WIN32_H
 #define VELUMAR_TESTS_RECORDING_ACTIVE_DESKTOP_WIN32_H
 
@@ -27,8 +29,17 @@ inline std::string narrowText(const wchar_t* text) {
     return result;
 }
 
+// The desktop as the stand-in objects of a module see it.
+struct StandInDesktopState {
+    BOOL enableComponents = -1;
+    BOOL activeDesktop = -1;
+    std::wstring wallpaper;
+};
+
 class RecordingActiveDesktop final : public IActiveDesktop {
   public:
+    static inline StandInDesktopState state;
+
     explicit RecordingActiveDesktop(DesktopRecorder record) : record_(record) {
         ::InterlockedIncrement(&objects);
         record_("create");
@@ -65,9 +76,16 @@ class RecordingActiveDesktop final : public IActiveDesktop {
         record_("ApplyChanges " + std::to_string(flags));
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetWallpaper(PWSTR, UINT, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetWallpaper(PWSTR wallpaper, UINT size, DWORD) override {
+        record_("GetWallpaper");
+        if (!wallpaper || size <= state.wallpaper.size()) return E_INVALIDARG;
+        state.wallpaper.copy(wallpaper, state.wallpaper.size());
+        wallpaper[state.wallpaper.size()] = L'\0';
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE SetWallpaper(PCWSTR wallpaper, DWORD reserved) override {
         record_("SetWallpaper " + narrowText(wallpaper) + " " + std::to_string(reserved));
+        state.wallpaper = wallpaper ? wallpaper : L"";
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetWallpaperOptions(LPWALLPAPEROPT, DWORD) override {
@@ -78,8 +96,12 @@ class RecordingActiveDesktop final : public IActiveDesktop {
     }
     HRESULT STDMETHODCALLTYPE GetPattern(PWSTR, UINT, DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetPattern(PCWSTR, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetDesktopItemOptions(LPCOMPONENTSOPT, DWORD) override {
-        return E_NOTIMPL;
+    HRESULT STDMETHODCALLTYPE GetDesktopItemOptions(LPCOMPONENTSOPT options, DWORD) override {
+        record_("GetDesktopItemOptions");
+        if (!options || options->dwSize != sizeof(COMPONENTSOPT)) return E_INVALIDARG;
+        options->fEnableComponents = state.enableComponents;
+        options->fActiveDesktop = state.activeDesktop;
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE SetDesktopItemOptions(LPCCOMPONENTSOPT options,
                                                     DWORD reserved) override {
@@ -90,6 +112,8 @@ class RecordingActiveDesktop final : public IActiveDesktop {
         record_("SetDesktopItemOptions " + std::to_string(options->dwSize) + " " +
                 std::to_string(options->fEnableComponents) + " " +
                 std::to_string(options->fActiveDesktop) + " " + std::to_string(reserved));
+        state.enableComponents = options->fEnableComponents;
+        state.activeDesktop = options->fActiveDesktop;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE AddDesktopItem(LPCCOMPONENT, DWORD) override { return E_NOTIMPL; }

@@ -44,6 +44,10 @@ constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\
 constexpr char kOtherUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winter";
 constexpr char kActiveDesktopClass[] = "{75048700-EF1F-11D0-9888-006097DEACF9}";
+// "Été Doré" as the installer reads it on a Western (code page 1252) Windows.
+constexpr char kWesternName[] = "\xC9t\xE9 Dor\xE9";
+constexpr char kWesternUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\xC9t\xE9 Dor\xE9";
 
 void writeString(HKEY root, const char* path, const char* name, const std::string& value) {
     HKEY key = nullptr;
@@ -143,7 +147,7 @@ class InstallRun : public ::testing::Test {
 
     void cleanUp() {
         for (const char* name : {"impborl.dll", "flashax.exe"}) deleteFileQuiet(windows + name);
-        for (const char* name : {"Autumn", "Winter"}) {
+        for (const char* name : {"Autumn", "Winter", kWesternName}) {
             // A program started from the folder may still be ending.
             for (int tries = 0; tries < 100 && pathExists(wallpaperFolder(name)); ++tries) {
                 deleteFolderTree(wallpaperFolder(name));
@@ -154,6 +158,7 @@ class InstallRun : public ::testing::Test {
         for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
             ::SHDeleteKeyA(root, kUninstallKey);
             ::SHDeleteKeyA(root, kOtherUninstallKey);
+            ::SHDeleteKeyA(root, kWesternUninstallKey);
         }
         ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\Desktop");
     }
@@ -573,6 +578,99 @@ TEST_F(InstallRun, UninstallerFromTheEntryRemovesTheInstallationAndLeavesOthers)
     EXPECT_EQ(readFileText(wallpaperFolder("Winter") + "w.txt"), "w");
     EXPECT_EQ(readFileText(page("Winter")), "p");
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kOtherUninstallKey));
+}
+
+std::wstring wide(const std::string& utf8) {
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring text(size_t(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), text.data(), length);
+    return text;
+}
+
+bool widePathExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::optional<std::wstring> readWideString(HKEY root, const std::wstring& path,
+                                           const wchar_t* name) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    wchar_t value[1024] = {};
+    DWORD size = sizeof value - sizeof(wchar_t);
+    DWORD type = 0;
+    const LONG status =
+        ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    ::RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+    return std::wstring(value);
+}
+
+// An author's UTF-8 manifest with accented names, built by the package tool and installed on a
+// Western Windows: the user sees the names as the author wrote them, and the uninstaller finds
+// them again. Checked through the wide functions, which show what the user sees.
+TEST_F(InstallRun, Utf8NamesReachAWesternWindowsAsTheAuthorWroteThem) {
+    ASSERT_EQ(::GetACP(), 1252u) << "the test stands for a Western Windows";
+    const fs::path root(scratch + "accented");
+    fs::create_directories(root / "content");
+    const auto write = [&](const fs::path& name, const std::string& text) {
+        std::ofstream(root / name, std::ios::binary) << text;
+    };
+    write("flashax.exe", "stand-in Flash player installer");
+    write("page.html", "<html><body>wallpaper</body></html>");
+    write(fs::path(u8"content/café.txt"), "café au lait");
+    fs::copy_file(fs::path(hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/preview.bmp")),
+                  root / "preview.bmp");
+    const std::string text = "[package]\nkind = picture\nwallpaperName = Été Doré\n"
+                             "offerDisplayProperties = no\n"
+                             "[slot2]\nfile = flashax.exe\n[slot3]\nfile = preview.bmp\n"
+                             "[slot6]\nfile = page.html\n[slot9]\nfile = " +
+                             hostPath(E2E_UNINSTALL_EXE) + "\n[data]\nfolder = content\n";
+    const velpack::ManifestLoad load = velpack::parseManifest(text, root / "test.ini");
+    ASSERT_TRUE(load.manifest) << (load.errors.empty() ? "" : load.errors.front());
+    velpack::BuildOptions options;
+    options.stub = fs::path(hostPath(E2E_INSTALL_EXE));
+    options.library = fs::path(hostPath(E2E_IMPBORL_DLL));
+    const velpack::BuildResult built = velpack::buildInstaller(*load.manifest, options);
+    ASSERT_TRUE(built.ok()) << built.errors.front();
+
+    auto process = start(built.installer);
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    EXPECT_EQ(textOf(form), "Install Wallpaper: " + std::string(kWesternName));
+    pressInstall(form);
+    if (!process->waitForExit(60000)) {
+        const HWND box = findWindowOf(process->id(), "#32770");
+        ASSERT_FALSE(box) << ::testing::PrintToString(testing::inspectDialog(box).texts);
+        FAIL() << "the installer did not end: " << textOf(controlWithId(form, app::labCopying));
+    }
+
+    const std::wstring wallpaper = wide(windows) + L"Web\\Wallpaper\\";
+    const std::wstring key =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + wide("Été Doré");
+    EXPECT_TRUE(widePathExists(wallpaper + wide("Été Doré.html")));
+    EXPECT_TRUE(widePathExists(wallpaper + wide("Été Doré dir\\café.txt")));
+    EXPECT_EQ(readFileText(wallpaperFolder(kWesternName) + "caf\xE9.txt"), "café au lait");
+    EXPECT_EQ(readWideString(HKEY_LOCAL_MACHINE, key, L"DisplayName"),
+              wide("Été Doré Wallpaper"));
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), page(kWesternName));
+    const auto command = readString(HKEY_LOCAL_MACHINE, kWesternUninstallKey, "UninstallString");
+    ASSERT_TRUE(command);
+
+    const auto uninstaller = startRaw(*command);
+    ASSERT_TRUE(uninstaller);
+    const auto question = answerWith(uninstaller->dwProcessId, "&Yes");
+    ::WaitForSingleObject(uninstaller->hProcess, kExitTimeout);
+    ::CloseHandle(uninstaller->hProcess);
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->texts,
+              std::vector<std::string>{"Remove the " + std::string(kWesternName) + " Wallpaper?"});
+    for (int waited = 0; waited < 400 && widePathExists(wallpaper + wide("Été Doré dir")); ++waited)
+        ::Sleep(50);
+    EXPECT_FALSE(widePathExists(wallpaper + wide("Été Doré dir")));
+    EXPECT_FALSE(widePathExists(wallpaper + wide("Été Doré.html")));
+    EXPECT_FALSE(readWideString(HKEY_LOCAL_MACHINE, key, L"DisplayName"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kWesternUninstallKey));
 }
 
 // Sets Wine's reported Windows version for the test's lifetime.

@@ -66,9 +66,9 @@ TEST_F(VelpackProgram, HelpDescribesEveryCommandAndOption) {
     }
     const std::vector<std::pair<std::string, std::vector<std::string>>> commands = {
         {"build", {"--output", "--stub", "--impborl", "--project-dir", "Exit:"}},
-        {"list", {"--json", "--offset", "Exit:"}},
-        {"extract", {"--output", "--offset", "Exit:"}},
-        {"verify", {"--offset", "--quiet", "Exit:"}},
+        {"list", {"--json", "--offset", "--code-page", "Exit:"}},
+        {"extract", {"--output", "--offset", "--code-page", "Exit:"}},
+        {"verify", {"--offset", "--quiet", "--code-page", "Exit:"}},
     };
     for (const auto& [command, options] : commands) {
         const ProgramRun result = run(command + " --help");
@@ -87,6 +87,52 @@ TEST_F(VelpackProgram, WrongCommandLinesExitWith2) {
     const ProgramRun offset = run("verify a.exe --offset 12ab");
     EXPECT_EQ(offset.exitCode, 2);
     EXPECT_NE(offset.err.find("--offset needs a number"), std::string::npos);
+    const ProgramRun codePage = run("list a.exe --code-page 65001");
+    EXPECT_EQ(codePage.exitCode, 2);
+    EXPECT_NE(codePage.err.find("--code-page must be 874 or 1250 to 1258, not \"65001\""),
+              std::string::npos)
+        << codePage.err;
+}
+
+// A Central European package read back with its code page given again, and the build's notes
+// on stderr.
+TEST_F(VelpackProgram, CodePageIsGivenAgainToReadThePackage) {
+    testing::writeText(temp / "page.html", "<a href=\"łąka.txt\">");
+    testing::writeText(temp / "content/łąka.txt", "meadow");
+    testing::writeText(temp / "licence.txt", "Łąka\n");
+    testing::writeText(temp / "pl.ini",
+                       "[package]\nkind = picture\nwallpaperName = Łąka\ncodePage = 1250\n"
+                       "[slot2]\nfile = project:placeholder.exe\n"
+                       "[slot3]\nfile = page.html\nname = p.bmp\n[slot4]\nfile = licence.txt\n"
+                       "[slot6]\nfile = page.html\n[slot9]\nfile = project:placeholder.exe\n"
+                       "[data]\nfolder = content\n");
+    const fs::path installer = temp / "pl.exe";
+    const ProgramRun built = run("build " + quoted(temp / "pl.ini") + " -o " + quoted(installer) +
+                                 " --project-dir " + quoted(project.folder));
+    ASSERT_EQ(built.exitCode, 0) << built.err;
+    EXPECT_NE(built.err.find("pl.ini:11: licence.txt is UTF-8: converted to code page 1250 "
+                             "(Central European)"),
+              std::string::npos)
+        << built.err;
+    EXPECT_NE(built.err.find("pl.ini:13: warning: the page page.html names the local file "
+                             "\"łąka.txt\""),
+              std::string::npos)
+        << built.err;
+
+    const ProgramRun list = run("list " + quoted(installer) + " --code-page 1250");
+    EXPECT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("codePage      1250 (Central European"), std::string::npos);
+    std::string listed = list.out;
+    std::erase(listed, '\r');  // the Windows build's text output ends lines with CRLF
+    EXPECT_NE(listed.find("wallpaper     Łąka\n"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("łąka.txt"), std::string::npos) << list.out;
+    EXPECT_EQ(run("verify -q " + quoted(installer) + " --code-page 1250").exitCode, 0);
+
+    const ProgramRun extract = run("extract " + quoted(installer) + " --code-page 1250 -o " +
+                                   quoted(temp / "out"));
+    EXPECT_EQ(extract.exitCode, 0) << extract.err;
+    EXPECT_EQ(testing::readBytes(temp / "out/data/łąka.txt"), testing::bytesOf("meadow"));
+    EXPECT_TRUE(fs::exists(temp / "out/Łąka.html"));
 }
 
 TEST_F(VelpackProgram, BuildListVerifyExtract) {

@@ -137,7 +137,7 @@ BuildResult buildText(const fs::path& folder, const std::string& text, const Bui
     const fs::path path = folder / name;
     writeText(path, text);
     const ManifestLoad load = loadManifest(path);
-    if (!load.manifest) return BuildResult{{}, load.errors};
+    if (!load.manifest) return BuildResult{{}, load.errors, {}};
     return buildInstaller(*load.manifest, options);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "builder.h"
+#include "code_page.h"
 #include "manifest.h"
 
 namespace velpack::testing {
@@ -31,7 +32,8 @@ class TempFolder {
     TempFolder& operator=(const TempFolder&) = delete;
 
     const fs::path& path() const noexcept { return path_; }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
+    // `name` is UTF-8, as the tests write it, on every host.
+    fs::path operator/(const std::string& name) const { return path_ / pathFromUtf8(name); }
 
   private:
     fs::path path_;

@@ -6,6 +6,7 @@
 #include <map>
 #include <system_error>
 
+#include "code_page.h"
 #include "file_io.h"
 #include "inspect.h"
 #include "package/data_file.h"
@@ -29,6 +30,7 @@ constexpr std::string_view kUninstallerName = "uninstall.exe";
 constexpr std::string_view kPreviewBaseName = "installer";
 constexpr std::string_view kPageSuffix = ".html";
 constexpr std::string_view kDataFileSuffix = ".ssd";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // The shipped package's destination for each slot.
 constexpr std::array<int32_t, package::kSlotCount> kDefaultDestinations = {6, 3, 3, 5, 5, 5,
@@ -47,20 +49,49 @@ std::string lowered(std::string_view text) {
     return velumar::asciiLowered(text);
 }
 
+// The ways a page may spell a file name: as UTF-8 or in the code page, each as it is or
+// percent-encoded, lower-cased for a search without regard to ASCII case.
+std::vector<std::string> pageSpellings(std::string_view utf8, std::string_view ansi) {
+    const auto percentEncoded = [](std::string_view text) {
+        static constexpr char kHex[] = "0123456789abcdef";
+        std::string out;
+        for (char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte >= 0x80 || c == ' ') {
+                out += '%';
+                out += kHex[byte >> 4];
+                out += kHex[byte & 0x0F];
+            } else {
+                out += c;
+            }
+        }
+        return out;
+    };
+    std::vector<std::string> spellings = {lowered(utf8), lowered(ansi),
+                                          lowered(percentEncoded(utf8)),
+                                          lowered(percentEncoded(ansi))};
+    std::sort(spellings.begin(), spellings.end());
+    spellings.erase(std::unique(spellings.begin(), spellings.end()), spellings.end());
+    return spellings;
+}
+
 class Builder {
   public:
-    Builder(const Manifest& manifest, const BuildOptions& options, std::vector<std::string>& errors)
-        : manifest_(manifest), options_(options), errors_(errors) {}
+    Builder(const Manifest& manifest, const BuildOptions& options, std::vector<std::string>& errors,
+            std::vector<std::string>& notes)
+        : manifest_(manifest), options_(options), errors_(errors), notes_(notes) {}
 
     Bytes build() {
         fillHead();
         for (int slot = 1; slot < package::kSlotCount; ++slot) planSlot(slot);
         checkRequiredSlots();
+        warnOfPageLinks();
         std::optional<Bytes> stub = loadStub();
         if (!errors_.empty() || !stub) return {};
         Bytes installer = assemble(std::move(*stub));
         if (!errors_.empty()) return {};
-        const Inspection inspection = inspectInstaller(installer, std::nullopt);
+        const Inspection inspection =
+            inspectInstaller(installer, std::nullopt, manifest_.codePage);
         for (const std::string& problem : inspection.problems) {
             error(0, "the built installer would not work: " + problem);
         }
@@ -70,6 +101,25 @@ class Builder {
   private:
     void error(int line, const std::string& message) {
         errors_.push_back(manifest_.where(line) + message);
+    }
+
+    void note(int line, const std::string& message) {
+        notes_.push_back(manifest_.where(line) + message);
+    }
+
+    // A name in the package's code page, for messages.
+    std::string shown(std::string_view name) const { return toUtf8(name, manifest_.codePage); }
+
+    // A host file name in the package's code page; nothing (and an error naming `what` and the
+    // character) when it cannot be.
+    std::optional<std::string> hostNameInCodePage(int line, const std::string& what,
+                                                  const fs::path& name) {
+        const std::string utf8 = utf8Of(name);
+        const Conversion converted = fromUtf8(utf8, manifest_.codePage);
+        if (converted.ok()) return converted.text;
+        error(line, what + " \"" + utf8 + "\": " + converted.describe(manifest_.codePage) +
+                        ": choose a codePage in [package] that holds it, or rename the file");
+        return std::nullopt;
     }
 
     const SlotDescription& described(int slot) const {
@@ -93,14 +143,19 @@ class Builder {
         header_.backgroundBlue = manifest_.background[2];
     }
 
-    std::string defaultName(int slot, const fs::path& file) const {
+    std::optional<std::string> defaultName(int slot, const fs::path& file, int line) {
+        const std::string what = "slot " + std::to_string(slot) + ": the file name";
         switch (slot) {
             case package::slots::compressionLibrary:
                 return std::string(kLibraryName);
             case package::slots::flashInstaller:
                 return std::string(kFlashInstallerName);
-            case package::slots::preview:
-                return std::string(kPreviewBaseName) + file.extension().string();
+            case package::slots::preview: {
+                const std::optional<std::string> extension =
+                    hostNameInCodePage(line, "slot 3: the file's extension", file.extension());
+                if (!extension) return std::nullopt;
+                return std::string(kPreviewBaseName) + *extension;
+            }
             case package::slots::wallpaperPage:
                 return manifest_.wallpaperName + std::string(kPageSuffix);
             case package::slots::dataFile:
@@ -108,7 +163,7 @@ class Builder {
             case package::slots::uninstaller:
                 return std::string(kUninstallerName);
             default:
-                return file.filename().string();
+                return hostNameInCodePage(line, what, file.filename());
         }
     }
 
@@ -179,20 +234,95 @@ class Builder {
                   "installer needs it to expand everything else");
             return;
         }
+        const int nameLine = given.nameLine      ? given.nameLine
+                             : given.fileLine ? given.fileLine
+                             : given.line     ? given.line
+                                              : manifest_.packageLine;
+        std::optional<std::string> name = given.name;
+        if (!name) name = defaultName(slot, file, nameLine);
+        if (!name) return;
+        if (slot == package::slots::license && given.convert.value_or(true)) {
+            if (!convertLicence(*plain, file, given.fileLine)) return;
+        }
+        if (slot == package::slots::wallpaperPage) {
+            page_ = PageText{file, given.fileLine ? given.fileLine : given.line, *plain};
+        }
         plan.filled = true;
-        plan.name = given.name.value_or(defaultName(slot, file));
+        plan.name = *name;
         plan.size = static_cast<int64_t>(plain->size());
         plan.stored =
             plan.compressed ? implodeBytes(*plain, manifest_.compression) : std::move(*plain);
         if (!package::isValidFileName(plan.name) ||
             plan.name.size() > package::kEntryNameCapacity) {
             error(given.nameLine ? given.nameLine : given.line,
-                  "slot " + std::to_string(slot) + ": the name \"" + plan.name +
+                  "slot " + std::to_string(slot) + ": the name \"" + shown(plan.name) +
                       "\" is not a plain file name of at most 255 characters");
         }
     }
 
+    // The licence is shown by the installer as 8-bit text in the users' code page. False when
+    // it holds a character the code page cannot (reported at its line in the licence).
+    bool convertLicence(Bytes& text, const fs::path& file, int line) {
+        const std::string_view bytes(reinterpret_cast<const char*>(text.data()), text.size());
+        const std::string name = utf8Of(file.filename());
+        const CodePage& codePage = manifest_.codePage;
+        if (isAscii(bytes)) return true;
+        if (!isValidUtf8(bytes)) {
+            note(line, name + " is neither ASCII nor UTF-8: taken as already in " +
+                           codePage.label());
+            return true;
+        }
+        const bool marked = bytes.starts_with(kUtf8Bom);
+        const std::string_view body = marked ? bytes.substr(kUtf8Bom.size()) : bytes;
+        const Conversion converted = fromUtf8(body, codePage);
+        if (!converted.ok()) {
+            const size_t at = converted.offset + (marked ? kUtf8Bom.size() : 0);
+            errors_.push_back(utf8Of(file) + ":" + std::to_string(lineAt(bytes, at)) + ": " +
+                              converted.describe(codePage) +
+                              ": change the text, choose a codePage in [package] that holds "
+                              "it, or set convert = no in [slot4] to keep the bytes as they are");
+            return false;
+        }
+        note(line, name + " is UTF-8: converted to " + codePage.label() +
+                       (marked ? ", its byte order mark dropped" : ""));
+        text.assign(converted.text.begin(), converted.text.end());
+        return true;
+    }
+
+    // A link in the page to a packaged file is made of the name as the author's system spells
+    // it; the installed file is named in the users' code page. For a non-ASCII name the two
+    // may differ on the user's machine.
+    void warnOfPageLinks() {
+        if (!page_) return;
+        std::string page(page_->bytes.begin(), page_->bytes.end());
+        page = lowered(page);
+        std::vector<std::string> warned;
+        for (const std::string& path : writtenNames_) {
+            size_t start = 0;
+            while (start <= path.size()) {
+                size_t end = path.find('\\', start);
+                if (end == std::string::npos) end = path.size();
+                const std::string part = path.substr(start, end - start);
+                start = end + 1;
+                if (isAscii(part) || std::find(warned.begin(), warned.end(), part) != warned.end())
+                    continue;
+                for (const std::string& spelling : pageSpellings(shown(part), part)) {
+                    if (page.find(spelling) == std::string::npos) continue;
+                    warned.push_back(part);
+                    note(page_->line, "warning: the page " + utf8Of(page_->file.filename()) +
+                                          " names the local file \"" + shown(part) +
+                                          "\", whose name is not ASCII: the link may not "
+                                          "resolve on the user's machine; use ASCII file names");
+                    break;
+                }
+            }
+        }
+    }
+
     void checkRequiredSlots() {
+        for (const SlotPlan& plan : plans_) {
+            if (plan.filled) writtenNames_.push_back(plan.name);
+        }
         for (int slot = 1; slot < package::kSlotCount; ++slot) {
             if (plans_[static_cast<size_t>(slot)].filled || !package::slotIsRequired(header_, slot))
                 continue;
@@ -266,10 +396,11 @@ class Builder {
                    std::map<std::string, int>& names, const std::string& name,
                    const std::optional<FileRef>& file, bool copy, bool compressed, int line) {
         if (const auto [earlier, added] = names.emplace(lowered(name), line); !added) {
-            error(line, "the record name \"" + name + "\" is already used (line " +
+            error(line, "the record name \"" + shown(name) + "\" is already used (line " +
                             std::to_string(earlier->second) + ")");
             return;
         }
+        writtenNames_.push_back(name);
         package::DataRecordSource record;
         record.name = name;
         record.copy = copy;
@@ -301,13 +432,20 @@ class Builder {
             return;
         }
         std::vector<std::pair<std::string, fs::path>> files;
+        bool converted = true;
         for (fs::recursive_directory_iterator it(folder, code), end; !code && it != end;
              it.increment(code)) {
             if (!it->is_regular_file(code)) continue;
-            std::string name = it->path().lexically_relative(folder).generic_string();
-            std::replace(name.begin(), name.end(), '/', '\\');
-            files.emplace_back(std::move(name), it->path());
+            std::optional<std::string> name = hostNameInCodePage(
+                line, "the data folder's file", it->path().lexically_relative(folder));
+            if (!name) {
+                converted = false;
+                continue;
+            }
+            std::replace(name->begin(), name->end(), '/', '\\');
+            files.emplace_back(std::move(*name), it->path());
         }
+        if (!converted) return;
         if (code) {
             error(line, "cannot list the data folder " + folder.string() + ": " + code.message());
             return;
@@ -316,7 +454,7 @@ class Builder {
         for (const auto& [name, path] : files) {
             if (names.contains(lowered(name))) continue;
             if (name.size() > package::kRecordNameMax || !package::isValidRelativePath(name)) {
-                error(line, "the data folder's file \"" + name +
+                error(line, "the data folder's file \"" + shown(name) +
                                 "\" cannot be a record name (at most 255 characters, valid "
                                 "Windows names)");
                 continue;
@@ -382,9 +520,18 @@ class Builder {
         entry.size = static_cast<int32_t>(plan.size);
     }
 
+    struct PageText {
+        fs::path file;
+        int line = 0;
+        Bytes bytes;  // as the author wrote them
+    };
+
     const Manifest& manifest_;
     const BuildOptions& options_;
     std::vector<std::string>& errors_;
+    std::vector<std::string>& notes_;
+    std::optional<PageText> page_;
+    std::vector<std::string> writtenNames_;  // in the code page; records with their folders
     PackageHeader header_;
     std::array<SlotPlan, package::kSlotCount> plans_;
 };
@@ -393,7 +540,7 @@ class Builder {
 
 BuildResult buildInstaller(const Manifest& manifest, const BuildOptions& options) {
     BuildResult result;
-    Builder builder(manifest, options, result.errors);
+    Builder builder(manifest, options, result.errors, result.notes);
     result.installer = builder.build();
     return result;
 }

@@ -10,6 +10,15 @@
 //
 // The same inputs give the same bytes: nothing depends on time, order of
 // directory listing or the machine.
+//
+// Names reach the package in the manifest's code page (code_page.h); the data
+// folder's file names are converted like the manifest's. The licence text
+// (slot 4) is converted too when it is UTF-8 with characters beyond ASCII (a
+// byte order mark is dropped), unless its slot says convert = no; a licence
+// that is neither ASCII nor UTF-8 is taken as already in the code page. Both
+// are said in a note. The page's bytes are kept (HTML declares its own
+// character set), but a page that names a packaged file whose name is not
+// ASCII gets a warning: such a link may not resolve on the user's machine.
 #ifndef VELPACK_BUILDER_H
 #define VELPACK_BUILDER_H
 
@@ -31,6 +40,9 @@ struct BuildOptions {
 struct BuildResult {
     std::vector<uint8_t> installer;
     std::vector<std::string> errors;
+    // What the build did to an input, and warnings: lines for the author, each naming its
+    // file (and line); they do not fail the build.
+    std::vector<std::string> notes;
 
     bool ok() const noexcept { return errors.empty(); }
 };

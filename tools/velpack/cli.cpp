@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "builder.h"
+#include "code_page.h"
 #include "extract.h"
 #include "file_io.h"
 #include "inspect.h"
@@ -98,6 +99,23 @@ std::optional<uint64_t> offsetOption(const Arguments& parsed) {
     return value;
 }
 
+CodePage codePageOption(const Arguments& parsed) {
+    const std::optional<std::string> given = lastValue(parsed, "--code-page");
+    if (!given) return CodePage();
+    int number = 0;
+    const auto [end, error] =
+        std::from_chars(given->data(), given->data() + given->size(), number);
+    std::optional<CodePage> codePage;
+    if (error == std::errc{} && end == given->data() + given->size()) {
+        codePage = CodePage::find(number);
+    }
+    if (!codePage) {
+        throw UsageError("--code-page must be " + std::string(kCodePageChoices) + ", not \"" +
+                         *given + "\"");
+    }
+    return *codePage;
+}
+
 std::optional<fs::path> pathOption(const Arguments& parsed, const char* name) {
     const std::optional<std::string> value = lastValue(parsed, name);
     if (!value) return std::nullopt;
@@ -141,6 +159,7 @@ int runBuild(const Arguments& parsed, std::ostream& out, std::ostream& err) {
         options.projectDirs.assign(dirs->second.begin(), dirs->second.end());
     }
     const BuildResult result = buildInstaller(*load.manifest, options);
+    for (const std::string& note : result.notes) err << note << "\n";
     for (const std::string& error : result.errors) err << error << "\n";
     if (!result.ok()) return kExitProblems;
 
@@ -155,13 +174,15 @@ int runBuild(const Arguments& parsed, std::ostream& out, std::ostream& err) {
 }
 
 // Reads the installer at path and inspects it (--offset overrides where the
-// package starts); nothing when the file cannot be read, which is reported.
+// package starts, --code-page the code page of its names); nothing when the
+// file cannot be read, which is reported.
 std::optional<Inspection> inspectFile(const Arguments& parsed, const std::string& path,
                                       std::ostream& err) {
     const std::optional<uint64_t> offset = offsetOption(parsed);
+    const CodePage codePage = codePageOption(parsed);
     const std::optional<LoadedInstaller> installer = loadInstaller(path, err);
     if (!installer) return std::nullopt;
-    return inspectInstaller(installer->bytes, offset);
+    return inspectInstaller(installer->bytes, offset, codePage);
 }
 
 int runList(const Arguments& parsed, std::ostream& out, std::ostream& err) {
@@ -230,16 +251,25 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
                         out, err);
     }
     if (command == "list") {
-        return runList(parseArguments(args, 1, {{"--json", "", false}, {"--offset", "", true}}),
+        return runList(parseArguments(args, 1,
+                                      {{"--json", "", false},
+                                       {"--offset", "", true},
+                                       {"--code-page", "", true}}),
                        out, err);
     }
     if (command == "extract") {
-        return runExtract(
-            parseArguments(args, 1, {{"--output", "-o", true}, {"--offset", "", true}}), out, err);
+        return runExtract(parseArguments(args, 1,
+                                         {{"--output", "-o", true},
+                                          {"--offset", "", true},
+                                          {"--code-page", "", true}}),
+                          out, err);
     }
     if (command == "verify") {
-        return runVerify(
-            parseArguments(args, 1, {{"--offset", "", true}, {"--quiet", "-q", false}}), out, err);
+        return runVerify(parseArguments(args, 1,
+                                        {{"--offset", "", true},
+                                         {"--quiet", "-q", false},
+                                         {"--code-page", "", true}}),
+                         out, err);
     }
     throw UsageError("unknown command \"" + command + "\"");
 }

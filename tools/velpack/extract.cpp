@@ -5,6 +5,7 @@
 #include <set>
 #include <system_error>
 
+#include "code_page.h"
 #include "file_io.h"
 #include "package/package_rules.h"
 
@@ -54,15 +55,14 @@ class Extractor {
                 inspection_.slotContents[static_cast<size_t>(slot)];
             if (entry.empty()) continue;
             const std::string label = "slot " + std::to_string(slot);
+            std::string name = shown(entry.name());
             if (!content || !package::isValidFileName(entry.name())) {
-                result_.errors.push_back(label + " " + std::string(entry.name()) +
-                                         ": not extracted");
+                result_.errors.push_back(label + " " + name + ": not extracted");
                 continue;
             }
-            std::string name(entry.name());
             if (!taken.insert(lowered(name)).second)
                 name = "slot" + std::to_string(slot) + "-" + name;
-            write(root_ / name, *content, label);
+            write(root_ / pathFromUtf8(name), *content, label);
         }
     }
 
@@ -71,25 +71,28 @@ class Extractor {
         for (int number = 1; number <= data.recordCount(); ++number) {
             const std::string name = data.record(number).name();
             if (name.empty()) continue;
+            const std::string hostName = shown(name);
             const std::string label = "data record " + std::to_string(number);
             const std::optional<Bytes>& content =
                 inspection_.recordContents[static_cast<size_t>(number - 1)];
             if (!content || !package::isValidRelativePath(name)) {
                 const package::BlockHeader* block = data.block(number);
                 if (block != nullptr && block->size() == 0) continue;  // the installer writes none
-                result_.errors.push_back(label + " " + name + ": not extracted");
+                result_.errors.push_back(label + " " + hostName + ": not extracted");
                 continue;
             }
-            std::string relative = name;
+            std::string relative = hostName;
             std::replace(relative.begin(), relative.end(), '\\', '/');
-            write(dataRoot / fs::path(relative), *content, label);
+            write(dataRoot / pathFromUtf8(relative), *content, label);
         }
     }
 
+    std::string shown(std::string_view name) const { return toUtf8(name, inspection_.codePage); }
+
     void write(const fs::path& path, const Bytes& content, const std::string& label) {
         if (!staysBelow(root_, path)) {
-            result_.errors.push_back(label + ": " + path.string() + " lies outside " +
-                                     root_.string());
+            result_.errors.push_back(label + ": " + utf8Of(path) + " lies outside " +
+                                     utf8Of(root_));
             return;
         }
         std::error_code code;
@@ -97,7 +100,7 @@ class Extractor {
         // The parent, with any links resolved, must still lie below the folder.
         const fs::path parent = fs::weakly_canonical(path.parent_path(), code);
         if (code || !(parent == root_ || staysBelow(root_, parent))) {
-            result_.errors.push_back(label + ": cannot create a folder for " + path.string());
+            result_.errors.push_back(label + ": cannot create a folder for " + utf8Of(path));
             return;
         }
         if (const std::string failure = writeWholeFile(path, content); !failure.empty()) {

@@ -7,6 +7,9 @@
 // to stay below the folder once made absolute. Two slots with the same name
 // (Windows compares without case), or a slot named "data", are written as
 // "slot<N>-<name>" so that neither is lost.
+//
+// Names are read in the inspection's code page and written as host names in
+// UTF-8 (a byte the code page leaves undefined becomes U+FFFD).
 #ifndef VELPACK_EXTRACT_H
 #define VELPACK_EXTRACT_H
 

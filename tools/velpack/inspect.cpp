@@ -29,8 +29,9 @@ std::string slotLabel(int slot) {
     return "slot " + std::to_string(slot) + " (" + std::string(slotRole(slot)) + ")";
 }
 
-std::string inQuotes(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+std::string hex(unsigned char byte) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return std::string("0x") + kDigits[byte >> 4] + kDigits[byte & 0x0F];
 }
 
 bool writesToWallpaperFolder(const PackageEntry& entry) {
@@ -77,7 +78,22 @@ class Inspector {
   private:
     void problem(std::string text) { result_.problems.push_back(std::move(text)); }
 
+    // A name of the package, in UTF-8 and in quotes, for messages.
+    std::string inQuotes(std::string_view name) const {
+        return "\"" + toUtf8(name, result_.codePage) + "\"";
+    }
+
+    // A name the installer would write with a byte the users' code page does not define.
+    void checkCodePage(const std::string& label, std::string_view name) {
+        if (const auto byte = undefinedByte(name, result_.codePage)) {
+            problem(label + " " + inQuotes(name) + " holds the byte " + hex(*byte) +
+                    ", which " + result_.codePage.label() +
+                    " does not define (give --code-page for a package made with another)");
+        }
+    }
+
     void checkHeader(const PackageHeader& header) {
+        checkCodePage("the wallpaper name", header.wallpaperName());
         if (!package::isValidWallpaperName(header.wallpaperName())) {
             problem("the wallpaper name " + inQuotes(header.wallpaperName()) +
                     " is not a valid folder name of 1 to 64 characters");
@@ -111,6 +127,7 @@ class Inspector {
         const PackageEntry& entry = header.slot(slot);
         const std::string label = slotLabel(slot);
         bool sound = true;
+        checkCodePage(label + ": the name", entry.name());
         if (!package::isValidFileName(entry.name())) {
             problem(label + ": the name " + inQuotes(entry.name()) +
                     " is not a file name the installer writes (folders, drives, devices, "
@@ -199,6 +216,10 @@ class Inspector {
                     " is not a valid wallpaper name equal to the package's " +
                     inQuotes(header.wallpaperName()));
         }
+        for (int number = 1; number <= data.recordCount(); ++number) {
+            checkCodePage("data file record " + std::to_string(number) + ": the name",
+                          data.record(number).name());
+        }
         result_.recordContents.assign(static_cast<size_t>(data.recordCount()), std::nullopt);
         for (int number = 1; number <= data.recordCount(); ++number) {
             if (data.hasBlock(number)) expandRecord(source, data, number);
@@ -272,8 +293,10 @@ class Inspector {
 
 }  // namespace
 
-Inspection inspectInstaller(std::span<const uint8_t> file, std::optional<uint64_t> offset) {
+Inspection inspectInstaller(std::span<const uint8_t> file, std::optional<uint64_t> offset,
+                            const CodePage& codePage) {
     Inspection result;
+    result.codePage = codePage;
     Inspector(file, result).run(offset);
     return result;
 }

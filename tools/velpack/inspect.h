@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "code_page.h"
 #include "package/data_file.h"
 #include "package/package_header.h"
 #include "stub.h"
@@ -22,6 +23,8 @@ using Bytes = std::vector<uint8_t>;
 
 struct Inspection {
     uint64_t fileSize = 0;
+    // The code page the package's names are read in (the package does not record it).
+    CodePage codePage;
     std::optional<PackageLocation> location;
     std::optional<velumar::package::PackageHeader> header;
     // Expanded content of each slot whose name is safe, whose stored bytes lie
@@ -37,8 +40,11 @@ struct Inspection {
     bool sound() const noexcept { return problems.empty(); }
 };
 
-// `offset` overrides how the package is located (see locatePackage).
-Inspection inspectInstaller(std::span<const uint8_t> file, std::optional<uint64_t> offset);
+// `offset` overrides how the package is located (see locatePackage). Names are read in
+// `codePage`; a name holding a byte it leaves undefined is a problem. Names in problems are
+// given in UTF-8.
+Inspection inspectInstaller(std::span<const uint8_t> file, std::optional<uint64_t> offset,
+                            const CodePage& codePage = CodePage());
 
 }  // namespace velpack
 

@@ -23,14 +23,8 @@ std::string kindText(uint8_t kind) {
     return std::to_string(kind) + (name.empty() ? "" : " (" + std::string(name) + ")");
 }
 
-std::string padded(std::string text, size_t width) {
-    if (text.size() < width) text.append(width - text.size(), ' ');
-    return text + " ";
-}
-
-// Package texts are ANSI (bytes above 127 become U+0080 to U+00FF); the
-// installer's own file name comes from the host and is passed through.
-std::string jsonString(std::string_view text, bool ansi = true) {
+// Text in UTF-8 as a JSON string.
+std::string jsonString(std::string_view text) {
     std::string out = "\"";
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
@@ -41,9 +35,6 @@ std::string jsonString(std::string_view text, bool ansi = true) {
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\u%04x", byte);
             out += escape;
-        } else if (byte >= 0x80 && ansi) {
-            out += static_cast<char>(0xC0 | (byte >> 6));
-            out += static_cast<char>(0x80 | (byte & 0x3F));
         } else {
             out += c;
         }
@@ -55,24 +46,50 @@ std::string jsonBool(bool value) {
     return value ? "true" : "false";
 }
 
-size_t slotNameWidth(const PackageHeader& header) {
+// Names of the package, read in its code page, in UTF-8.
+class Names {
+  public:
+    explicit Names(const CodePage& codePage) : codePage_(codePage) {}
+    std::string operator()(std::string_view name) const { return toUtf8(name, codePage_); }
+
+  private:
+    const CodePage& codePage_;
+};
+
+// Characters, not bytes, of UTF-8 text: what a column needs.
+size_t shownWidth(std::string_view utf8) {
+    return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+std::string padded(const std::string& text, size_t width) {
+    const size_t shown = shownWidth(text);
+    return text + std::string(width > shown ? width - shown : 0, ' ') + " ";
+}
+
+size_t slotNameWidth(const PackageHeader& header, const Names& names) {
     size_t width = 12;
-    for (const PackageEntry& entry : header.entries) width = std::max(width, entry.name().size());
+    for (const PackageEntry& entry : header.entries)
+        width = std::max(width, shownWidth(names(entry.name())));
     return width;
 }
 
-size_t recordNameWidth(const package::DataFile& data) {
+size_t recordNameWidth(const package::DataFile& data, const Names& names) {
     size_t width = 12;
     for (const package::DataRecord& record : data.records) {
-        width = std::max(width, record.name().size());
+        width = std::max(width, shownWidth(names(record.name())));
     }
     return width;
 }
 
-void textHeader(std::ostringstream& out, const PackageHeader& header) {
-    const size_t nameWidth = slotNameWidth(header);
+void textHeader(std::ostringstream& out, const PackageHeader& header, const CodePage& codePage) {
+    const Names names(codePage);
+    const size_t nameWidth = slotNameWidth(header, names);
+    out << "codePage      " << codePage.number() << " (" << codePage.name()
+        << "; names shown in UTF-8)\n";
     out << "kind          " << kindText(header.kind) << "\n";
-    out << "wallpaper     " << header.wallpaperName() << "\n";
+    out << "wallpaper     " << names(header.wallpaperName()) << "\n";
     out << "showLicense   " << yesNo(header.showLicense != 0) << "\n";
     out << "openAfterInstall " << yesNo(header.openAfterInstall != 0) << "\n";
     out << "offerDisplayProperties " << yesNo(header.offerDisplayProperties != 0) << "\n";
@@ -89,7 +106,7 @@ void textHeader(std::ostringstream& out, const PackageHeader& header) {
                 << padded(std::to_string(entry.endOffset), 10) << entry.destination << "\n";
             continue;
         }
-        out << padded(std::string(entry.name()), nameWidth)
+        out << padded(names(entry.name()), nameWidth)
             << padded(std::to_string(entry.startOffset), 10)
             << padded(std::to_string(entry.endOffset), 10)
             << padded(std::to_string(entry.destination), 4)
@@ -100,16 +117,17 @@ void textHeader(std::ostringstream& out, const PackageHeader& header) {
 
 void textDataFile(std::ostringstream& out, const Inspection& inspection) {
     const package::DataFile& data = *inspection.dataFile;
+    const Names names(inspection.codePage);
     out << "\ndata file     " << data.recordCount() << " records, wallpaper "
-        << data.header.wallpaperName() << ", kind " << data.header.dataKind() << "\n";
+        << names(data.header.wallpaperName()) << ", kind " << data.header.dataKind() << "\n";
     if (data.recordCount() == 0) return;
-    const size_t nameWidth = recordNameWidth(data);
+    const size_t nameWidth = recordNameWidth(data, names);
     out << padded("rec", 4) << padded("type", 5) << padded("name", nameWidth) << padded("block", 10)
         << padded("compressed", 10) << padded("storedSize", 10) << "size\n";
     for (int number = 1; number <= data.recordCount(); ++number) {
         const package::DataRecord& record = data.record(number);
         out << padded(std::to_string(number), 4) << padded(std::to_string(record.type()), 5)
-            << padded(record.name().empty() ? "(skipped)" : record.name(), nameWidth);
+            << padded(record.name().empty() ? "(skipped)" : names(record.name()), nameWidth);
         if (const package::BlockHeader* block = data.block(number)) {
             out << padded(std::to_string(record.blockOffset()), 10)
                 << padded(yesNo(block->compressed()), 10)
@@ -120,11 +138,13 @@ void textDataFile(std::ostringstream& out, const Inspection& inspection) {
     }
 }
 
-void jsonHeader(std::ostringstream& out, const PackageHeader& header) {
+void jsonHeader(std::ostringstream& out, const PackageHeader& header, const CodePage& codePage) {
+    const Names names(codePage);
     out << "  \"header\": {\n"
+        << "    \"codePage\": " << codePage.number() << ",\n"
         << "    \"kind\": " << int(header.kind) << ",\n"
         << "    \"kindName\": " << jsonString(kindName(header.kind)) << ",\n"
-        << "    \"wallpaperName\": " << jsonString(header.wallpaperName()) << ",\n"
+        << "    \"wallpaperName\": " << jsonString(names(header.wallpaperName())) << ",\n"
         << "    \"showLicense\": " << jsonBool(header.showLicense != 0) << ",\n"
         << "    \"openAfterInstall\": " << jsonBool(header.openAfterInstall != 0) << ",\n"
         << "    \"offerDisplayProperties\": " << jsonBool(header.offerDisplayProperties != 0)
@@ -134,7 +154,7 @@ void jsonHeader(std::ostringstream& out, const PackageHeader& header) {
     out << "  \"slots\": [\n";
     for (int slot = 0; slot < package::kSlotCount; ++slot) {
         const PackageEntry& entry = header.slot(slot);
-        out << "    {\"slot\": " << slot << ", \"name\": " << jsonString(entry.name())
+        out << "    {\"slot\": " << slot << ", \"name\": " << jsonString(names(entry.name()))
             << ", \"empty\": " << jsonBool(entry.empty())
             << ", \"startOffset\": " << entry.startOffset << ", \"endOffset\": " << entry.endOffset
             << ", \"destination\": " << entry.destination
@@ -151,15 +171,16 @@ void jsonDataFile(std::ostringstream& out, const Inspection& inspection) {
         return;
     }
     const package::DataFile& data = *inspection.dataFile;
+    const Names names(inspection.codePage);
     out << "  \"dataFile\": {\n"
         << "    \"recordCount\": " << data.recordCount() << ",\n"
-        << "    \"wallpaperName\": " << jsonString(data.header.wallpaperName()) << ",\n"
+        << "    \"wallpaperName\": " << jsonString(names(data.header.wallpaperName())) << ",\n"
         << "    \"dataKind\": " << data.header.dataKind() << ",\n"
         << "    \"records\": [\n";
     for (int number = 1; number <= data.recordCount(); ++number) {
         const package::DataRecord& record = data.record(number);
         out << "      {\"number\": " << number << ", \"type\": " << int(record.type())
-            << ", \"name\": " << jsonString(record.name())
+            << ", \"name\": " << jsonString(names(record.name()))
             << ", \"copy\": " << jsonBool(data.isCopyRecord(number));
         if (const package::BlockHeader* block = data.block(number)) {
             out << ", \"blockOffset\": " << record.blockOffset()
@@ -180,14 +201,14 @@ std::string listingText(const Inspection& inspection, std::string_view fileName)
         out << "package at    " << inspection.location->offset << " ("
             << describe(inspection.location->source) << ")\n";
     }
-    if (inspection.header) textHeader(out, *inspection.header);
+    if (inspection.header) textHeader(out, *inspection.header, inspection.codePage);
     if (inspection.dataFile) textDataFile(out, inspection);
     return out.str();
 }
 
 std::string listingJson(const Inspection& inspection, std::string_view fileName) {
     std::ostringstream out;
-    out << "{\n  \"file\": " << jsonString(fileName, false)
+    out << "{\n  \"file\": " << jsonString(fileName)
         << ",\n  \"size\": " << inspection.fileSize << ",\n";
     if (inspection.location) {
         const char* source = inspection.location->source == OffsetSource::option       ? "option"
@@ -199,7 +220,7 @@ std::string listingJson(const Inspection& inspection, std::string_view fileName)
         out << "  \"packageOffset\": null,\n";
     }
     if (inspection.header) {
-        jsonHeader(out, *inspection.header);
+        jsonHeader(out, *inspection.header, inspection.codePage);
     } else {
         out << "  \"header\": null,\n  \"slots\": [],\n";
     }

@@ -12,8 +12,10 @@ namespace velpack {
 
 std::string listingText(const Inspection& inspection, std::string_view fileName);
 
-// One JSON object. Names are 8-bit ANSI: bytes above 127 are written as the
-// code points U+0080 to U+00FF.
+// Names are read in the inspection's code page and shown in UTF-8; the code
+// page is named in the header.
+//
+// One JSON object, "codePage" in its header.
 std::string listingJson(const Inspection& inspection, std::string_view fileName);
 
 }  // namespace velpack

@@ -98,11 +98,19 @@ class ManifestParser {
         }
         std::sort(manifest_.records.begin(), manifest_.records.end(),
                   [](const RecordDescription& a, const RecordDescription& b) { return a.number < b.number; });
+        convertNames();
         if (!errors_.empty()) return std::nullopt;
         return manifest_;
     }
 
   private:
+    // A slot's name as the author wrote it; each is judged, even one given twice.
+    struct GivenSlotName {
+        int slot = 0;
+        int line = 0;
+        std::string value;
+    };
+
     void error(int line, const std::string& message) {
         errors_.push_back(manifest_.where(line) + message);
     }
@@ -149,7 +157,7 @@ class ManifestParser {
             error(entry.line, entry.key + " needs a path");
             return std::nullopt;
         }
-        return manifest_.folder / fs::path(entry.value);
+        return manifest_.folder / pathFromUtf8(entry.value);
     }
 
     std::optional<FileRef> fileValue(const IniEntry& entry) {
@@ -244,12 +252,9 @@ class ManifestParser {
             } else if (iniNameEquals(entry.key, "wallpaperName")) {
                 nameGiven = true;
                 manifest_.wallpaperName = entry.value;
-                if (!package::isValidWallpaperName(entry.value)) {
-                    error(entry.line,
-                          "wallpaperName must be 1 to 64 characters and a valid "
-                          "folder name (no \\ / : * ? \" < > | or control "
-                          "characters, no trailing dot or blank, not a device name)");
-                }
+                manifest_.wallpaperNameLine = entry.line;
+            } else if (iniNameEquals(entry.key, "codePage")) {
+                parseCodePage(entry);
             } else if (iniNameEquals(entry.key, "showLicense")) {
                 manifest_.showLicense = boolValue(entry);
             } else if (iniNameEquals(entry.key, "openAfterInstall")) {
@@ -267,7 +272,8 @@ class ManifestParser {
             } else {
                 unknownKey(entry, "package",
                            "kind, wallpaperName, showLicense, openAfterInstall, "
-                           "offerDisplayProperties, background, stub, literalMode, dictionarySize");
+                           "offerDisplayProperties, background, stub, literalMode, dictionarySize, "
+                           "codePage");
             }
         }
         if (!kindGiven) error(section.line, "[package] needs kind");
@@ -288,15 +294,7 @@ class ManifestParser {
                 slot.file = fileValue(entry);
                 slot.fileLine = entry.line;
             } else if (iniNameEquals(entry.key, "name")) {
-                slot.name = entry.value;
-                slot.nameLine = entry.line;
-                if (entry.value.size() > package::kEntryNameCapacity) {
-                    error(entry.line, "a slot name has at most 255 characters");
-                } else if (!package::isValidFileName(entry.value)) {
-                    error(entry.line, "slot name \"" + entry.value +
-                                          "\" is not a plain file name (no \\ / : * ? \" < > |, "
-                                          "\"..\" or control characters)");
-                }
+                givenSlotNames_.push_back({index, entry.line, entry.value});
             } else if (iniNameEquals(entry.key, "destination")) {
                 if (const auto value = integerValue(entry, 0, 10)) {
                     slot.destination = static_cast<int32_t>(*value);
@@ -305,8 +303,18 @@ class ManifestParser {
             } else if (iniNameEquals(entry.key, "compressed")) {
                 slot.compressed = boolValue(entry);
                 slot.compressedLine = entry.line;
+            } else if (iniNameEquals(entry.key, "convert") && index == package::slots::license) {
+                slot.convert = boolValue(entry);
+                slot.convertLine = entry.line;
+            } else if (iniNameEquals(entry.key, "convert")) {
+                error(entry.line,
+                      "convert belongs to [slot4], the licence text: it is the only text the "
+                      "installer shows");
             } else {
-                unknownKey(entry, section.name, "file, name, destination, compressed");
+                unknownKey(entry, section.name,
+                           index == package::slots::license
+                               ? "file, name, destination, compressed, convert"
+                               : "file, name, destination, compressed");
             }
         }
     }
@@ -339,14 +347,7 @@ class ManifestParser {
             if (iniNameEquals(entry.key, "name")) {
                 named = true;
                 record.name = entry.value;
-                std::replace(record.name.begin(), record.name.end(), '/', '\\');
-                if (record.name.size() > package::kRecordNameMax) {
-                    error(entry.line, "a record name has at most 255 characters");
-                } else if (!package::isValidRelativePath(record.name)) {
-                    error(entry.line, "record name \"" + entry.value +
-                                          "\" would leave the wallpaper folder or is not a "
-                                          "valid Windows path");
-                }
+                record.nameLine = entry.line;
             } else if (iniNameEquals(entry.key, "file")) {
                 record.file = fileValue(entry);
             } else if (iniNameEquals(entry.key, "copy")) {
@@ -366,7 +367,7 @@ class ManifestParser {
         if (!named) {
             if (record.file) {
                 record.name = record.file->projectName.empty()
-                                  ? record.file->path.filename().string()
+                                  ? utf8Of(record.file->path.filename())
                                   : record.file->projectName;
             } else {
                 error(section.line, "[" + section.name + "] needs name");
@@ -375,8 +376,96 @@ class ManifestParser {
         manifest_.records.push_back(std::move(record));
     }
 
+    void parseCodePage(const IniEntry& entry) {
+        const std::optional<int64_t> number = parseInteger(entry.value);
+        const std::optional<CodePage> codePage =
+            number && *number > 0 && *number < 100000 ? CodePage::find(static_cast<int>(*number))
+                                                      : std::nullopt;
+        if (!codePage) {
+            error(entry.line, "codePage must be " + std::string(kCodePageChoices) + ", not \"" +
+                                  entry.value + "\"");
+            return;
+        }
+        manifest_.codePage = *codePage;
+    }
+
+    // The author's UTF-8 `name` in the package's code page; nothing (and an error naming
+    // `what` and the character) when it cannot be.
+    std::optional<std::string> inCodePage(int line, const std::string& what,
+                                          const std::string& name) {
+        const Conversion converted = fromUtf8(name, manifest_.codePage);
+        if (converted.ok()) return converted.text;
+        if (converted.failure == Conversion::Failure::invalidUtf8) {
+            error(line, what + " is not valid UTF-8: save the manifest as UTF-8");
+        } else {
+            error(line, what + " \"" + name + "\": " + converted.describe(manifest_.codePage) +
+                            ": choose a codePage in [package] that holds it, or another name");
+        }
+        return std::nullopt;
+    }
+
+    // Names are converted once the code page is known, wherever [package] stands, and the
+    // name rules judge the converted names, which the installer will use.
+    void convertNames() {
+        if (manifest_.wallpaperNameLine != 0) convertWallpaperName();
+        for (const GivenSlotName& given : givenSlotNames_) convertSlotName(given);
+        for (RecordDescription& record : manifest_.records) {
+            if (record.nameLine != 0 || !record.name.empty()) convertRecordName(record);
+        }
+    }
+
+    void convertWallpaperName() {
+        const std::string given = manifest_.wallpaperName;
+        const int line = manifest_.wallpaperNameLine;
+        const std::optional<std::string> name = inCodePage(line, "wallpaperName", given);
+        if (!name) return;
+        manifest_.wallpaperName = *name;
+        if (!package::isValidWallpaperName(*name)) {
+            error(line,
+                  "wallpaperName must be 1 to 64 characters and a valid "
+                  "folder name (no \\ / : * ? \" < > | or control "
+                  "characters, no trailing dot or blank, not a device name)");
+        }
+    }
+
+    void convertSlotName(const GivenSlotName& given) {
+        SlotDescription& slot = manifest_.slots[static_cast<size_t>(given.slot)];
+        slot.name = given.value;
+        slot.nameLine = given.line;
+        const std::optional<std::string> name =
+            inCodePage(given.line, "[slot" + std::to_string(given.slot) + "] name", given.value);
+        if (!name) return;
+        slot.name = *name;
+        if (name->size() > package::kEntryNameCapacity) {
+            error(given.line, "a slot name has at most 255 characters");
+        } else if (!package::isValidFileName(*name)) {
+            error(given.line, "slot name \"" + given.value +
+                                     "\" is not a plain file name (no \\ / : * ? \" < > |, "
+                                     "\"..\" or control characters)");
+        }
+    }
+
+    void convertRecordName(RecordDescription& record) {
+        const std::string given = record.name;
+        const int line = record.nameLine != 0 ? record.nameLine : record.line;
+        const std::string what = "[record" + std::to_string(record.number) + "] " +
+                                 (record.nameLine != 0 ? "name" : "file name");
+        std::optional<std::string> name = inCodePage(line, what, given);
+        if (!name) return;
+        std::replace(name->begin(), name->end(), '/', '\\');
+        record.name = *name;
+        if (name->size() > package::kRecordNameMax) {
+            error(line, "a record name has at most 255 characters");
+        } else if (!package::isValidRelativePath(*name)) {
+            error(line, "record name \"" + given +
+                            "\" would leave the wallpaper folder or is not a "
+                            "valid Windows path");
+        }
+    }
+
     Manifest manifest_;
     std::vector<std::string>& errors_;
+    std::vector<GivenSlotName> givenSlotNames_;
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 //   stub = install.exe           ; default: project:install.exe
 //   literalMode = binary         ; binary or ascii, for every compressed item
 //   dictionarySize = 4096        ; 1024, 2048 or 4096
+//   codePage = 1252              ; the users' code page: 874 or 1250 to 1258
 //
 //   [slot0] .. [slot10]          ; file, name, destination (0 to 10), compressed (yes/no)
 //   [data]                       ; folder (every file under it), kind, compressed
@@ -21,6 +22,12 @@
 // built from [data] and the [recordN] sections unless [slot8] names a file.
 // A file given as "project:NAME" is one of the project's own Windows programs,
 // found as runtime.h describes.
+//
+// The manifest is UTF-8. Every name it gives (the wallpaper name, slot and
+// record names, record names taken from file names) is held here already in
+// the package's code page, the form the installer reads, and the name rules
+// are applied to that form. [slot4] also takes convert = yes|no: whether the
+// licence text is converted to the code page (see builder.h).
 #ifndef VELPACK_MANIFEST_H
 #define VELPACK_MANIFEST_H
 
@@ -32,6 +39,7 @@
 #include <string_view>
 #include <vector>
 
+#include "code_page.h"
 #include "codec.h"
 #include "package/package_header.h"
 
@@ -63,12 +71,15 @@ struct SlotDescription {
     int destinationLine = 0;
     std::optional<bool> compressed;
     int compressedLine = 0;
+    std::optional<bool> convert;  // [slot4] only
+    int convertLine = 0;
 };
 
 struct RecordDescription {
     int number = 0;  // N of [recordN]; records are ordered by it
     int line = 0;
     std::string name;  // "\" between folders
+    int nameLine = 0;  // 0: the name is the file's own
     std::optional<FileRef> file;
     bool copy = false;
     std::optional<bool> compressed;
@@ -88,6 +99,8 @@ struct Manifest {
     int packageLine = 0;
     uint8_t kind = 0;
     std::string wallpaperName;
+    int wallpaperNameLine = 0;
+    CodePage codePage;
     std::optional<bool> showLicense;
     std::optional<bool> openAfterInstall;
     bool offerDisplayProperties = false;

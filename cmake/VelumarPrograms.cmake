@@ -14,6 +14,18 @@ endif()
 # The C++ programs that ship list this among their own sources (see the file).
 set(VELUMAR_CXX_RUNTIME ${PROJECT_SOURCE_DIR}/src/util/cxx_runtime.cpp)
 
+# velumar_shipped_program(<target>)
+# Called where a shipped program is defined: the linker writes its map beside it
+# (<program>.map), so that the checks in tests/programs can name the function and the object
+# file behind an address of the stripped program. In the 32-bit build it is linked again
+# whenever ./dev setup rebuilds the i486 runtime (VELUMAR_RUNTIME_STAMP).
+function(velumar_shipped_program target)
+  target_link_options(${target} PRIVATE "LINKER:-Map=$<TARGET_FILE:${target}>.map")
+  if(VELUMAR_RUNTIME_STAMP)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${VELUMAR_RUNTIME_STAMP})
+  endif()
+endfunction()
+
 # velumar_import_program(<target> EXECUTABLE|SHARED <path inside VELUMAR_PROGRAMS_DIR>)
 # Called where a program is defined, in the trees that do not build it.
 function(velumar_import_program target kind path)

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -27,7 +29,14 @@ using namespace velumar::implode;
 using Bytes = std::vector<uint8_t>;
 
 Bytes readCorpus(const std::string& name) {
-    std::ifstream file(std::string(VELUMAR_CORPUS_DIR) + "/implode/" + name, std::ios::binary);
+    const std::string path = std::string(VELUMAR_CORPUS_DIR) + "/implode/" + name;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        // Figures over an empty input would look like figures.
+        std::fprintf(stderr, "implode_bench: corpus file %s not found: looked for %s\n", name.c_str(),
+                     path.c_str());
+        std::exit(2);
+    }
     return Bytes{std::istreambuf_iterator<char>(file), {}};
 }
 

@@ -23,8 +23,16 @@ Bytes bytesOf(const std::string& text) {
     return Bytes(text.begin(), text.end());
 }
 
+// The corpus lives beside the repository (shared/corpus); a missing file fails the test with
+// the folder it was looked for in, rather than passing over an empty input.
 Bytes readCorpus(const std::string& name, size_t limit = SIZE_MAX) {
-    std::ifstream file(std::string(VELUMAR_CORPUS_DIR) + "/implode/" + name, std::ios::binary);
+    const std::string path = std::string(VELUMAR_CORPUS_DIR) + "/implode/" + name;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        ADD_FAILURE() << "test corpus file " << name << " not found: looked for " << path
+                      << " (the corpus folder is " << VELUMAR_CORPUS_DIR << ")";
+        return {};
+    }
     Bytes all{std::istreambuf_iterator<char>(file), {}};
     if (all.size() > limit) all.resize(limit);
     return all;

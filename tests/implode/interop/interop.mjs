@@ -19,6 +19,10 @@ if (!cli || !corpusDir || !fs.existsSync(entry)) {
   console.log(`node-pkware not found at ${pkwareDir}: skipped`);
   process.exit(77);
 }
+if (!fs.existsSync(corpusDir)) {
+  console.log(`test corpus not found: looked for the folder ${path.resolve(corpusDir)}`);
+  process.exit(1);
+}
 const pkware = await import(pathToFileURL(entry).href);
 const { through } = pkware.stream;
 

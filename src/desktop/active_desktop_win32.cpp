@@ -57,6 +57,19 @@ void writeUserString(std::string_view keyPath, std::string_view value, const std
                      static_cast<DWORD>(text.size() + 1));
 }
 
+void writeUserStringWhenKnown(std::string_view keyPath, std::string_view value,
+                              const std::optional<std::string>& text) {
+    if (text) writeUserString(keyPath, value, *text);
+}
+
+void writeUserNumber(std::string_view keyPath, std::string_view value, DWORD number) {
+    const RegistryKey key = openUserKey(keyPath);
+    if (!key) return;
+    const std::string name(value);
+    ::RegSetValueExA(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                     sizeof number);
+}
+
 void clearComponentFlagBit() {
     const RegistryKey key = openUserKey(texts::kComponentsKey);
     if (!key) return;
@@ -130,6 +143,11 @@ package::ErrorCode setupWallpaper(const WallpaperSettings& settings) {
     return package::kOk;
 }
 
+void refreshDesktopView(HWND view) {
+    // A null handle would post to this thread's own queue instead of going nowhere.
+    if (view) ::PostMessageA(view, WM_KEYDOWN, VK_F5, kRefreshKeyData);
+}
+
 void applyActiveDesktopWallpaper(const std::string& pagePath, int32_t red, int32_t green,
                                  int32_t blue) {
     ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
@@ -145,8 +163,7 @@ void applyActiveDesktopWallpaper(const std::string& pagePath, int32_t red, int32
     activeDesktopPass(kOn, wide(pagePath));
     ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(pagePath.c_str()), 0);
     ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDWININICHANGE);
-    // A null handle would post to this thread's own queue instead of going nowhere.
-    if (view) ::PostMessageA(view, WM_KEYDOWN, VK_F5, kRefreshKeyData);
+    refreshDesktopView(view);
     ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
 }
 
@@ -174,6 +191,32 @@ void clearActiveDesktopWallpaper() {
     writeUserString(texts::kGeneralKey, texts::kWallpaperValue, "");
     activeDesktopPass(kOn, L"");
     ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDWININICHANGE);
+}
+
+void restoreDesktop(const DesktopValues& before, const DesktopRestore& plan) {
+    if (plan.componentFlags)
+        writeUserNumber(texts::kComponentsKey, texts::kFlagsValue, *plan.componentFlags);
+    if (plan.background)
+        writeUserString(texts::kColorsKey, texts::kBackgroundValue, *plan.background);
+    if (plan.clearWallpaper) clearActiveDesktopWallpaper();
+    const HWND view = desktopView();
+    if (plan.wallpaper) {
+        const std::string wallpaper = before.activeWallpaper.value_or(std::string());
+        writeUserStringWhenKnown(texts::kGeneralKey, texts::kWallpaperStyleValue,
+                                 before.activeWallpaperStyle);
+        writeUserStringWhenKnown(texts::kGeneralKey, texts::kTileWallpaperValue,
+                                 before.activeTileWallpaper);
+        writeUserString(texts::kGeneralKey, texts::kWallpaperValue, wallpaper);
+        activeDesktopPass(kOn, wide(wallpaper));
+        writeUserStringWhenKnown(texts::kClassicDesktopKey, texts::kWallpaperStyleValue,
+                                 before.classicWallpaperStyle);
+        writeUserStringWhenKnown(texts::kClassicDesktopKey, texts::kTileWallpaperValue,
+                                 before.classicTileWallpaper);
+        std::string classic = before.classicWallpaper.value_or(std::string());
+        ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, classic.data(), 0);
+        ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDWININICHANGE);
+    }
+    if (plan.wallpaper || plan.background || plan.componentFlags) refreshDesktopView(view);
 }
 
 }  // namespace velumar::desktop

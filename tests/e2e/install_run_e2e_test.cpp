@@ -934,9 +934,12 @@ class DesktopGivenBack : public InstallRun {
         EXPECT_TRUE(answerWith(info.dwProcessId, "&Yes"));
         ::WaitForSingleObject(info.hProcess, kExitTimeout);
         ::CloseHandle(info.hProcess);
-        // The copy finishes the removal once the original has ended.
-        for (int waited = 0; waited < 400 && pathExists(wallpaperFolder("Autumn")); ++waited)
+        // The copy finishes the removal once the original has ended: the folder, the page,
+        // then the entry.
+        for (int waited = 0; waited < 400 && keyExists(HKEY_LOCAL_MACHINE, kUninstallKey);
+             ++waited) {
             ::Sleep(50);
+        }
         expectNothingInstalled();
         return readFileText(log);
     }

@@ -1,8 +1,8 @@
 #include "desktop/desktop_record.h"
 
 #include <charconv>
-#include <utility>
 
+#include "desktop/desktop_record_keys.h"
 #include "desktop/desktop_texts.h"
 #include "desktop/install_paths.h"
 
@@ -11,43 +11,7 @@ namespace velumar::desktop {
 namespace {
 
 namespace t = texts;
-
-constexpr std::string_view kLineEnd = "\r\n";
-// A registry path the system can use is shorter than this; anything longer is no record.
-constexpr size_t kLongestValue = 1024;
-// A record with every value at its longest, and then some: a larger file is no record.
-constexpr size_t kLongestRecord = 16 * 1024;
-
-using StringField = std::optional<std::string> DesktopValues::*;
-
-struct StringKey {
-    std::string_view name;
-    StringField field;
-};
-
-constexpr StringKey kStringKeys[] = {
-    {"ActiveWallpaper", &DesktopValues::activeWallpaper},
-    {"ActiveWallpaperStyle", &DesktopValues::activeWallpaperStyle},
-    {"ActiveTileWallpaper", &DesktopValues::activeTileWallpaper},
-    {"ClassicWallpaper", &DesktopValues::classicWallpaper},
-    {"ClassicWallpaperStyle", &DesktopValues::classicWallpaperStyle},
-    {"ClassicTileWallpaper", &DesktopValues::classicTileWallpaper},
-    {"Background", &DesktopValues::background},
-};
-constexpr std::string_view kFlagsKey = "ComponentFlags";
-constexpr std::string_view kInstalledBackgroundKey = "InstalledBackground";
-
-bool fitsOnOneLine(std::string_view value) noexcept {
-    if (value.size() > kLongestValue) return false;
-    for (const char c : value) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
-    }
-    return true;
-}
-
-void appendLine(std::string& text, std::string_view key, std::string_view value) {
-    text.append(key).append("=").append(value).append(kLineEnd);
-}
+using namespace record_keys;
 
 std::optional<uint32_t> parseNumber(std::string_view text) noexcept {
     if (text.empty() || text.size() > 10) return std::nullopt;
@@ -85,25 +49,8 @@ bool takeValue(DesktopRecord& record, std::string_view key, std::string_view val
 
 }  // namespace
 
-std::optional<std::string> formatDesktopRecord(const DesktopRecord& record) {
-    std::string text;
-    text.append(t::kRecordHeading).append(kLineEnd);
-    for (const StringKey& known : kStringKeys) {
-        const std::optional<std::string>& value = record.before.*known.field;
-        if (!value) continue;
-        if (!fitsOnOneLine(*value)) return std::nullopt;
-        appendLine(text, known.name, *value);
-    }
-    if (record.before.componentFlags)
-        appendLine(text, kFlagsKey, std::to_string(*record.before.componentFlags));
-    if (!fitsOnOneLine(record.installedBackground)) return std::nullopt;
-    appendLine(text, kInstalledBackgroundKey, record.installedBackground);
-    text.append(t::kRecordEnd).append(kLineEnd);
-    return text;
-}
-
 std::optional<DesktopRecord> parseDesktopRecord(std::string_view text) {
-    if (text.size() > kLongestRecord) return std::nullopt;
+    if (text.size() > kLongestRecordFile) return std::nullopt;
     DesktopRecord record;
     bool sawHeading = false;
     bool sawEnd = false;
@@ -132,16 +79,6 @@ std::optional<DesktopRecord> parseDesktopRecord(std::string_view text) {
     }
     if (!sawEnd || !sawInstalledBackground) return std::nullopt;
     return record;
-}
-
-std::optional<DesktopRecord> recordForInstallation(const std::optional<DesktopRecord>& earlier,
-                                                   const DesktopValues& current,
-                                                   std::string_view pagePath,
-                                                   std::string installedBackground) {
-    if (earlier) return DesktopRecord{earlier->before, std::move(installedBackground)};
-    if (current.activeWallpaper && samePathText(*current.activeWallpaper, pagePath))
-        return std::nullopt;
-    return DesktopRecord{current, std::move(installedBackground)};
 }
 
 DesktopRestore planDesktopRestore(const DesktopRecord& record, const DesktopValues& current,

@@ -23,12 +23,18 @@
 #ifndef VELUMAR_DESKTOP_DESKTOP_RECORD_H
 #define VELUMAR_DESKTOP_DESKTOP_RECORD_H
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace velumar::desktop {
+
+// A registry path the system can use is shorter than a record value may be; a record with
+// every value at its longest is shorter than a record file may be.
+inline constexpr size_t kLongestRecordValue = 1024;
+inline constexpr size_t kLongestRecordFile = 16 * 1024;
 
 // The values of the user's desktop that the installation changes; nothing for a value (or a
 // key) that is not there.

@@ -14,9 +14,6 @@ namespace {
 
 namespace t = texts;
 
-// Values longer than a record may hold are read as absent.
-constexpr DWORD kLongestValue = 1024;
-
 RegistryKey openUserKeyForReading(std::string_view path) {
     RegistryKey key;
     const std::string name(path);
@@ -28,8 +25,9 @@ RegistryKey openUserKeyForReading(std::string_view path) {
 std::optional<std::string> readString(HKEY key, std::string_view value) {
     if (!key) return std::nullopt;
     const std::string name(value);
-    char text[kLongestValue + 1] = {};
-    DWORD size = kLongestValue;
+    // Values longer than a record may hold are read as absent.
+    char text[kLongestRecordValue + 1] = {};
+    DWORD size = static_cast<DWORD>(kLongestRecordValue);
     DWORD type = 0;
     if (::RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text),
                            &size) != ERROR_SUCCESS ||
@@ -53,17 +51,24 @@ std::optional<uint32_t> readNumber(HKEY key, std::string_view value) {
     return number;
 }
 
-std::string recordPath(const std::string& wallpaperFolder) {
+}  // namespace
+
+std::string desktopRecordPath(const std::string& wallpaperFolder) {
     return withTrailingBackslash(wallpaperFolder) + std::string(t::kDesktopRecordFile);
 }
 
-std::optional<DesktopRecord> readRecord(const std::string& wallpaperFolder) {
-    std::string text;
-    if (!readWholeFile(recordPath(wallpaperFolder), text)) return std::nullopt;
+std::optional<DesktopRecord> readDesktopRecord(const std::string& wallpaperFolder) {
+    const FileHandle file = openForReading(desktopRecordPath(wallpaperFolder));
+    if (!file) return std::nullopt;
+    // A file larger than any record is not read into memory at all.
+    const DWORD size = ::GetFileSize(file.get(), nullptr);
+    if (size == INVALID_FILE_SIZE || size > kLongestRecordFile) return std::nullopt;
+    std::string text(size, '\0');
+    DWORD read = 0;
+    if (size != 0 && (!::ReadFile(file.get(), text.data(), size, &read, nullptr) || read != size))
+        return std::nullopt;
     return parseDesktopRecord(text);
 }
-
-}  // namespace
 
 DesktopValues readDesktopValues() {
     DesktopValues values;
@@ -82,24 +87,8 @@ DesktopValues readDesktopValues() {
     return values;
 }
 
-void recordDesktopBeforeInstall(const std::string& wallpaperFolder, const std::string& pagePath,
-                                const std::string& installedBackground) {
-    const std::optional<DesktopRecord> record = recordForInstallation(
-        readRecord(wallpaperFolder), readDesktopValues(), pagePath, installedBackground);
-    if (!record) return;
-    const std::optional<std::string> text = formatDesktopRecord(*record);
-    if (!text) return;
-    const std::string path = recordPath(wallpaperFolder);
-    FileHandle file = createForWriting(path);
-    if (!file) return;
-    const bool written = writeWhole(file.get(), text->data(), text->size()) == 0;
-    file.reset();
-    // A record cut short would only be read as damaged; none at all says the same plainly.
-    if (!written) ::DeleteFileA(path.c_str());
-}
-
 bool restoreRecordedDesktop(const std::string& wallpaperFolder, const std::string& pagePath) {
-    const std::optional<DesktopRecord> record = readRecord(wallpaperFolder);
+    const std::optional<DesktopRecord> record = readDesktopRecord(wallpaperFolder);
     if (!record) return false;
     const std::string previous = record->before.activeWallpaper.value_or(std::string());
     const bool previousExists = previous.empty() || fileExists(previous);

@@ -5,6 +5,7 @@
 #ifndef VELUMAR_DESKTOP_DESKTOP_RECORD_WIN32_H
 #define VELUMAR_DESKTOP_DESKTOP_RECORD_WIN32_H
 
+#include <optional>
 #include <string>
 
 #include "desktop/desktop_record.h"
@@ -13,6 +14,10 @@ namespace velumar::desktop {
 
 // The values under HKEY_CURRENT_USER that the installation changes, as they are now.
 DesktopValues readDesktopValues();
+
+// wallpaperFolder + "previous desktop.ini", and the record there when it is whole.
+std::string desktopRecordPath(const std::string& wallpaperFolder);
+std::optional<DesktopRecord> readDesktopRecord(const std::string& wallpaperFolder);
 
 // Called before the wallpaper is set up: writes the record into wallpaperFolder (with its
 // final "\"), keeping the first record of an earlier installation there.

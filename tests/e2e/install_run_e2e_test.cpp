@@ -907,7 +907,9 @@ class DesktopGivenBack : public InstallRun {
         const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
         ASSERT_TRUE(form);
         pressInstall(form);
-        if (overwrite) ASSERT_TRUE(answerWith(process->id(), "OK"));
+        if (overwrite) {
+            ASSERT_TRUE(answerWith(process->id(), "OK"));
+        }
         ASSERT_TRUE(process->waitForExit(60000)) << textOf(controlWithId(form, app::labCopying));
         ASSERT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), page("Autumn"));
         ASSERT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "255 128 0");

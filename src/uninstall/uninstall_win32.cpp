@@ -3,8 +3,9 @@
 // page beside it and the uninstall entry, and gives the user's desktop back: the wallpaper,
 // colour and component flags recorded by the installer ("previous desktop.ini" in the folder)
 // where the user has not changed them since, or, without a usable record, clears the Active
-// Desktop wallpaper when it is that page. A running program cannot delete its own file, so after the question it copies
-// itself to a temporary folder and lets the copy do the removal once the original has ended.
+// Desktop wallpaper when it is that page. A running program cannot delete its own file, so
+// after the question it copies itself to a temporary folder and lets the copy do the removal
+// once the original has ended.
 //
 // It removes only what it belongs to: its folder, taken from its module path (never from its
 // command line), must be <Windows>\Web\Wallpaper\<name> dir\ for a name that passes the

@@ -1,3 +1,6 @@
+// The Active Desktop calls shared with the installation's set-up, and what the uninstaller
+// does with the wallpaper: clear it, or give the previous one back. The set-up itself is in
+// active_desktop_setup_win32.cpp.
 #include "desktop/active_desktop_win32.h"
 
 #include <windows.h>
@@ -8,19 +11,15 @@
 
 #include <string>
 
+#include "desktop/active_desktop_calls_win32.h"
 #include "desktop/desktop_texts.h"
-#include "desktop/install_paths.h"
-#include "package/package_rules.h"
 #include "util/handles_win32.h"
 
 namespace velumar::desktop {
 
 namespace {
 
-// COMPONENTSOPT's BOOLs: "on" is every bit set.
-constexpr BOOL kOn = -1;
-constexpr BOOL kOff = 0;
-constexpr DWORD kApplyAllForced = AD_APPLY_ALL | AD_APPLY_FORCE;  // 0x0F
+static_assert(calls::kApplyAllForced == (AD_APPLY_ALL | AD_APPLY_FORCE));
 constexpr LPARAM kRefreshKeyData = 3;
 
 // The Active Desktop object's class and interface. Defined here rather than taken from
@@ -29,6 +28,12 @@ constexpr CLSID kActiveDesktopClass = {
     0x75048700, 0xEF1F, 0x11D0, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
 constexpr IID kActiveDesktopInterface = {
     0xF490EB00, 0x1240, 0x11D1, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
+
+static_assert(sizeof(COMPONENTSOPT) == 12);
+
+}  // namespace
+
+namespace calls {
 
 std::wstring wide(const std::string& text) {
     if (text.empty()) return {};
@@ -57,28 +62,6 @@ void writeUserString(std::string_view keyPath, std::string_view value, const std
                      static_cast<DWORD>(text.size() + 1));
 }
 
-void clearComponentFlagBit() {
-    const RegistryKey key = openUserKey(texts::kComponentsKey);
-    if (!key) return;
-    const std::string name(texts::kFlagsValue);
-    DWORD type = 0;
-    DWORD flags = 0;
-    DWORD size = sizeof flags;
-    // A missing value or one that is not a 32-bit integer is left as it is.
-    if (::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&flags),
-                           &size) != ERROR_SUCCESS ||
-        type != REG_DWORD || size != sizeof flags) {
-        return;
-    }
-    if (const auto cleared = componentFlagsToWrite(flags)) {
-        const DWORD value = *cleared;
-        ::RegSetValueExA(key.get(), name.c_str(), 0, REG_DWORD,
-                         reinterpret_cast<const BYTE*>(&value), sizeof value);
-    }
-}
-
-// A fresh instance of the shell's Active Desktop object; empty when the shell has none. COM
-// must be initialised for as long as it is held.
 ComPtr<IActiveDesktop> createActiveDesktop() {
     ComPtr<IActiveDesktop> desktop;
     if (FAILED(::CoCreateInstance(kActiveDesktopClass, nullptr,
@@ -88,8 +71,6 @@ ComPtr<IActiveDesktop> createActiveDesktop() {
     return desktop;
 }
 
-// One pass over a fresh instance of the Active Desktop object, released at its end. Nothing
-// happens when the shell has no such object.
 void activeDesktopPass(BOOL enable, const std::wstring& wallpaper) {
     const ComInitGuard com;
     const ComPtr<IActiveDesktop> desktop = createActiveDesktop();
@@ -103,7 +84,7 @@ void activeDesktopPass(BOOL enable, const std::wstring& wallpaper) {
     desktop->ApplyChanges(kApplyAllForced);
 }
 
-// The view inside the desktop window: Progman's first child's first child.
+// Progman's first child's first child.
 HWND desktopView() {
     const std::string cls(texts::kDesktopClass);
     const std::string title(texts::kDesktopTitle);
@@ -113,116 +94,31 @@ HWND desktopView() {
     return window;
 }
 
-void startUninstaller(const WallpaperSettings& settings) {
-    const std::string program = uninstallerPath(settings.windowsFolder, settings.wallpaperName);
-    const std::string folder =
-        uninstallerWorkingFolder(settings.windowsFolder, settings.wallpaperName);
-    const std::string parameters(texts::kUninstallerBackground);
-    ::ShellExecuteA(nullptr, nullptr, program.c_str(), parameters.c_str(), folder.c_str(),
-                    SW_SHOWNORMAL);
+void refreshDesktopView(HWND view) {
+    // A null handle would post to this thread's own queue instead of going nowhere.
+    if (view) ::PostMessageA(view, WM_KEYDOWN, VK_F5, kRefreshKeyData);
+}
+
+}  // namespace calls
+
+namespace {
+
+using namespace calls;
+
+void writeUserStringWhenKnown(std::string_view keyPath, std::string_view value,
+                              const std::optional<std::string>& text) {
+    if (text) writeUserString(keyPath, value, *text);
+}
+
+void writeUserNumber(std::string_view keyPath, std::string_view value, DWORD number) {
+    const RegistryKey key = openUserKey(keyPath);
+    if (!key) return;
+    const std::string name(value);
+    ::RegSetValueExA(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                     sizeof number);
 }
 
 }  // namespace
-
-static_assert(sizeof(COMPONENTSOPT) == 12);
-
-package::ErrorCode setupWallpaper(const WallpaperSettings& settings) {
-    // The page and the uninstaller's folder are made from this name: one that fails the rule
-    // could point the desktop, or the start of a program, outside "Web\Wallpaper\".
-    if (!package::isValidWallpaperName(settings.wallpaperName)) return package::kOk;
-    if (settings.startUninstaller) startUninstaller(settings);
-    applyActiveDesktopWallpaper(wallpaperPagePath(settings.windowsFolder, settings.wallpaperName),
-                                settings.red, settings.green, settings.blue);
-    return package::kOk;
-}
-
-void applyActiveDesktopWallpaper(const std::string& pagePath, int32_t red, int32_t green,
-                                 int32_t blue) {
-    ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
-    clearComponentFlagBit();
-    const HWND view = desktopView();
-    writeUserString(texts::kGeneralKey, texts::kWallpaperValue, "");
-    // The Active Desktop is first switched on with an empty wallpaper and applied; only after
-    // the colour and the registry are set is it given the page.
-    activeDesktopPass(kOn, L"");
-    writeUserString(texts::kColorsKey, texts::kBackgroundValue,
-                    backgroundColourText(red, green, blue));
-    writeUserString(texts::kGeneralKey, texts::kWallpaperValue, pagePath);
-    activeDesktopPass(kOn, wide(pagePath));
-    ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(pagePath.c_str()), 0);
-    ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDWININICHANGE);
-    // A null handle would post to this thread's own queue instead of going nowhere.
-    if (view) ::PostMessageA(view, WM_KEYDOWN, VK_F5, kRefreshKeyData);
-    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
-}
-
-void disableActiveDesktop() {
-    writeUserString(texts::kGeneralKey, texts::kWallpaperValue, "");
-    activeDesktopPass(kOff, L"");
-}
-
-ActiveDesktopState recordActiveDesktop() {
-    ActiveDesktopState state;
-    if (const RegistryKey key = openUserKey(texts::kGeneralKey)) {
-        state.keyFound = true;
-        const std::string name(texts::kWallpaperValue);
-        DWORD type = 0;
-        DWORD size = 0;
-        if (::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) ==
-            ERROR_SUCCESS) {
-            state.value.resize(size);
-            if (::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, state.value.data(),
-                                   &size) == ERROR_SUCCESS) {
-                state.valuePresent = true;
-                state.valueType = type;
-                state.value.resize(size);
-            }
-        }
-    }
-    const ComInitGuard com;
-    const ComPtr<IActiveDesktop> desktop = createActiveDesktop();
-    if (!desktop) return state;
-    COMPONENTSOPT options{};
-    options.dwSize = sizeof options;
-    if (SUCCEEDED(desktop->GetDesktopItemOptions(&options, 0))) {
-        state.optionsRead = true;
-        state.enableComponents = options.fEnableComponents;
-        state.activeDesktop = options.fActiveDesktop;
-    }
-    wchar_t wallpaper[MAX_PATH + 1] = {};
-    if (SUCCEEDED(desktop->GetWallpaper(wallpaper, MAX_PATH, 0))) {
-        state.wallpaperRead = true;
-        state.wallpaper = wallpaper;
-    }
-    return state;
-}
-
-void restoreActiveDesktop(const ActiveDesktopState& state) {
-    if (state.keyFound) {
-        if (const RegistryKey key = openUserKey(texts::kGeneralKey)) {
-            const std::string name(texts::kWallpaperValue);
-            if (state.valuePresent) {
-                ::RegSetValueExA(key.get(), name.c_str(), 0, state.valueType, state.value.data(),
-                                 static_cast<DWORD>(state.value.size()));
-            } else {
-                ::RegDeleteValueA(key.get(), name.c_str());
-            }
-        }
-    }
-    if (!state.optionsRead && !state.wallpaperRead) return;
-    const ComInitGuard com;
-    const ComPtr<IActiveDesktop> desktop = createActiveDesktop();
-    if (!desktop) return;
-    if (state.optionsRead) {
-        COMPONENTSOPT options{};
-        options.dwSize = sizeof options;
-        options.fEnableComponents = state.enableComponents;
-        options.fActiveDesktop = state.activeDesktop;
-        desktop->SetDesktopItemOptions(&options, 0);
-    }
-    if (state.wallpaperRead) desktop->SetWallpaper(state.wallpaper.c_str(), 0);
-    desktop->ApplyChanges(kApplyAllForced);
-}
 
 std::string currentActiveDesktopWallpaper() {
     const RegistryKey key = openUserKey(texts::kGeneralKey);
@@ -243,6 +139,32 @@ void clearActiveDesktopWallpaper() {
     writeUserString(texts::kGeneralKey, texts::kWallpaperValue, "");
     activeDesktopPass(kOn, L"");
     ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDWININICHANGE);
+}
+
+void restoreDesktop(const DesktopValues& before, const DesktopRestore& plan) {
+    if (plan.componentFlags)
+        writeUserNumber(texts::kComponentsKey, texts::kFlagsValue, *plan.componentFlags);
+    if (plan.background)
+        writeUserString(texts::kColorsKey, texts::kBackgroundValue, *plan.background);
+    if (plan.clearWallpaper) clearActiveDesktopWallpaper();
+    const HWND view = desktopView();
+    if (plan.wallpaper) {
+        const std::string wallpaper = before.activeWallpaper.value_or(std::string());
+        writeUserStringWhenKnown(texts::kGeneralKey, texts::kWallpaperStyleValue,
+                                 before.activeWallpaperStyle);
+        writeUserStringWhenKnown(texts::kGeneralKey, texts::kTileWallpaperValue,
+                                 before.activeTileWallpaper);
+        writeUserString(texts::kGeneralKey, texts::kWallpaperValue, wallpaper);
+        activeDesktopPass(kOn, wide(wallpaper));
+        writeUserStringWhenKnown(texts::kClassicDesktopKey, texts::kWallpaperStyleValue,
+                                 before.classicWallpaperStyle);
+        writeUserStringWhenKnown(texts::kClassicDesktopKey, texts::kTileWallpaperValue,
+                                 before.classicTileWallpaper);
+        std::string classic = before.classicWallpaper.value_or(std::string());
+        ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, classic.data(), 0);
+        ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDWININICHANGE);
+    }
+    if (plan.wallpaper || plan.background || plan.componentFlags) refreshDesktopView(view);
 }
 
 }  // namespace velumar::desktop

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/desktop_record.h"
 #include "package/error_codes.h"
 
 namespace velumar::desktop {
@@ -62,6 +63,12 @@ void restoreActiveDesktop(const ActiveDesktopState& state);
 // leaving the Active Desktop on. For the uninstaller.
 std::string currentActiveDesktopWallpaper();
 void clearActiveDesktopWallpaper();
+
+// Writes back what the plan says, in the installation's order: the component flags, the
+// colour, then the previous wallpaper with its options (registry values, one pass over the
+// Active Desktop object with the installation's options, the classic wallpaper setting) and
+// the refresh of the desktop view. A plan that clears the wallpaper clears it as above.
+void restoreDesktop(const DesktopValues& before, const DesktopRestore& plan);
 
 }  // namespace velumar::desktop
 

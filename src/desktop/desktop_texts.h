@@ -43,6 +43,9 @@ inline constexpr std::string_view kGeneralKey =
 inline constexpr std::string_view kWallpaperValue = "Wallpaper";
 inline constexpr std::string_view kColorsKey = "Control Panel\\Colors";
 inline constexpr std::string_view kBackgroundValue = "Background";
+inline constexpr std::string_view kClassicDesktopKey = "Control Panel\\Desktop";
+inline constexpr std::string_view kWallpaperStyleValue = "WallpaperStyle";
+inline constexpr std::string_view kTileWallpaperValue = "TileWallpaper";
 inline constexpr std::string_view kUninstallKeyRoot =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 inline constexpr std::string_view kDisplayNameValue = "DisplayName";
@@ -59,6 +62,11 @@ inline constexpr std::string_view kUninstallCaption = "Uninstall";
 // An uninstaller outside an installed wallpaper's folder, or one its entry does not name.
 inline constexpr std::string_view kNotAnInstalledWallpaper =
     "This program does not belong to an installed wallpaper. Nothing was changed.";
+// The record of the user's desktop before the installation, in the wallpaper folder, and the
+// lines that begin and end it (desktop_record.h).
+inline constexpr std::string_view kDesktopRecordFile = "previous desktop.ini";
+inline constexpr std::string_view kRecordHeading = "[Velumar previous desktop]";
+inline constexpr std::string_view kRecordEnd = "[end]";
 // Windows 95, 98 and ME delete files named under this section of this file at their next start.
 inline constexpr std::string_view kWininitFile = "WININIT.INI";
 

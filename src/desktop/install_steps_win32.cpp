@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "desktop/active_desktop_win32.h"
+#include "desktop/desktop_record_win32.h"
 #include "desktop/desktop_texts.h"
 #include "desktop/install_paths.h"
 #include "desktop/uninstall_entry_win32.h"
@@ -82,6 +83,13 @@ ErrorCode Win32InstallSteps::setupWallpaper() {
     settings.green = state_.header.backgroundGreen;
     settings.blue = state_.header.backgroundBlue;
     settings.startUninstaller = !state_.header.slot(package::slots::extra).empty();
+    // The user's desktop as it is before the set-up changes it, for the uninstaller to give back.
+    if (package::isValidWallpaperName(settings.wallpaperName)) {
+        recordDesktopBeforeInstall(
+            state_.wallpaperFolder,
+            wallpaperPagePath(settings.windowsFolder, settings.wallpaperName),
+            backgroundColourText(settings.red, settings.green, settings.blue));
+    }
     return desktop::setupWallpaper(settings);
 }
 

@@ -192,6 +192,11 @@ ErrorCode DataFileExpander::expandCompressed(RecordWork& work, const std::vector
     const ErrorCode expanded = compressor.expandToFile(
         work.path, stored.data(), static_cast<int32_t>(stored.size()), work.block->size());
     work.outputCreated = compressor.outputCreated();
+    // An output cut short by a failed write is that write's failure, not a length error.
+    if (const ErrorCode written = compressor.outputWriteError(); written != kOk) {
+        work.ioFailure = true;
+        return written;
+    }
     if (expanded == kExpandedLengthWrong) return kExpandedLengthWrong;
 
     WIN32_FIND_DATAA found{};
@@ -208,15 +213,11 @@ ErrorCode DataFileExpander::writeStored(RecordWork& work, const std::vector<uint
         return lastErrorCode();
     }
     work.outputCreated = true;
-    DWORD written = 0;
-    if (!::WriteFile(work.output.get(), stored.data(), static_cast<DWORD>(stored.size()), &written,
-                     nullptr)) {
+    // A short write is the system's code for the write that failed (a full disk says so).
+    if (const ErrorCode code = writeWhole(work.output.get(), stored.data(), stored.size());
+        code != kOk) {
         work.ioFailure = true;
-        return lastErrorCode();
-    }
-    if (written != stored.size()) {
-        work.ioFailure = true;
-        return kShortBlockWrite;
+        return code;
     }
     if (!::CloseHandle(work.output.release())) {
         work.ioFailure = true;

@@ -15,10 +15,10 @@
 //   -534   record count above 109                            the same opening message
 //   -535   wallpaper name invalid or not the package's       the same opening message
 //   -533   a record name that fails the name rule            reportInstallError with the path
-//   OS,100 reading a block, creating or writing a file;      "Corvana Error: Problem reading
-//   101    100 also for a block outside the file             Velumar data file. " + the text
-//                                                            ("Disk read error" for 100, "Disk
-//                                                            write error" for 101)
+//   OS,100 reading a block, creating or writing a file       "Corvana Error: Problem reading
+//          (a write cut short, also inside an expansion,     Velumar data file. " + the text
+//          is the code of the write that failed); 100        ("Disk read error" for 100)
+//          also for a block outside the file
 //   -532   a copy record failed                              reportInstallError with the source
 //   -7, -13, -16, -35                                        nothing: the driver reports them
 //   -12, -15  record beyond the count, file not open         nothing

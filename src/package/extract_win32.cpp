@@ -53,12 +53,10 @@ Outcome readStoredBytes(ByteSource& source, const PackageEntry& entry, std::vect
 Outcome writePlainFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     FileHandle file = createForWriting(path);
     if (!file) return ioFailure(lastErrorCode());
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr)) {
-        return ioFailure(lastErrorCode());
-    }
-    if (written != bytes.size()) return {kShortEntry};
+    // A short write is the system's code for the write that failed (a full disk says so),
+    // not the program's -30, which has no text for the user.
+    if (const ErrorCode code = writeWhole(file.get(), bytes.data(), bytes.size()); code != kOk)
+        return ioFailure(code);
     return {};
 }
 
@@ -77,10 +75,12 @@ Outcome writeExpandedFile(const std::string& path, const PackageEntry& entry, By
     if (Outcome read = readStoredBytes(source, entry, buffer); read.code != kOk) return read;
     // Its own failures have been shown by the binding; the length check below tells the rest.
     // An expansion that would pass the entry's size stops there and is a length error at once.
-    if (compressor.expandToFile(path, buffer.data(), static_cast<int32_t>(buffer.size()),
-                                entry.size) == kExpandedLengthWrong) {
-        return {kExpandedLengthWrong};
-    }
+    const ErrorCode expanded = compressor.expandToFile(
+        path, buffer.data(), static_cast<int32_t>(buffer.size()), entry.size);
+    // An output cut short by a failed write is that write's failure, not a length error.
+    if (const ErrorCode written = compressor.outputWriteError(); written != kOk)
+        return ioFailure(written);
+    if (expanded == kExpandedLengthWrong) return {kExpandedLengthWrong};
     const std::optional<uint64_t> length = lengthOfFile(path);
     if (!length) return {kExpandedFileMissing};
     if (*length != uint64_t(uint32_t(entry.size)) || entry.size < 0) return {kExpandedLengthWrong};

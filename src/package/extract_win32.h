@@ -6,11 +6,13 @@
 //
 // extractEntry's results:
 //   0      written, or the destination was busy (-32) and stays as it was
-//   >0     operating-system code of a failed read, create or write (reported at once)
+//   >0     operating-system code of a failed read, create or write (reported at once); a
+//          write cut short, also inside an expansion, is the code of the write that failed,
+//          ERROR_DISK_FULL on a full disk
 //   -7     no memory for the stored bytes
 //   -13    the expanded file's length differs from the entry's size (the file stays)
 //   -16    no file at the destination after the expansion
-//   -30    the stored range is reversed or not inside the package copy, or a short read/write
+//   -30    the stored range is reversed or not inside the package copy, or a short read
 //   -35    the entry is compressed and the implode library is not available
 //   -38    busy ".scr" destination (already reported by deleteFileWithRetry)
 //   -531   the slot is empty (reported with an empty path)

@@ -139,10 +139,6 @@ std::string replaceExtension(std::string_view name, std::string_view extension) 
     return result;
 }
 
-std::string wallpaperRootFolder(std::string_view windowsFolder) {
-    return std::string(windowsFolder).append(kWallpaperRoot);
-}
-
 std::optional<std::string> destinationPath(const PackageEntry& entry,
                                            std::string_view windowsFolder,
                                            std::string_view wallpaperFolder) {

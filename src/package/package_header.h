@@ -102,8 +102,11 @@ inline constexpr int32_t extraFile = 10;       // wallpaper folder
 // The folder under the Windows folder that holds every wallpaper's page and folder.
 inline constexpr std::string_view kWallpaperRoot = "Web\\Wallpaper\\";
 
-// That folder under windowsFolder (which ends in "\\").
-std::string wallpaperRootFolder(std::string_view windowsFolder);
+// That folder under windowsFolder (which ends in "\\"). Inline: the uninstaller needs it and
+// nothing else of the package header's code.
+inline std::string wallpaperRootFolder(std::string_view windowsFolder) {
+    return std::string(windowsFolder).append(kWallpaperRoot);
+}
 
 struct PackageEntry {
     std::array<char, 256> nameField{};  // length byte, then the characters

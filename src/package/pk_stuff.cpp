@@ -94,6 +94,7 @@ void TCompressor::bind(const std::string& libraryPath) {
 ErrorCode TCompressor::expandToFile(const std::string& path, const void* data, std::int32_t count,
                                     std::int64_t expectedSize) {
     outputCreated_ = false;
+    outputWriteError_ = kOk;
     if (!compressionAvailable_) return kNoCompression;
     if (expectedSize < 0) return kExpandedLengthWrong;
     ErrorCode code = stageInput(data, count);
@@ -161,9 +162,10 @@ void IMPBORL_CALL TCompressor::writeOutput(char* buffer, unsigned int* size, voi
         binding->outputFailed_ = true;
         return;
     }
-    DWORD written = 0;
-    if (!::WriteFile(binding->output_.get(), buffer, *size, &written, nullptr) || written != *size)
+    if (const std::int32_t code = writeWhole(binding->output_.get(), buffer, *size); code != 0) {
+        binding->outputWriteError_ = code;
         binding->outputFailed_ = true;
+    }
     binding->outputRoom_ -= *size;
 }
 

@@ -14,6 +14,8 @@
 //                           the output file (then also shown in the error dialog as
 //                           "Zip Error: Problem expanding data in memory. " and the system
 //                           text). -35 when called although compression is unavailable.
+//                           A failed write of the output is kept, not shown:
+//                           outputWriteError() gives its code to the caller.
 //                           -13 when the stream expands to more than the expected length:
 //                           writing stops at that length, so a small imploded item cannot
 //                           fill the disk (runs of zeros implode at about 173:1). Nothing is
@@ -59,6 +61,11 @@ class TCompressor {
     // item's file removes only a file the binding made.
     bool outputCreated() const noexcept { return outputCreated_; }
 
+    // The system's code for the write that cut the last expandToFile's output short (a full
+    // disk is ERROR_DISK_FULL); 0 when every write went through. Nothing is shown for it: the
+    // caller reports it as its own write failure.
+    ErrorCode outputWriteError() const noexcept { return outputWriteError_; }
+
   private:
     using ImplodeEntry = decltype(&impborl_implode);
     using ExplodeEntry = decltype(&impborl_explode);
@@ -83,6 +90,7 @@ class TCompressor {
     // ends early and the caller's length check reports it.
     bool outputFailed_ = false;
     bool outputCreated_ = false;
+    ErrorCode outputWriteError_ = kOk;
     // Bytes the output may still take before the expected length is passed.
     std::uint64_t outputRoom_ = 0;
     bool outputOverflowed_ = false;

@@ -1,8 +1,11 @@
 // uninstall.exe: the package's uninstaller, written into the wallpaper folder from slot 9 and
 // named by the uninstall entry. It removes the wallpaper folder (its own folder), the wallpaper
-// page beside it and the uninstall entry, and clears the Active Desktop wallpaper when it is
-// that page. A running program cannot delete its own file, so after the question it copies
-// itself to a temporary folder and lets the copy do the removal once the original has ended.
+// page beside it and the uninstall entry, and gives the user's desktop back: the wallpaper,
+// colour and component flags recorded by the installer ("previous desktop.ini" in the folder)
+// where the user has not changed them since, or, without a usable record, clears the Active
+// Desktop wallpaper when it is that page. A running program cannot delete its own file, so
+// after the question it copies itself to a temporary folder and lets the copy do the removal
+// once the original has ended.
 //
 // It removes only what it belongs to: its folder, taken from its module path (never from its
 // command line), must be <Windows>\Web\Wallpaper\<name> dir\ for a name that passes the
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "desktop/active_desktop_win32.h"
+#include "desktop/desktop_record_win32.h"
 #include "desktop/desktop_texts.h"
 #include "desktop/install_paths.h"
 #include "desktop/uninstall_entry_win32.h"
@@ -122,7 +126,10 @@ void sayNotInstalled() {
 
 void removeWallpaper(const std::string& folder, const std::string& name) {
     const std::string page = desktop::wallpaperPagePath(systemWindowsFolder(), name);
-    if (desktop::samePathText(desktop::currentActiveDesktopWallpaper(), page)) {
+    // The desktop the user had before the installation comes back where the user has not
+    // changed it since; without a usable record the page is only cleared.
+    if (!desktop::restoreRecordedDesktop(folder, page) &&
+        desktop::samePathText(desktop::currentActiveDesktopWallpaper(), page)) {
         desktop::clearActiveDesktopWallpaper();
     }
     deleteFolderTree(folder);

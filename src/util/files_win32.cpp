@@ -122,6 +122,23 @@ FileHandle createForWriting(const std::string& path) {
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+std::int32_t writeWhole(HANDLE file, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const DWORD wanted = size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes, wanted, &written, nullptr)) {
+            const DWORD code = ::GetLastError();
+            return static_cast<std::int32_t>(code != 0 ? code : ERROR_WRITE_FAULT);
+        }
+        // A write that succeeds without taking a byte is how a full disk shows on Windows 95.
+        if (written == 0) return ERROR_DISK_FULL;
+        bytes += written;
+        size -= written;
+    }
+    return 0;
+}
+
 bool fileExists(const std::string& path) {
     if (path.empty()) return false;
     const DWORD attributes = ::GetFileAttributesA(path.c_str());

@@ -5,6 +5,7 @@
 #ifndef VELUMAR_UTIL_FILES_WIN32_H
 #define VELUMAR_UTIL_FILES_WIN32_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -41,6 +42,11 @@ bool readWholeFile(const std::string& path, std::string& content);
 // GetLastError() telling why.
 FileHandle openForReading(const std::string& path);
 FileHandle createForWriting(const std::string& path);
+
+// Writes size bytes at data to file, writing the rest again after a short write. 0, or the
+// system's code for the write that failed: a full disk is ERROR_DISK_FULL, also where the
+// system reports it only as a write that took fewer bytes and then none at all.
+std::int32_t writeWhole(HANDLE file, const void* data, std::size_t size);
 
 // True when a file (not a folder) of that name exists.
 bool fileExists(const std::string& path);

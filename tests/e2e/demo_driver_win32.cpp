@@ -37,6 +37,8 @@ constexpr char kComponentsKey[] = "Software\\Microsoft\\Internet Explorer\\Deskt
 constexpr char kColorsKey[] = "Control Panel\\Colors";
 constexpr char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char kWritingStatus[] = "Writing Velumar files...";
+// The demo user's own desktop colour, which the uninstaller gives back.
+constexpr char kOwnColour[] = "58 110 165";
 
 // A step that did not go as a user would see it: its name and what was wrong.
 struct StepFailure {
@@ -108,21 +110,54 @@ class Demo {
 
   private:
     // What a Windows desktop has before any wallpaper is installed: the Web\Wallpaper folder
-    // (a fresh Wine prefix has none), the keys the installer opens but never creates, and no
+    // (a fresh Wine prefix has none), the keys the installer opens but never creates, a
+    // wallpaper and colour of the user's own (which the uninstaller gives back), and no
     // installation of this wallpaper left from an earlier run.
     void prepare() {
         forceFolder(windowsFolder() + "Web\\Wallpaper\\");
         removeInstallation();
-        if (!readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"))
-            setValue(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper", REG_SZ, "", 1);
-        if (!readString(HKEY_CURRENT_USER, kColorsKey, "Background"))
-            setValue(HKEY_CURRENT_USER, kColorsKey, "Background", REG_SZ, "0 0 0", 6);
-        if (!readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags")) {
-            const DWORD flags = 0x2001;
-            setValue(HKEY_CURRENT_USER, kComponentsKey, "Flags", REG_DWORD, &flags, sizeof flags);
+        const std::string ownWallpaper = windowsFolder() + "Velumar demo desktop.bmp";
+        if (!::CopyFileA(hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/preview.bmp").c_str(),
+                         ownWallpaper.c_str(), FALSE)) {
+            throw StepFailure{"prepare", "cannot write " + ownWallpaper};
         }
+        setValue(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper", REG_SZ, ownWallpaper.c_str(),
+                 static_cast<DWORD>(ownWallpaper.size() + 1));
+        setValue(HKEY_CURRENT_USER, kColorsKey, "Background", REG_SZ, kOwnColour,
+                 sizeof kOwnColour);
+        const DWORD flags = 0x2001;
+        setValue(HKEY_CURRENT_USER, kComponentsKey, "Flags", REG_DWORD, &flags, sizeof flags);
+        desktopBefore_ = desktopNow();
+        say("==> the desktop before installing:");
+        sayDesktop(desktopBefore_);
         temp_ = makeTempFolder("velumar-demo");
         if (temp_.empty()) throw StepFailure{"prepare", "no temporary folder"};
+    }
+
+    // The wallpaper, the colour and the Active Desktop flags, as the summary prints them.
+    struct DesktopState {
+        std::optional<std::string> wallpaper;
+        std::optional<std::string> colour;
+        std::optional<DWORD> flags;
+        bool operator==(const DesktopState&) const = default;
+    };
+
+    static DesktopState desktopNow() {
+        return {readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"),
+                readString(HKEY_CURRENT_USER, kColorsKey, "Background"),
+                readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags")};
+    }
+
+    static void sayDesktop(const DesktopState& state) {
+        const auto quoted = [](const std::optional<std::string>& value) {
+            return value ? "\"" + *value + "\"" : std::string("(none)");
+        };
+        char hex[16] = "(none)";
+        if (state.flags)
+            std::snprintf(hex, sizeof hex, "0x%04lx", static_cast<unsigned long>(*state.flags));
+        say("    HKCU\\...\\Desktop\\General Wallpaper = " + quoted(state.wallpaper));
+        say("    HKCU\\Control Panel\\Colors Background = " + quoted(state.colour));
+        say(std::string("    HKCU\\...\\Desktop\\Components\\0 Flags = ") + hex);
     }
 
     void removeInstallation() {
@@ -267,15 +302,19 @@ class Demo {
             if (folderGone && pageGone && entryGone) break;
             ::Sleep(50);
         }
-        const auto wallpaper = readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper");
+        const DesktopState desktop = desktopNow();
         const auto state = [](bool gone) { return gone ? "removed" : "STILL THERE"; };
         say("==> after the uninstaller:");
         say(std::string("    ") + options_.wallpaperName + " dir: " + state(folderGone));
         say(std::string("    ") + options_.wallpaperName + ".html: " + state(pageGone));
         say(std::string("    Uninstall entry: ") + state(entryGone));
-        say("    Wallpaper = \"" + wallpaper.value_or("") + "\"");
+        say(desktop == desktopBefore_ ? "==> the desktop is back as it was before installing:"
+                                      : "==> the desktop is NOT as it was before installing:");
+        sayDesktop(desktop);
         if (!folderGone || !pageGone || !entryGone)
             throw StepFailure{"uninstaller", "the installation was not removed"};
+        if (desktop != desktopBefore_)
+            throw StepFailure{"uninstaller", "the desktop from before was not given back"};
     }
 
     void shoot(const std::string& caption, HWND window) {
@@ -296,6 +335,7 @@ class Demo {
     std::string uninstallKey_;
     std::string temp_;
     std::string command_;
+    DesktopState desktopBefore_;
     std::vector<Shot> shots_;
 };
 

@@ -968,5 +968,155 @@ TEST_F(InstallRun, MovieKindsPreviewTheMovieInstallAndUnloadItOnClose) {
     }
 }
 
+// The uninstaller gives the user's desktop back: the installer records it in the wallpaper
+// folder before it sets the page up, the uninstaller (run from the entry, with the Active
+// Desktop stand-in registered) writes back what the user has not changed since.
+class DesktopGivenBack : public InstallRun {
+  protected:
+    void SetUp() override {
+        InstallRun::SetUp();
+        if (HasFatalFailure()) return;
+        const std::string library = hostPath(E2E_ACTIVE_DESKTOP_STANDIN);
+        forUser = std::make_unique<StandInServerRegistration>(HKEY_CURRENT_USER,
+                                                              kActiveDesktopClass, library);
+        forMachine = std::make_unique<StandInServerRegistration>(HKEY_LOCAL_MACHINE,
+                                                                 kActiveDesktopClass, library);
+        ASSERT_TRUE(forUser->registered() && forMachine->registered());
+        lake = scratch + "Lake.bmp";
+        clouds = scratch + "Clouds.bmp";
+        writeFileBytes(lake, Bytes{'B', 'M'});
+        writeFileBytes(clouds, Bytes{'B', 'M'});
+        // The user's own desktop.
+        writeString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper", lake);
+        writeString(HKEY_CURRENT_USER, kColorsKey, "Background", "10 20 30");
+    }
+
+    void TearDown() override {
+        forMachine.reset();
+        forUser.reset();
+        InstallRun::TearDown();
+    }
+
+    // Installs the test package with the real uninstaller; overwrite answers the question an
+    // earlier installation brings.
+    void install(bool overwrite = false) {
+        RunRecipe recipe;
+        recipe.uninstaller = hostPath(E2E_UNINSTALL_EXE);
+        recipe.offerDisplayProperties = false;
+        auto process = start(build(recipe));
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        pressInstall(form);
+        if (overwrite) {
+            ASSERT_TRUE(answerWith(process->id(), "OK"));
+        }
+        ASSERT_TRUE(process->waitForExit(60000)) << textOf(controlWithId(form, app::labCopying));
+        ASSERT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), page("Autumn"));
+        ASSERT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "255 128 0");
+    }
+
+    // Runs the uninstaller from its entry, answers Yes and waits for the removal. The Active
+    // Desktop calls it made, as the stand-in logged them.
+    std::string uninstall() {
+        const auto command = readString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+        EXPECT_TRUE(command);
+        if (!command) return {};
+        const std::string log = scratch + "uninstall-desktop.log";
+        ::SetEnvironmentVariableA("VELUMAR_AD_LOG", log.c_str());
+        std::string commandLine = *command;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        const BOOL started = ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                                              0, nullptr, nullptr, &startup, &info);
+        ::SetEnvironmentVariableA("VELUMAR_AD_LOG", nullptr);
+        EXPECT_TRUE(started);
+        if (!started) return {};
+        ::CloseHandle(info.hThread);
+        EXPECT_TRUE(answerWith(info.dwProcessId, "&Yes"));
+        ::WaitForSingleObject(info.hProcess, kExitTimeout);
+        ::CloseHandle(info.hProcess);
+        // The copy finishes the removal once the original has ended: the folder, the page,
+        // then the entry.
+        for (int waited = 0; waited < 400 && keyExists(HKEY_LOCAL_MACHINE, kUninstallKey);
+             ++waited) {
+            ::Sleep(50);
+        }
+        expectNothingInstalled();
+        return readFileText(log);
+    }
+
+    std::string record() const { return wallpaperFolder("Autumn") + "previous desktop.ini"; }
+
+    std::unique_ptr<StandInServerRegistration> forUser;
+    std::unique_ptr<StandInServerRegistration> forMachine;
+    std::string lake;
+    std::string clouds;
+};
+
+TEST_F(DesktopGivenBack, WallpaperColourAndFlagsFromBeforeComeBack) {
+    install();
+    // The prefix's own classic wallpaper values may stand between these lines.
+    const std::string text = readFileText(record());
+    EXPECT_EQ(text.rfind("[Velumar previous desktop]\r\nActiveWallpaper=" + lake + "\r\n", 0), 0u)
+        << text;
+    for (const char* line : {"\r\nBackground=10 20 30\r\n", "\r\nComponentFlags=8193\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    EXPECT_TRUE(text.ends_with("\r\nInstalledBackground=255 128 0\r\n[end]\r\n")) << text;
+    const std::string calls = uninstall();
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), lake);
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "10 20 30");
+    EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x2001u);
+    // Through the Active Desktop object, as the installer gave it the page.
+    EXPECT_EQ(calls,
+              "create\n"
+              "SetDesktopItemOptions 12 -1 -1 0\n"
+              "SetWallpaper " + lake + " 0\n"
+              "ApplyChanges 15\n"
+              "release\n");
+}
+
+TEST_F(DesktopGivenBack, WallpaperAndColourTheUserChoseSinceStay) {
+    install();
+    writeString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper", clouds);
+    writeString(HKEY_CURRENT_USER, kColorsKey, "Background", "5 5 5");
+    const std::string calls = uninstall();
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), clouds);
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "5 5 5");
+    // The flags the user left as the installation set them come back.
+    EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x2001u);
+    EXPECT_EQ(calls, "") << "the user's wallpaper is not touched";
+}
+
+TEST_F(DesktopGivenBack, SecondInstallationKeepsTheFirstRecord) {
+    install();
+    const std::string first = readFileText(record());
+    install(true);
+    EXPECT_EQ(readFileText(record()), first);
+    uninstall();
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), lake);
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "10 20 30");
+    EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x2001u);
+}
+
+TEST_F(DesktopGivenBack, DamagedRecordIsRemovedAsWithoutOne) {
+    install();
+    std::string text = readFileText(record());
+    ASSERT_FALSE(text.empty());
+    text.resize(text.size() - 4);  // the end line cut short
+    writeFileBytes(record(), Bytes(text.begin(), text.end()));
+    const std::string calls = uninstall();
+    // The page is cleared, the rest stays as the installation left it.
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "255 128 0");
+    EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x0001u);
+    EXPECT_EQ(calls,
+              "create\n"
+              "SetDesktopItemOptions 12 -1 -1 0\n"
+              "SetWallpaper  0\n"
+              "ApplyChanges 15\n"
+              "release\n");
+}
+
 }  // namespace
 }  // namespace velumar::e2e

@@ -250,6 +250,7 @@ TEST_F(CompressorTest, ExpansionStopsAtTheExpectedSizeWithALengthError) {
                                       static_cast<std::int32_t>(imploded.size()), 1000),
               kExpandedLengthWrong);
     EXPECT_TRUE(compressor.outputCreated());
+    EXPECT_EQ(compressor.outputWriteError(), kOk) << "stopped, not refused by the disk";
     EXPECT_LE(readWholeFile(output("bomb.bin")).size(), 1000u);
     EXPECT_TRUE(catcher.dialogs().empty());
 

@@ -1,0 +1,34 @@
+// The record of the user's desktop in the wallpaper folder (desktop_record.h), made by the
+// installer and used by the uninstaller (Win32 build only). Neither shows anything: a record
+// that cannot be written, or read back whole, leaves the uninstaller doing what it did before
+// there were records.
+#ifndef VELUMAR_DESKTOP_DESKTOP_RECORD_WIN32_H
+#define VELUMAR_DESKTOP_DESKTOP_RECORD_WIN32_H
+
+#include <optional>
+#include <string>
+
+#include "desktop/desktop_record.h"
+
+namespace velumar::desktop {
+
+// The values under HKEY_CURRENT_USER that the installation changes, as they are now.
+DesktopValues readDesktopValues();
+
+// wallpaperFolder + "previous desktop.ini", and the record there when it is whole.
+std::string desktopRecordPath(const std::string& wallpaperFolder);
+std::optional<DesktopRecord> readDesktopRecord(const std::string& wallpaperFolder);
+
+// Called before the wallpaper is set up: writes the record into wallpaperFolder (with its
+// final "\"), keeping the first record of an earlier installation there.
+void recordDesktopBeforeInstall(const std::string& wallpaperFolder, const std::string& pagePath,
+                                const std::string& installedBackground);
+
+// Puts back what the record in wallpaperFolder says and the user has not changed since, through
+// the same Active Desktop calls, registry values and refresh as the installation. False when
+// there is no usable record: nothing was done.
+bool restoreRecordedDesktop(const std::string& wallpaperFolder, const std::string& pagePath);
+
+}  // namespace velumar::desktop
+
+#endif

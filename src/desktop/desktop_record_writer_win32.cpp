@@ -1,0 +1,27 @@
+// The installer's half of the record in the wallpaper folder (desktop_record_win32.h), in an
+// object of its own: the uninstaller, which only reads the record, does not carry it.
+#include <windows.h>
+
+#include "desktop/desktop_record_win32.h"
+#include "util/files_win32.h"
+#include "util/handles_win32.h"
+
+namespace velumar::desktop {
+
+void recordDesktopBeforeInstall(const std::string& wallpaperFolder, const std::string& pagePath,
+                                const std::string& installedBackground) {
+    const std::optional<DesktopRecord> record = recordForInstallation(
+        readDesktopRecord(wallpaperFolder), readDesktopValues(), pagePath, installedBackground);
+    if (!record) return;
+    const std::optional<std::string> text = formatDesktopRecord(*record);
+    if (!text) return;
+    const std::string path = desktopRecordPath(wallpaperFolder);
+    FileHandle file = createForWriting(path);
+    if (!file) return;
+    const bool written = writeWhole(file.get(), text->data(), text->size()) == 0;
+    file.reset();
+    // A record cut short would only be read as damaged; none at all says the same plainly.
+    if (!written) ::DeleteFileA(path.c_str());
+}
+
+}  // namespace velumar::desktop

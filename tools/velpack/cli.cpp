@@ -12,6 +12,7 @@
 #include "inspect.h"
 #include "listing.h"
 #include "manifest.h"
+#include "new_package.h"
 #include "texts.h"
 
 namespace velpack {
@@ -232,6 +233,31 @@ int runVerify(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     return inspection->sound() ? kExitOk : kExitProblems;
 }
 
+int runNew(const Arguments& parsed, std::ostream& out, std::ostream& err) {
+    if (parsed.help) {
+        out << texts::kNewHelp;
+        return kExitOk;
+    }
+    NewPackageRequest request;
+    request.folder = onlyPositional(parsed, "FOLDER");
+    const std::optional<std::string> name = lastValue(parsed, "--name");
+    const std::optional<fs::path> movie = pathOption(parsed, "--movie");
+    if (!name) throw UsageError("new needs --name NAME");
+    if (!movie) throw UsageError("new needs --movie FILE");
+    request.name = *name;
+    request.movie = *movie;
+    request.kind = lastValue(parsed, "--kind").value_or("movie");
+    request.preview = pathOption(parsed, "--preview");
+    request.licence = pathOption(parsed, "--licence");
+    request.force = parsed.flags.contains("--force");
+    const NewPackageResult result = createPackage(request);
+    for (const std::string& error : result.errors) err << "velpack new: " << error << "\n";
+    for (const fs::path& written : result.written) out << written.string() << "\n";
+    if (!result.ok()) return kExitProblems;
+    out << "Next: velpack build \"" << result.manifest.string() << "\"\n";
+    return kExitOk;
+}
+
 int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty() || args[0] == "-h" || args[0] == "--help" || args[0] == "help") {
         out << texts::kUsage;
@@ -242,6 +268,16 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return kExitOk;
     }
     const std::string& command = args[0];
+    if (command == "new") {
+        return runNew(parseArguments(args, 1,
+                                     {{"--name", "", true},
+                                      {"--movie", "", true},
+                                      {"--kind", "", true},
+                                      {"--preview", "", true},
+                                      {"--licence", "", true},
+                                      {"--force", "", false}}),
+                      out, err);
+    }
     if (command == "build") {
         return runBuild(parseArguments(args, 1,
                                        {{"--output", "-o", true},

@@ -7,9 +7,11 @@ namespace velpack::texts {
 inline constexpr const char* kVersion = "velpack 0.1\n";
 
 inline constexpr const char* kUsage =
-    "velpack - build, list, extract and verify Velumar installers\n"
+    "velpack - start, build, list, extract and verify Velumar installers\n"
     "\n"
     "Usage:\n"
+    "  velpack new FOLDER --name NAME --movie FILE [--kind KIND] [--preview IMAGE]\n"
+    "              [--licence FILE] [--force]\n"
     "  velpack build MANIFEST [-o OUT.exe] [--stub FILE] [--impborl FILE]\n"
     "                [--project-dir DIR]...\n"
     "  velpack list INSTALLER [--json] [--offset N] [--code-page N]\n"
@@ -23,6 +25,38 @@ inline constexpr const char* kUsage =
     "  1  a broken manifest, input or installer, or a failed write; one line per\n"
     "     problem\n"
     "  2  a wrong command line\n";
+
+inline constexpr const char* kNewHelp =
+    "Usage: velpack new FOLDER --name NAME --movie FILE [--kind KIND]\n"
+    "                   [--preview IMAGE] [--licence FILE] [--force]\n"
+    "\n"
+    "Starts a package in FOLDER that `velpack build FOLDER/NAME.ini` builds with no\n"
+    "edit: NAME.ini, the manifest, with a comment above every setting; page.html,\n"
+    "the wallpaper page showing the movie on the Active Desktop, filling the\n"
+    "screen in the movie's background colour; content/, the wallpaper folder's\n"
+    "files, holding the movie; and the preview and licence the options give.\n"
+    "The Flash player installer (slot 2) is the project's stand-in until you put\n"
+    "the real one in its place: the manifest says how.\n"
+    "\n"
+    "Options:\n"
+    "  --name NAME      the wallpaper's name: 1 to 64 characters, a folder name\n"
+    "                   (required)\n"
+    "  --movie FILE     the wallpaper movie, a Flash movie of version 3 to 6\n"
+    "                   (required)\n"
+    "  --kind KIND      what the installer window shows: movie (the movie plays,\n"
+    "                   default), picture (a .bmp), jpeg (a .jpg) or silent (no\n"
+    "                   window)\n"
+    "  --preview IMAGE  the preview: the picture for picture and jpeg (required\n"
+    "                   there), another movie for movie (default: the movie)\n"
+    "  --licence FILE   a licence text the user accepts before installing\n"
+    "  --force          replace files FOLDER already holds\n"
+    "  -h, --help       this text\n"
+    "\n"
+    "Refused: a name the installer would refuse, a file that is not a movie the\n"
+    "installer can read, and files that exist unless --force.\n"
+    "\n"
+    "Exit: 0 written (the files are listed); 1 refused (one line per reason,\n"
+    "nothing written); 2 wrong command line.\n";
 
 inline constexpr const char* kBuildHelp =
     "Usage: velpack build MANIFEST [-o OUT.exe] [--stub FILE] [--impborl FILE]\n"

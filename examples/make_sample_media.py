@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the sample wallpaper's media: two small Flash movies of our own and
-the two preview pictures. The results are committed; run this again only to
-change them (the pictures need ImageMagick's `convert`).
+the two preview pictures, 350 x 150 like the installer's preview area. The
+results are committed; run this again only to change them (the JPEG needs
+libjpeg's `cjpeg`, Debian package libjpeg-turbo-progs).
 
 The movies are the smallest complete SWF files: the 8-byte header ("FWS" or
 "CWS", version, file length), the frame size rectangle, frame rate and count,
@@ -19,6 +20,8 @@ HERE = pathlib.Path(__file__).resolve().parent / "sample"
 TWIPS = 20
 WIDTH, HEIGHT = 800, 600
 SWF_VERSION = 6
+# The installer's preview area: a picture of this size is shown as it is, any other stretched.
+PREVIEW_SIZE = (350, 150)
 
 
 def rect(xmin, xmax, ymin, ymax):
@@ -52,20 +55,43 @@ def cws(rgb):
             zlib.compress(body, 9))
 
 
-def picture(path, image_format):
-    subprocess.run(
-        ["convert", "-size", "160x120", "gradient:#0a3d62-#38ada9",
-         "-fill", "#f6e58d", "-draw", "circle 120,32 130,32",
-         "-strip", "-type", "TrueColor", "-quality", "85", image_format + ":" + str(path)],
-        check=True)
+def preview_pixels():
+    """Rows top to bottom of (r, g, b): a gradient from the movie's blue to teal, with a
+    small yellow moon."""
+    top, bottom, moon = (0x0A, 0x3D, 0x62), (0x38, 0xAD, 0xA9), (0xF6, 0xE5, 0x8D)
+    width, height = PREVIEW_SIZE
+    rows = []
+    for y in range(height):
+        shade = tuple(round(t + (b - t) * y / (height - 1)) for t, b in zip(top, bottom))
+        rows.append([moon if (x - 262) ** 2 + (y - 40) ** 2 <= 14 ** 2 else shade
+                     for x in range(width)])
+    return rows
+
+
+def write_bmp(path):
+    """A 24-bit Windows bitmap (BITMAPINFOHEADER), rows bottom to top."""
+    width, height = PREVIEW_SIZE
+    stride = (width * 3 + 3) & ~3
+    pixels = b"".join(
+        b"".join(bytes((b, g, r)) for r, g, b in row).ljust(stride, b"\0")
+        for row in reversed(preview_pixels()))
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    path.write_bytes(header + info + pixels)
+
+
+def write_jpeg(path, bmp):
+    """The bitmap as a baseline colour JPEG, through libjpeg's cjpeg."""
+    with open(path, "wb") as out:
+        subprocess.run(["cjpeg", "-quality", "85", str(bmp)], stdout=out, check=True)
 
 
 def main():
     (HERE / "content" / "media").mkdir(parents=True, exist_ok=True)
     (HERE / "content" / "aurora.swf").write_bytes(fws((0x0A, 0x3D, 0x62)))
     (HERE / "content" / "media" / "aurora-cws.swf").write_bytes(cws((0x38, 0xAD, 0xA9)))
-    picture(HERE / "preview.jpg", "JPEG")
-    picture(HERE / "preview.bmp", "BMP3")
+    write_bmp(HERE / "preview.bmp")
+    write_jpeg(HERE / "preview.jpg", HERE / "preview.bmp")
 
 
 if __name__ == "__main__":

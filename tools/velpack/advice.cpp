@@ -341,8 +341,9 @@ class Adviser {
     }
 
     void checkDataMovie(int number) {
-        const std::optional<Bytes>& bytes =
-            inspection_.recordContents[static_cast<size_t>(number - 1)];
+        const size_t index = static_cast<size_t>(number - 1);
+        if (index >= inspection_.recordContents.size()) return;
+        const std::optional<Bytes>& bytes = inspection_.recordContents[index];
         if (!bytes || bytes->size() < 3) return;
         const std::string signature(bytes->begin(), bytes->begin() + 3);
         if (signature != flash::kUncompressedSignature && signature != flash::kCompressedSignature)

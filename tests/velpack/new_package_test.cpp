@@ -4,7 +4,10 @@
 
 #include <sstream>
 
+#include "advice.h"
 #include "cli.h"
+#include "inspect.h"
+#include "new_package.h"
 #include "velpack_test_support.h"
 
 namespace velpack {
@@ -117,6 +120,22 @@ TEST_F(VelpackNew, CompressedMovieGivesItsBackgroundColour) {
     const std::string manifest = textOf(temp / "c" / "Test Aurora.ini");
     EXPECT_EQ(manifest.find("background = 255, 255, 255"), std::string::npos) << manifest;
     EXPECT_EQ(buildAndVerify("c").exitCode, 0);
+}
+
+TEST_F(VelpackNew, NameBeyondAsciiIsWrittenInTheCodePage) {
+    NewPackageRequest request;
+    request.folder = temp / "c";
+    request.name = "Caf\xC3\xA9";  // UTF-8, as the manifest holds it
+    request.movie = sample("content/aurora.swf");
+    const NewPackageResult made = createPackage(request);
+    ASSERT_TRUE(made.ok()) << made.errors.front();
+    const std::string page = textOf(temp / "c" / "page.html");
+    EXPECT_NE(page.find("value=\"Caf\xE9%20dir/aurora.swf\""), std::string::npos) << page;
+    EXPECT_NE(page.find("charset=windows-1252"), std::string::npos);
+    const Bytes installer = testing::buildOrFail(made.manifest, project.options());
+    const Inspection inspection = inspectInstaller(installer, std::nullopt);
+    EXPECT_TRUE(inspection.sound());
+    EXPECT_TRUE(adviseOn(inspection).empty());
 }
 
 TEST_F(VelpackNew, RefusesWhatTheInstallerWouldRefuse) {

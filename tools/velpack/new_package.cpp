@@ -273,8 +273,8 @@ class PackageWriter {
         page += "<html>\n<head>\n<title>" + htmlText(nameInCodePage_) + "</title>\n";
         page += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-" +
                 std::to_string(codePage_.number()) + "\">\n</head>\n";
-        page += "<!-- The Active Desktop wallpaper page, installed as Web\\Wallpaper\\" +
-                htmlText(nameInCodePage_) + ".html\n     beside the wallpaper folder \"" +
+        page += "<!-- The Active Desktop wallpaper page. It is installed in Web\\Wallpaper\\ "
+                "beside\n     the wallpaper folder \"" +
                 htmlText(nameInCodePage_) + " dir\", which holds the movie. -->\n";
         page += "<body bgcolor=\"" + colour +
                 "\" leftmargin=\"0\" topmargin=\"0\" marginwidth=\"0\" marginheight=\"0\" "

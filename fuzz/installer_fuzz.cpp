@@ -8,12 +8,14 @@
 //    records and blocks all lie inside them;
 //  - inspecting the bytes as an installer, with the header at offset 0 and
 //    located the usual way, never crashes, and every content it accepts has
-//    the size the header or block declares.
+//    the size the header or block declares, and the advice on its content
+//    (movies, pictures, the page's links, the licence) never crashes either.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 
+#include "advice.h"
 #include "inspect.h"
 #include "package/byte_source.h"
 #include "package/data_file.h"
@@ -44,6 +46,7 @@ void checkDataFile(std::span<const uint8_t> bytes) {
 void checkInspection(std::span<const uint8_t> bytes, std::optional<uint64_t> offset) {
     const velpack::Inspection inspection = velpack::inspectInstaller(bytes, offset);
     if (!inspection.header) return;
+    velpack::adviseOn(inspection);
     for (int slot = 1; slot < package::kSlotCount; ++slot) {
         const auto& content = inspection.slotContents[static_cast<size_t>(slot)];
         const package::PackageEntry& entry = inspection.header->slot(slot);

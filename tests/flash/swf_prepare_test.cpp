@@ -4,6 +4,7 @@
 
 #include "flash/ZLibEx.h"
 #include "flash/flash_texts.h"
+#include "flash/movie_reading.h"
 #include "swf_builder.h"
 
 namespace velumar::flash {
@@ -269,6 +270,34 @@ TEST(SampleMovies, ColoursOfBothSampleMovies) {
     const Expansion result = expand(readFile(FLASH_SAMPLE_CONTENT "/media/aurora-cws.swf"));
     EXPECT_EQ(inspect(result.copy, colour), 0);
     EXPECT_EQ(colour.colorRef(), 0xA9AD38u);
+}
+
+TEST(ReadMovie, WholeMoviesInMemoryReadLikeThePanelReadsFiles) {
+    const MovieReading plain = readMovie(readFile(FLASH_SAMPLE_CONTENT "/aurora.swf"));
+    EXPECT_TRUE(plain.readable());
+    EXPECT_FALSE(plain.compressed);
+    EXPECT_EQ(plain.version, 6);
+    EXPECT_EQ(plain.colour.colorRef(), 0x623D0Au);
+
+    Bytes compressedBytes = readFile(FLASH_SAMPLE_CONTENT "/media/aurora-cws.swf");
+    const MovieReading compressed = readMovie(compressedBytes);
+    EXPECT_TRUE(compressed.readable());
+    EXPECT_TRUE(compressed.compressed);
+    EXPECT_EQ(compressed.colour.colorRef(), 0xA9AD38u);
+
+    Bytes newer = readFile(FLASH_SAMPLE_CONTENT "/aurora.swf");
+    newer[3] = 7;
+    const MovieReading tooNew = readMovie(newer);
+    EXPECT_EQ(tooNew.status, kMovieVersionTooNew);
+    EXPECT_EQ(tooNew.version, 7);
+
+    for (size_t i = 10; i < compressedBytes.size(); ++i) compressedBytes[i] ^= 0x5A;
+    const MovieReading damaged = readMovie(compressedBytes);
+    EXPECT_EQ(damaged.failure.kind, MovieFailureKind::zlibError);
+    EXPECT_FALSE(damaged.readable());
+
+    EXPECT_EQ(readMovie(Bytes{'G', 'I', 'F', '8'}).status, kMovieSignatureRejected);
+    EXPECT_EQ(readMovie(Bytes{'F', 'W'}).failure.kind, MovieFailureKind::readError);
 }
 
 }  // namespace

@@ -65,10 +65,11 @@ TEST_F(VelpackProgram, HelpDescribesEveryCommandAndOption) {
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     }
     const std::vector<std::pair<std::string, std::vector<std::string>>> commands = {
-        {"build", {"--output", "--stub", "--impborl", "--project-dir", "Exit:"}},
+        {"build", {"--output", "--json", "--strict", "--stub", "--impborl", "--project-dir", "Exit:"}},
+        {"new", {"--name", "--movie", "--kind", "--preview", "--licence", "--force", "Exit:"}},
         {"list", {"--json", "--offset", "--code-page", "Exit:"}},
         {"extract", {"--output", "--offset", "--code-page", "Exit:"}},
-        {"verify", {"--offset", "--quiet", "--code-page", "Exit:"}},
+        {"verify", {"--json", "--strict", "--offset", "--quiet", "--code-page", "Exit:"}},
     };
     for (const auto& [command, options] : commands) {
         const ProgramRun result = run(command + " --help");
@@ -100,10 +101,12 @@ TEST_F(VelpackProgram, CodePageIsGivenAgainToReadThePackage) {
     testing::writeText(temp / "page.html", "<a href=\"łąka.txt\">");
     testing::writeText(temp / "content/łąka.txt", "meadow");
     testing::writeText(temp / "licence.txt", "Łąka\n");
+    testing::writeBytes(temp / "p.bmp",
+                        testing::readBytes(testing::examplesFolder() / "sample/preview.bmp"));
     testing::writeText(temp / "pl.ini",
                        "[package]\nkind = picture\nwallpaperName = Łąka\ncodePage = 1250\n"
                        "[slot2]\nfile = project:placeholder.exe\n"
-                       "[slot3]\nfile = page.html\nname = p.bmp\n[slot4]\nfile = licence.txt\n"
+                       "[slot3]\nfile = p.bmp\nname = p.bmp\n[slot4]\nfile = licence.txt\n"
                        "[slot6]\nfile = page.html\n[slot9]\nfile = project:placeholder.exe\n"
                        "[data]\nfolder = content\n");
     const fs::path installer = temp / "pl.exe";

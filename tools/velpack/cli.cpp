@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "advice.h"
 #include "builder.h"
 #include "code_page.h"
 #include "extract.h"
@@ -12,6 +13,7 @@
 #include "inspect.h"
 #include "listing.h"
 #include "manifest.h"
+#include "new_package.h"
 #include "texts.h"
 
 namespace velpack {
@@ -142,15 +144,45 @@ void printProblems(const std::string& name, const Inspection& inspection, std::o
         stream << name << ": " << problem << "\n";
 }
 
+std::string jsonList(const std::vector<std::string>& lines) {
+    std::string out = "[";
+    for (size_t i = 0; i < lines.size(); ++i) out += (i ? ", " : "") + jsonString(lines[i]);
+    return out + "]";
+}
+
+// Warnings as errors under --strict.
+bool failsOn(const Advice& advice, const Arguments& parsed) {
+    return !advice.errors.empty() || (parsed.flags.contains("--strict") && !advice.warnings.empty());
+}
+
 int runBuild(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     if (parsed.help) {
         out << texts::kBuildHelp;
         return kExitOk;
     }
     const fs::path manifestPath = onlyPositional(parsed, "MANIFEST");
+    const bool json = parsed.flags.contains("--json");
     const ManifestLoad load = loadManifest(manifestPath);
-    for (const std::string& error : load.errors) err << error << "\n";
-    if (!load.manifest) return kExitProblems;
+    fs::path output =
+        pathOption(parsed, "--output").value_or(manifestPath.filename().replace_extension(".exe"));
+    std::vector<std::string> errors = load.errors;
+    Advice advice;
+    const auto finish = [&](int code, std::optional<size_t> size) {
+        if (json) {
+            out << "{\"manifest\": " << jsonString(manifestPath.string())
+                << ", \"output\": " << jsonString(output.string())
+                << ", \"written\": " << (size ? "true" : "false")
+                << ", \"bytes\": " << size.value_or(0) << ", \"errors\": " << jsonList(errors)
+                << ", \"warnings\": " << jsonList(advice.warnings) << "}\n";
+        } else if (size) {
+            out << output.string() << ": " << *size << " bytes\n";
+        }
+        return code;
+    };
+    if (!json) {
+        for (const std::string& error : load.errors) err << error << "\n";
+    }
+    if (!load.manifest) return finish(kExitProblems, std::nullopt);
 
     BuildOptions options;
     options.stub = pathOption(parsed, "--stub");
@@ -160,17 +192,28 @@ int runBuild(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     }
     const BuildResult result = buildInstaller(*load.manifest, options);
     for (const std::string& note : result.notes) err << note << "\n";
-    for (const std::string& error : result.errors) err << error << "\n";
-    if (!result.ok()) return kExitProblems;
-
-    fs::path output =
-        pathOption(parsed, "--output").value_or(manifestPath.filename().replace_extension(".exe"));
-    if (const std::string failure = writeWholeFile(output, result.installer); !failure.empty()) {
-        err << output.string() << ": " << failure << "\n";
-        return kExitProblems;
+    errors.insert(errors.end(), result.errors.begin(), result.errors.end());
+    if (!json) {
+        for (const std::string& error : result.errors) err << error << "\n";
     }
-    out << output.string() << ": " << result.installer.size() << " bytes\n";
-    return kExitOk;
+    if (!result.ok()) return finish(kExitProblems, std::nullopt);
+
+    advice = adviseOn(inspectInstaller(result.installer, std::nullopt, load.manifest->codePage));
+    const std::string where = manifestPath.string() + ": ";
+    for (const std::string& error : advice.errors) errors.push_back(where + error);
+    if (!json) {
+        for (const std::string& error : advice.errors) err << where << error << "\n";
+        for (const std::string& warning : advice.warnings)
+            err << where << "warning: " << warning << "\n";
+    }
+    if (failsOn(advice, parsed)) return finish(kExitProblems, std::nullopt);
+
+    if (const std::string failure = writeWholeFile(output, result.installer); !failure.empty()) {
+        errors.push_back(output.string() + ": " + failure);
+        if (!json) err << output.string() << ": " << failure << "\n";
+        return finish(kExitProblems, std::nullopt);
+    }
+    return finish(kExitOk, result.installer.size());
 }
 
 // Reads the installer at path and inspects it (--offset overrides where the
@@ -227,9 +270,45 @@ int runVerify(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     const std::string path = onlyPositional(parsed, "INSTALLER");
     const std::optional<Inspection> inspection = inspectFile(parsed, path, err);
     if (!inspection) return kExitProblems;
-    printProblems(path, *inspection, out);
-    if (inspection->sound() && !parsed.flags.contains("--quiet")) out << path << ": sound\n";
-    return inspection->sound() ? kExitOk : kExitProblems;
+    const Advice advice = adviseOn(*inspection);
+    std::vector<std::string> problems = inspection->problems;
+    problems.insert(problems.end(), advice.errors.begin(), advice.errors.end());
+    const bool sound = problems.empty() && !failsOn(advice, parsed);
+    if (parsed.flags.contains("--json")) {
+        out << "{\"installer\": " << jsonString(path) << ", \"sound\": " << (sound ? "true" : "false")
+            << ", \"problems\": " << jsonList(problems)
+            << ", \"warnings\": " << jsonList(advice.warnings) << "}\n";
+        return sound ? kExitOk : kExitProblems;
+    }
+    for (const std::string& problem : problems) out << path << ": " << problem << "\n";
+    for (const std::string& warning : advice.warnings) out << path << ": warning: " << warning << "\n";
+    if (sound && !parsed.flags.contains("--quiet")) out << path << ": sound\n";
+    return sound ? kExitOk : kExitProblems;
+}
+
+int runNew(const Arguments& parsed, std::ostream& out, std::ostream& err) {
+    if (parsed.help) {
+        out << texts::kNewHelp;
+        return kExitOk;
+    }
+    NewPackageRequest request;
+    request.folder = onlyPositional(parsed, "FOLDER");
+    const std::optional<std::string> name = lastValue(parsed, "--name");
+    const std::optional<fs::path> movie = pathOption(parsed, "--movie");
+    if (!name) throw UsageError("new needs --name NAME");
+    if (!movie) throw UsageError("new needs --movie FILE");
+    request.name = *name;
+    request.movie = *movie;
+    request.kind = lastValue(parsed, "--kind").value_or("movie");
+    request.preview = pathOption(parsed, "--preview");
+    request.licence = pathOption(parsed, "--licence");
+    request.force = parsed.flags.contains("--force");
+    const NewPackageResult result = createPackage(request);
+    for (const std::string& error : result.errors) err << "velpack new: " << error << "\n";
+    for (const fs::path& written : result.written) out << written.string() << "\n";
+    if (!result.ok()) return kExitProblems;
+    out << "Next: velpack build \"" << result.manifest.string() << "\"\n";
+    return kExitOk;
 }
 
 int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -242,9 +321,21 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return kExitOk;
     }
     const std::string& command = args[0];
+    if (command == "new") {
+        return runNew(parseArguments(args, 1,
+                                     {{"--name", "", true},
+                                      {"--movie", "", true},
+                                      {"--kind", "", true},
+                                      {"--preview", "", true},
+                                      {"--licence", "", true},
+                                      {"--force", "", false}}),
+                      out, err);
+    }
     if (command == "build") {
         return runBuild(parseArguments(args, 1,
                                        {{"--output", "-o", true},
+                                        {"--json", "", false},
+                                        {"--strict", "", false},
                                         {"--stub", "", true},
                                         {"--impborl", "", true},
                                         {"--project-dir", "", true}}),
@@ -268,6 +359,8 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return runVerify(parseArguments(args, 1,
                                         {{"--offset", "", true},
                                          {"--quiet", "-q", false},
+                                         {"--json", "", false},
+                                         {"--strict", "", false},
                                          {"--code-page", "", true}}),
                          out, err);
     }

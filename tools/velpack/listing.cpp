@@ -23,6 +23,8 @@ std::string kindText(uint8_t kind) {
     return std::to_string(kind) + (name.empty() ? "" : " (" + std::string(name) + ")");
 }
 
+}  // namespace
+
 // Text in UTF-8 as a JSON string.
 std::string jsonString(std::string_view text) {
     std::string out = "\"";
@@ -41,6 +43,8 @@ std::string jsonString(std::string_view text) {
     }
     return out + "\"";
 }
+
+namespace {
 
 std::string jsonBool(bool value) {
     return value ? "true" : "false";

@@ -10,6 +10,9 @@
 
 namespace velpack {
 
+// Text in UTF-8 as a JSON string, quoted.
+std::string jsonString(std::string_view text);
+
 std::string listingText(const Inspection& inspection, std::string_view fileName);
 
 // Names are read in the inspection's code page and shown in UTF-8; the code

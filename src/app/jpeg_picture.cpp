@@ -1,0 +1,62 @@
+#include "app/jpeg_picture.h"
+
+#include <cstddef>
+#include <cstdio>
+
+// jpeglib.h needs FILE and size_t declared before it.
+#include <jpeglib.h>
+
+namespace velumar::app {
+namespace {
+
+struct JpegError {
+    jpeg_error_mgr manager;
+    void* jump[5];
+};
+
+// libjpeg's errors end in a jump back to the decoder, never in exit(). __builtin_longjmp does
+// not unwind, so nothing between the jump and its target may need a destructor: the decoder
+// below keeps its C++ objects outside that span.
+[[noreturn]] void onJpegError(j_common_ptr info) {
+    __builtin_longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
+}
+
+void ignoreJpegMessage(j_common_ptr) {}
+
+}  // namespace
+
+bool decodeJpeg(std::string_view bytes, DecodedPicture& picture) {
+    jpeg_decompress_struct info;
+    JpegError error;
+    info.err = jpeg_std_error(&error.manager);
+    error.manager.error_exit = onJpegError;
+    error.manager.output_message = ignoreJpegMessage;
+    if (__builtin_setjmp(error.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()),
+                 static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    if (info.output_components != 3 || info.output_width == 0 || info.output_height == 0 ||
+        static_cast<unsigned long>(info.output_width) * info.output_height > kMaxPreviewPixels) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    picture.width = info.output_width;
+    picture.height = info.output_height;
+    // Sized before any row is read, so a jump from inside libjpeg leaves no half-built object.
+    picture.rgb.resize(size_t(picture.width) * picture.height * 3);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = picture.rgb.data() + size_t(info.output_scanline) * picture.width * 3;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+}  // namespace velumar::app

@@ -2,7 +2,7 @@
 """Writes the sample wallpaper's media: two small Flash movies of our own and
 the two preview pictures, 350 x 150 like the installer's preview area. The
 results are committed; run this again only to change them (the JPEG needs
-libjpeg's `cjpeg`, Debian package libjpeg-turbo-progs).
+libjpeg's `cjpeg`, from libjpeg-turbo-progs, which `./dev setup` installs).
 
 The movies are small SWF files of our own: the 8-byte header ("FWS" or "CWS",
 version, file length), the frame size rectangle, frame rate and count, then

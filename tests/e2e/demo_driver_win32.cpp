@@ -32,9 +32,6 @@ namespace app = velumar::app;
 constexpr DWORD kWindowTimeout = 30000;
 constexpr DWORD kInstallTimeout = 90000;
 
-constexpr char kGeneralKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
-constexpr char kComponentsKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\Components\\0";
-constexpr char kColorsKey[] = "Control Panel\\Colors";
 constexpr char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char kWritingStatus[] = "Writing Velumar files...";
 // The demo user's own desktop colour, which the uninstaller gives back.
@@ -61,16 +58,6 @@ struct Shot {
 void say(const std::string& line) {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
-}
-
-void setValue(HKEY root, const char* path, const char* name, DWORD type, const void* data,
-              DWORD size) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    ::RegCloseKey(key);
 }
 
 // A window's class, title and the texts of its children, for a failure's message.
@@ -121,12 +108,11 @@ class Demo {
                          ownWallpaper.c_str(), FALSE)) {
             throw StepFailure{"prepare", "cannot write " + ownWallpaper};
         }
-        setValue(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper", REG_SZ, ownWallpaper.c_str(),
-                 static_cast<DWORD>(ownWallpaper.size() + 1));
-        setValue(HKEY_CURRENT_USER, kColorsKey, "Background", REG_SZ, kOwnColour,
-                 sizeof kOwnColour);
-        const DWORD flags = 0x2001;
-        setValue(HKEY_CURRENT_USER, kComponentsKey, "Flags", REG_DWORD, &flags, sizeof flags);
+        if (!writeString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper", ownWallpaper) ||
+            !writeString(HKEY_CURRENT_USER, kColorsKey, "Background", kOwnColour) ||
+            !writeNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags", 0x2001)) {
+            throw StepFailure{"prepare", "cannot set the demo user's own desktop"};
+        }
         desktopBefore_ = desktopNow();
         say("==> the desktop before installing:");
         sayDesktop(desktopBefore_);

@@ -257,6 +257,30 @@ std::optional<DWORD> readNumber(HKEY root, const char* path, const char* name) {
     return value;
 }
 
+namespace {
+
+bool writeValue(HKEY root, const char* path, const char* name, DWORD type, const void* data,
+                DWORD size) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const bool written =
+        ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    ::RegCloseKey(key);
+    return written;
+}
+
+}  // namespace
+
+bool writeString(HKEY root, const char* path, const char* name, const std::string& value) {
+    return writeValue(root, path, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+bool writeNumber(HKEY root, const char* path, const char* name, DWORD value) {
+    return writeValue(root, path, name, REG_DWORD, &value, sizeof value);
+}
+
 bool keyExists(HKEY root, const char* path) {
     HKEY key = nullptr;
     if (::RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

@@ -88,10 +88,19 @@ std::optional<testing::SeenDialog> answerWith(DWORD processId, const std::string
 // command line exactly as given. The process's handle, or nothing.
 std::optional<PROCESS_INFORMATION> startRaw(std::string commandLine);
 
+// The user's desktop values the installation sets and the uninstaller gives back.
+inline constexpr char kGeneralKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
+inline constexpr char kComponentsKey[] =
+    "Software\\Microsoft\\Internet Explorer\\Desktop\\Components\\0";
+inline constexpr char kColorsKey[] = "Control Panel\\Colors";
+
 // Registry reads; nothing when the value is absent or of another type.
 std::optional<std::string> readString(HKEY root, const char* path, const char* name);
 std::optional<DWORD> readNumber(HKEY root, const char* path, const char* name);
 bool keyExists(HKEY root, const char* path);
+// Registry writes, the key made when missing; false when it cannot be.
+bool writeString(HKEY root, const char* path, const char* name, const std::string& value);
+bool writeNumber(HKEY root, const char* path, const char* name, DWORD value);
 
 // The window that has the keyboard focus in the thread of window; nullptr when none.
 HWND focusOf(HWND window);

@@ -33,27 +33,7 @@ constexpr DWORD kExitTimeout = 20000;
 // The file system the wrapper mounts is far smaller than this; a larger one is not it.
 constexpr ULONGLONG kSmallDiskLimit = 4ull << 20;
 
-constexpr char kGeneralKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
-constexpr char kComponentsKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\Components\\0";
-constexpr char kColorsKey[] = "Control Panel\\Colors";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Autumn";
-
-void writeString(HKEY root, const char* path, const char* name, const std::string& value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>(value.size() + 1));
-    ::RegCloseKey(key);
-}
-
-void writeNumber(HKEY root, const char* path, const char* name, DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    ::RegCloseKey(key);
-}
 
 // The system's text for a code as the installer's boxes show it: trailing blanks, line breaks
 // and full stops removed.

@@ -37,9 +37,6 @@ using velumar::testing::StandInServerRegistration;
 constexpr DWORD kWindowTimeout = 20000;
 constexpr DWORD kExitTimeout = 20000;
 
-constexpr char kGeneralKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
-constexpr char kComponentsKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\Components\\0";
-constexpr char kColorsKey[] = "Control Panel\\Colors";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Autumn";
 constexpr char kOtherUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winter";
@@ -48,23 +45,6 @@ constexpr char kActiveDesktopClass[] = "{75048700-EF1F-11D0-9888-006097DEACF9}";
 constexpr char kWesternName[] = "\xC9t\xE9 Dor\xE9";
 constexpr char kWesternUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\xC9t\xE9 Dor\xE9";
-
-void writeString(HKEY root, const char* path, const char* name, const std::string& value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>(value.size() + 1));
-    ::RegCloseKey(key);
-}
-
-void writeNumber(HKEY root, const char* path, const char* name, DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    ::RegCloseKey(key);
-}
 
 std::string windowsFolderFromEnvironment() {
     char folder[MAX_PATH + 1] = {};

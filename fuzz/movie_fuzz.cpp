@@ -7,13 +7,16 @@
 //  - the input taken as a compressed segment inflates through TZDecompressionStream without
 //    going past the declared length plus the margin (at most 16 MiB), and reading it in small pieces gives the
 //    same bytes as reading it in large ones;
-//  - the position query of the stream agrees with the bytes delivered.
+//  - the position query of the stream agrees with the bytes delivered;
+//  - the package tool's whole-movie reading ends with a reading (never a crash or an
+//    exception), whose colour is only claimed for a readable movie of a known version.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
 #include "flash/ZLibEx.h"
+#include "flash/movie_reading.h"
 #include "flash/swf_prepare.h"
 
 namespace {
@@ -76,8 +79,14 @@ void expandInput(const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
+void readWholeMovie(const std::uint8_t* data, std::size_t size) {
+    const MovieReading reading = readMovie(std::span<const std::uint8_t>(data, size));
+    if (reading.readable() && (reading.version < 3 || reading.version > 6)) std::abort();
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     inspectInput(data, size);
+    readWholeMovie(data, size);
     expandInput(data, size);
     bool failedLarge = false, failedSmall = false;
     const auto large = inflateInPieces(data, size, 65536, failedLarge);

@@ -12,7 +12,10 @@
 //    dot or blank (a check written apart from the rule it tests);
 //  - a data file the reader accepts has its records and blocks inside the
 //    bytes, and its stored bytes can be read;
-//  - every finding of the reader becomes a non-zero installer code.
+//  - every finding of the reader becomes a non-zero installer code;
+//  - the integrity check of the whole input reads it at most once, in blocks, and calls it
+//    sound only when the record is exactly what the package tool would write for those bytes;
+//    the ranges it reads as zero lie inside the PE headers it was given, or are the record.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -23,6 +26,7 @@
 #include "package/byte_source.h"
 #include "package/data_file.h"
 #include "package/datafile_expand.h"
+#include "package/integrity.h"
 #include "package/package_header.h"
 #include "package/package_rules.h"
 
@@ -99,6 +103,25 @@ void checkDataFile(std::span<const uint8_t> bytes, const std::string& wallpaperN
     }
 }
 
+void checkIntegrity(std::span<const uint8_t> bytes, const package::PackageHeader& header) {
+    for (const package::FileRange& range : package::rangesReadAsZero(bytes, 0)) {
+        const bool record = range.offset == package::kIntegrityRecordOffset &&
+                            range.length == package::kIntegrityRecordSize;
+        require(record || range.offset + range.length <= package::kPeFieldsWindow);
+    }
+    package::MemorySource source(bytes);
+    size_t blocks = 0;
+    const package::IntegrityCheck check =
+        package::checkIntegrity(source, 0, header, [&] { ++blocks; });
+    require(blocks <= bytes.size() / package::kIntegrityBlockSize + 1);
+    const auto record = package::integrityRecordOf(header);
+    if (check.verdict == package::IntegrityVerdict::noRecord) require(!record);
+    if (check.verdict != package::IntegrityVerdict::sound) return;
+    require(record && record->installerLength <= bytes.size());
+    const auto sealed = package::integrityRecordFor(bytes.first(record->installerLength), 0);
+    require(sealed.installerCrc == record->installerCrc);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -109,6 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         require(size < package::kPackageHeaderSize);
         return 0;
     }
+    checkIntegrity(bytes, header);
     const std::string name = header.wallpaperName();
     // Start-up stops here for a name that fails the rule (-540).
     if (!package::isValidWallpaperName(name)) return 0;

@@ -13,6 +13,10 @@ inline constexpr std::string_view kApplicationTitle = "Preparing for installatio
 inline constexpr std::string_view kInstallerCorrupted = "Installer file is corrupted. ";
 inline constexpr std::string_view kCorvanaError = "Corvana Error: ";
 inline constexpr std::string_view kCorruptedEnd = ". ";
+// After the box's code, for an installer file that is damaged or cut short: what to do.
+inline constexpr std::string_view kDownloadAgain =
+    "\r\n\r\nThe installer file was damaged on its way to this computer. "
+    "Please download it again.";
 
 // A preview picture that cannot be loaded.
 inline constexpr std::string_view kCorruptFile = "CorruptFile: ";

@@ -7,6 +7,7 @@
 #include "app/application_win32.h"
 #include "app/control_ids.h"
 #include "app/dialog_keys_win32.h"
+#include "app/exit_codes.h"
 #include "app/form_geometry_win32.h"
 #include "app/fMessageBox.h"
 #include "app/fPreparingInstallWnd.h"
@@ -263,6 +264,7 @@ void TInstallerForm::formClose() {
     // The Active Desktop that the Flash player step switched off is the user's again when this
     // run installed nothing.
     if (activeDesktopBefore_ && !state.installed) desktop::restoreActiveDesktop(*activeDesktopBefore_);
+    exitCode_ = installerExitCode(startupCode_, state.installed, state.installResult);
     ::DestroyWindow(handle());
     Application::instance().terminate();
 }

@@ -39,6 +39,8 @@ class TInstallerForm : public WindowBase, public desktop::InstallUi {
     bool create();
 
     uint8_t windowKind() const noexcept { return windowKind_; }
+    // The process's exit code (app/exit_codes.h), once the window has closed.
+    int exitCode() const noexcept { return exitCode_; }
 
     // The install driver's view of the window (desktop::InstallUi). Status, progress and the
     // states do nothing for the silent kind; the boxes are owned by the window.
@@ -86,6 +88,7 @@ class TInstallerForm : public WindowBase, public desktop::InstallUi {
     package::ErrorCode locateInstaller();
     package::ErrorCode makePackageCopy();
     package::ErrorCode readPackageHeader();
+    package::ErrorCode checkPackageCopy(package::ByteSource& copy);
     void prepareWallpaperFolder();
     package::ErrorCode extractSlot(int slot);
     package::ErrorCode extractOpenAfterInstallFile();
@@ -109,6 +112,8 @@ class TInstallerForm : public WindowBase, public desktop::InstallUi {
     desktop::FlashPlayerVersion flashVersion_;
     int installWidth_ = 80;
     bool closing_ = false;
+    package::ErrorCode startupCode_ = 0;
+    int exitCode_ = 0;
     bool movieFocused_ = false;
     // The Active Desktop as the Flash player step found it, when it switched it off.
     std::optional<desktop::ActiveDesktopState> activeDesktopBefore_;

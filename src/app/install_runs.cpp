@@ -14,10 +14,7 @@ void runInstallButton(TInstallerForm& form) {
     desktop::Win32InstallSteps steps(form, state);
     const desktop::InstallButtonOutcome outcome = desktop::installBtnClick(form, steps, state);
     // A failed run keeps the window with its failure text; Cancel then ends the installer.
-    if (outcome == desktop::InstallButtonOutcome::closeWindow) {
-        state.installed = !state.cancelRequest;
-        form.close();
-    }
+    if (outcome == desktop::InstallButtonOutcome::closeWindow) form.close();
 }
 
 package::ErrorCode runSilentInstall(TInstallerForm& form) {
@@ -25,6 +22,7 @@ package::ErrorCode runSilentInstall(TInstallerForm& form) {
     desktop::Win32InstallSteps steps(form, state);
     const package::ErrorCode result = desktop::runSilentInstall(form, steps);
     state.installed = result == package::kOk;
+    state.installResult = result;
     return result;
 }
 

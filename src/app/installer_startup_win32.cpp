@@ -15,6 +15,7 @@
 #include "app/startup_rules.h"
 #include "desktop/install_paths.h"
 #include "package/file_source_win32.h"
+#include "package/integrity.h"
 #include "package/package_offset.h"
 #include "package/package_rules.h"
 #include "util/dialogs_win32.h"
@@ -104,6 +105,7 @@ void TInstallerForm::runStartup() {
     if (code == kOk && silent) runSilentInstall(*this);
 
     ::SetCursor(remembered);
+    startupCode_ = code;
     if (code != kOk && code != kFlashStepCancelled) showErrorDialog(startupFailureText(code));
     if (code != kOk || silent) {
         close();
@@ -160,6 +162,7 @@ ErrorCode TInstallerForm::readPackageHeader() {
         package::reportInstallError(code, state.packageCopyPath);
         return code;
     }
+    if (const ErrorCode damaged = checkPackageCopy(copy.source()); damaged != kOk) return damaged;
     // Refused before anything is written: a name that leaves "Web\Wallpaper\" would place the
     // wallpaper folder elsewhere, and a later clean-up would delete that tree.
     if (!package::isValidWallpaperName(state.header.wallpaperName())) return kUnsafeWallpaperName;
@@ -167,6 +170,20 @@ ErrorCode TInstallerForm::readPackageHeader() {
     state.wallpaperFolder = desktop::wallpaperFolderPath(state.windowsFolder, state.wallpaperName);
     return package::extractEntry(extractionTarget(), copy.source(), slots::compressionLibrary,
                                  false);
+}
+
+// The whole copy is read once against the header's integrity record before anything but the
+// copy itself is written: a download cut short or damaged installs nothing. An installer built
+// without a record is not checked.
+ErrorCode TInstallerForm::checkPackageCopy(package::ByteSource& copy) {
+    const package::IntegrityCheck check = package::checkIntegrity(
+        copy, package::packageOffset(), installerState().header, [this] { processMessages(); });
+    if (check.verdict == package::IntegrityVerdict::readFailed) {
+        const ErrorCode code = check.systemCode != 0 ? check.systemCode : ERROR_READ_FAULT;
+        package::reportInstallError(code, installerState().packageCopyPath);
+        return code;
+    }
+    return check.refused() ? kInstallerDamaged : kOk;
 }
 
 void TInstallerForm::prepareWallpaperFolder() {

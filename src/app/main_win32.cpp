@@ -7,6 +7,7 @@
 
 #include "app/app_texts.h"
 #include "app/application_win32.h"
+#include "app/exit_codes.h"
 #include "app/fInstall.h"
 #include "app/fMessageBox.h"
 #include "app/fPreparingInstallWnd.h"
@@ -35,7 +36,7 @@ int runInstaller() {
 
     if (!application.terminated() && velumar::package::showsWindow(installerForm.windowKind()))
         application.run(preparingWindow.handle());
-    return 0;
+    return installerForm.exitCode();
 }
 
 }  // namespace
@@ -44,6 +45,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         return runInstaller();
     } catch (...) {
-        return 1;
+        return velumar::app::kExitFailed;
     }
 }

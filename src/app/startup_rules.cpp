@@ -2,13 +2,23 @@
 #include "util/ascii.h"
 
 #include "app/app_texts.h"
+#include "app/exit_codes.h"
 
 namespace velumar::app {
 
 std::string startupFailureText(ErrorCode code) {
     std::string text(texts::kInstallerCorrupted);
     text.append(texts::kCorvanaError).append(std::to_string(code)).append(texts::kCorruptedEnd);
+    if (code == kInstallerDamaged) text.append(texts::kDownloadAgain);
     return text;
+}
+
+int installerExitCode(ErrorCode startupCode, bool installed, ErrorCode installResult) noexcept {
+    if (installed) return kExitInstalled;
+    if (startupCode == kInstallerDamaged) return kExitDamaged;
+    if (startupCode == kFlashStepCancelled) return kExitCancelled;
+    if (startupCode != package::kOk || installResult != package::kOk) return kExitFailed;
+    return kExitCancelled;
 }
 
 namespace {

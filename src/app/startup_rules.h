@@ -21,12 +21,18 @@ using package::ErrorCode;
 //         the package tool applies): it could place the wallpaper folder or page outside
 //         "Web\Wallpaper\" or name a device. Refused right after the header is read, before
 //         anything is written or created.
+//   -541  the installer file does not match its integrity record (package/integrity.h): cut
+//         short, a byte changed, or the record itself damaged. Found on the package copy
+//         right after the header is read, before anything else is written; the box then says
+//         to download the installer again.
 //   409   the user cancelled the Flash player step: start-up ends without any message
 inline constexpr ErrorCode kFlashControlUnusable = desktop::kFlashControlUnusable;
 inline constexpr ErrorCode kUnsafeWallpaperName = -540;
+inline constexpr ErrorCode kInstallerDamaged = -541;
 inline constexpr ErrorCode kFlashStepCancelled = desktop::kFlashStepCancelled;
 
-// "Installer file is corrupted. Corvana Error: " + code + ". "
+// "Installer file is corrupted. Corvana Error: " + code + ". ", and for a damaged installer
+// file the line that tells the user to download it again.
 std::string startupFailureText(ErrorCode code);
 
 enum class PictureFormat { bitmap, jpeg, unknown };

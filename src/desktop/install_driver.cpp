@@ -44,8 +44,7 @@ void showInstallSuccess(InstallUi& ui, InstallSteps& steps, const InstallerState
     steps.openDisplayProperties();
 }
 
-InstallButtonOutcome installBtnClick(InstallUi& ui, InstallSteps& steps,
-                                     const InstallerState& state) {
+InstallButtonOutcome installBtnClick(InstallUi& ui, InstallSteps& steps, InstallerState& state) {
     if (ui.busy()) return InstallButtonOutcome::ignored;
     ui.setBusy(true);
     if (steps.wallpaperPageExists() || state.folderWasCreated == 0) {
@@ -55,7 +54,9 @@ InstallButtonOutcome installBtnClick(InstallUi& ui, InstallSteps& steps,
         }
     }
     const ErrorCode result = runInstallation(ui, steps);
-    if (result == package::kOk && !ui.cancelRequested()) showInstallSuccess(ui, steps, state);
+    state.installResult = result;
+    state.installed = result == package::kOk && !ui.cancelRequested();
+    if (state.installed) showInstallSuccess(ui, steps, state);
     ui.setBusy(false);
     return result == package::kOk ? InstallButtonOutcome::closeWindow
                                   : InstallButtonOutcome::stayOpen;

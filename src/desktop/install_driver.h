@@ -55,9 +55,9 @@ enum class InstallButtonOutcome {
 };
 
 // The Install button: busy flag, the overwrite question when the page exists or the folder
-// was there before start-up, the run, the success box, busy flag cleared.
-InstallButtonOutcome installBtnClick(InstallUi& ui, InstallSteps& steps,
-                                     const InstallerState& state);
+// was there before start-up, the run, the success box, busy flag cleared. The run's result and
+// whether it installed the wallpaper are kept in the state.
+InstallButtonOutcome installBtnClick(InstallUi& ui, InstallSteps& steps, InstallerState& state);
 
 // The silent kind's run: the installation, then Display Properties when it succeeded.
 ErrorCode runSilentInstall(InstallUi& ui, InstallSteps& steps);

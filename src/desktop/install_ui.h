@@ -55,6 +55,7 @@ struct InstallerState {
     bool busy = false;
     bool cancelRequest = false;
     bool installed = false;  // an installation ran to its end without failure
+    ErrorCode installResult = 0;  // the last installation's result
 };
 
 }  // namespace velumar::desktop

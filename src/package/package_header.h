@@ -9,7 +9,8 @@
 //        1     1  showLicense             non-zero: licence text in slot 4
 //        2     1  openAfterInstall        non-zero: slot 5 is opened after installing
 //        3     5  reserved                zero
-//        8     8  reserved                carried, not interpreted
+//        8     8  integrity record        installer length and CRC-32 (integrity.h); zero
+//                                         in an installer built without one
 //       16     4  backgroundRed           signed, 0 to 255
 //       20     4  backgroundGreen         signed
 //       24     4  backgroundBlue          signed
@@ -139,7 +140,7 @@ struct PackageHeader {
     uint8_t showLicense = 0;
     uint8_t openAfterInstall = 0;
     std::array<uint8_t, 5> reserved3{};
-    std::array<uint8_t, 8> reserved8{};
+    std::array<uint8_t, 8> reserved8{};  // the integrity record (integrity.h)
     int32_t backgroundRed = 0;
     int32_t backgroundGreen = 0;
     int32_t backgroundBlue = 0;

@@ -141,6 +141,7 @@ TEST(RunInstallation, FailedRegistrationKeepsTheFilesButFailsTheRun) {
 TEST(InstallButton, FreshFolderAndNoPageAsksNothing) {
     Harness run;
     EXPECT_EQ(installBtnClick(run.ui, run.steps, run.state), InstallButtonOutcome::closeWindow);
+    EXPECT_TRUE(run.state.installed);
     EXPECT_EQ(run.log.front(), "busy");
     EXPECT_EQ(run.log.back(), "idle");
     EXPECT_EQ(std::count(run.log.begin(), run.log.end(),
@@ -191,6 +192,8 @@ TEST(InstallButton, SecondPressWhileBusyIsIgnoredAndFailureKeepsTheWindow) {
     EXPECT_EQ(installBtnClick(failing.ui, failing.steps, failing.state),
               InstallButtonOutcome::stayOpen);
     EXPECT_EQ(std::count(failing.log.begin(), failing.log.end(), "success box"), 0);
+    EXPECT_FALSE(failing.state.installed);
+    EXPECT_EQ(failing.state.installResult, -531);
 }
 
 TEST(SilentInstall, OpensDisplayPropertiesOnlyAfterSuccess) {

@@ -6,6 +6,8 @@
 
 #include "extract.h"
 #include "inspect.h"
+#include "listing.h"
+#include "package/integrity.h"
 #include "package/byte_io.h"
 #include "package/package_header.h"
 #include "package/package_offset.h"
@@ -119,6 +121,43 @@ bool mentions(const Inspection& inspection, const std::string& part) {
         if (problem.find(part) != std::string::npos) return true;
     }
     return false;
+}
+
+// The installer's integrity record, as the tool reads it: damage that no other check sees, a
+// download cut short, and what is not damage (an appendix such as a signature, no record).
+TEST_F(DamagedInstaller, IntegrityRecordTellsOfDamageAnywhere) {
+    const Inspection sound = inspectInstaller(installer, std::nullopt);
+    ASSERT_TRUE(sound.integrity);
+    EXPECT_EQ(sound.integrity->verdict, package::IntegrityVerdict::sound);
+    EXPECT_NE(listingText(sound, "x.exe").find("integrity     " + std::to_string(installer.size()) +
+                                               " bytes, CRC-32 0x"),
+              std::string::npos);
+
+    Bytes uninstaller = installer;
+    const package::PackageEntry& slot9 = header().slot(package::slots::uninstaller);
+    uninstaller[static_cast<size_t>(slot9.startOffset + slot9.storedLength() / 2)] ^= 1;
+    expectRejected(uninstaller, "the installer is damaged: the CRC-32 of its first " +
+                                    std::to_string(installer.size()) + " bytes is 0x");
+    expectRejected(uninstaller, "where no other check reads");
+
+    const Bytes cut(installer.begin(), installer.end() - 4096);
+    expectRejected(cut, "the installer is cut short: its integrity record says " +
+                            std::to_string(installer.size()) + " bytes, the file has " +
+                            std::to_string(cut.size()) + "; ");
+    expectRejected(cut, "slot 9 (uninstaller)");
+
+    Bytes signedLater = installer;
+    signedLater.insert(signedLater.end(), 1024, 0x30);
+    EXPECT_TRUE(inspectInstaller(signedLater, std::nullopt).sound());
+
+    Bytes unrecorded = installer;
+    unrecorded[0x200] ^= 1;
+    std::fill_n(unrecorded.begin() + testing::kSyntheticStubSize + 8, 8, 0);
+    const Inspection old = inspectInstaller(unrecorded, std::nullopt);
+    EXPECT_TRUE(old.sound());
+    EXPECT_EQ(old.integrity->verdict, package::IntegrityVerdict::noRecord);
+    EXPECT_NE(listingText(old, "x.exe").find("integrity     none"), std::string::npos);
+    EXPECT_NE(listingJson(old, "x.exe").find("\"integrity\": null"), std::string::npos);
 }
 
 // `velpack verify` gives every name of the shared list the installer's verdict: as the

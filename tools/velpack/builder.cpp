@@ -10,6 +10,7 @@
 #include "file_io.h"
 #include "inspect.h"
 #include "package/data_file.h"
+#include "package/integrity.h"
 #include "package/package_header.h"
 #include "package/package_rules.h"
 #include "runtime.h"
@@ -497,6 +498,7 @@ class Builder {
             const Bytes& stored = plans_[static_cast<size_t>(slot)].stored;
             installerBytes.insert(installerBytes.end(), stored.begin(), stored.end());
         }
+        package::sealInstaller(installerBytes, static_cast<uint32_t>(packageOffset));
         return installerBytes;
     }
 

@@ -29,6 +29,13 @@ std::string slotLabel(int slot) {
     return "slot " + std::to_string(slot) + " (" + std::string(slotRole(slot)) + ")";
 }
 
+std::string crcText(uint32_t crc) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text = "0x";
+    for (int shift = 28; shift >= 0; shift -= 4) text += kDigits[(crc >> shift) & 0x0F];
+    return text;
+}
+
 std::string hex(unsigned char byte) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     return std::string("0x") + kDigits[byte >> 4] + kDigits[byte & 0x0F];
@@ -69,14 +76,66 @@ class Inspector {
         }
         result_.header = package::decodePackageHeader(
             file_.subspan(static_cast<size_t>(at)).first<package::kPackageHeaderSize>());
+        package::MemorySource source(file_);
+        result_.integrity = package::checkIntegrity(source, static_cast<uint32_t>(at),
+                                                    *result_.header);
+        problemsBefore_ = result_.problems.size();
         checkHeader(*result_.header);
         checkSlots(*result_.header);
         checkWallpaperPage(*result_.header);
         checkDataFile(*result_.header);
+        checkIntegrity(*result_.header, at);
     }
 
   private:
     void problem(std::string text) { result_.problems.push_back(std::move(text)); }
+
+    // After the other checks: the damage they located is already named; the record tells of
+    // damage anywhere else.
+    void checkIntegrity(const PackageHeader& header, uint64_t at) {
+        const package::IntegrityCheck& check = *result_.integrity;
+        if (!check.refused()) return;
+        const package::IntegrityRecord record = *package::integrityRecordOf(header);
+        const std::string recorded = std::to_string(record.installerLength) + " bytes";
+        switch (check.verdict) {
+            case package::IntegrityVerdict::cutShort:
+                problem("the installer is cut short: its integrity record says " + recorded +
+                        ", the file has " + std::to_string(check.fileLength) +
+                        slotsMissing(header, check.fileLength));
+                return;
+            case package::IntegrityVerdict::recordLies:
+                problem("the integrity record is damaged: it says " + recorded +
+                        ", but the package runs to byte " +
+                        std::to_string(package::packageEnd(header, uint32_t(at))));
+                return;
+            case package::IntegrityVerdict::crcDiffers:
+                problem("the installer is damaged: the CRC-32 of its first " + recorded + " is " +
+                        crcText(check.crc) + ", its integrity record says " +
+                        crcText(record.installerCrc) +
+                        (problemsBefore_ == result_.problems.size()
+                             ? " (the changed bytes are where no other check reads: the stub, "
+                               "the header, or a file stored as it is)"
+                             : ""));
+                return;
+            default:
+                return;
+        }
+    }
+
+    // ": slot 8 (data file) and slot 9 (uninstaller) end past it", or nothing.
+    static std::string slotsMissing(const PackageHeader& header, uint64_t fileLength) {
+        std::vector<std::string> cut;
+        for (int slot = 1; slot < package::kSlotCount; ++slot) {
+            const PackageEntry& entry = header.slot(slot);
+            if (!entry.empty() && entry.endOffset >= 0 && uint64_t(entry.endOffset) >= fileLength)
+                cut.push_back(slotLabel(slot));
+        }
+        if (cut.empty()) return {};
+        std::string text = "; " + cut.front();
+        for (size_t i = 1; i < cut.size(); ++i)
+            text += (i + 1 == cut.size() ? " and " : ", ") + cut[i];
+        return text + (cut.size() == 1 ? " ends" : " end") + " past it";
+    }
 
     // A name of the package, in UTF-8 and in quotes, for messages.
     std::string inQuotes(std::string_view name) const {
@@ -289,6 +348,7 @@ class Inspector {
 
     std::span<const uint8_t> file_;
     Inspection& result_;
+    size_t problemsBefore_ = 0;
 };
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "code_page.h"
 #include "package/data_file.h"
+#include "package/integrity.h"
 #include "package/package_header.h"
 #include "stub.h"
 
@@ -27,6 +28,8 @@ struct Inspection {
     CodePage codePage;
     std::optional<PackageLocation> location;
     std::optional<velumar::package::PackageHeader> header;
+    // The header's integrity record checked against the file; nothing without a header.
+    std::optional<velumar::package::IntegrityCheck> integrity;
     // Expanded content of each slot whose name is safe, whose stored bytes lie
     // in the file and, when compressed, expand to exactly `size`.
     std::array<std::optional<Bytes>, velumar::package::kSlotCount> slotContents;

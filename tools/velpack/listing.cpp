@@ -196,6 +196,49 @@ void jsonDataFile(std::ostringstream& out, const Inspection& inspection) {
     out << "    ]\n  },\n";
 }
 
+const char* verdictName(package::IntegrityVerdict verdict) {
+    switch (verdict) {
+        case package::IntegrityVerdict::noRecord:
+            return "none";
+        case package::IntegrityVerdict::sound:
+            return "sound";
+        case package::IntegrityVerdict::cutShort:
+            return "cut short";
+        case package::IntegrityVerdict::recordLies:
+            return "record damaged";
+        case package::IntegrityVerdict::crcDiffers:
+            return "damaged";
+        case package::IntegrityVerdict::readFailed:
+            break;
+    }
+    return "unreadable";
+}
+
+std::string crcHex(uint32_t crc) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(crc));
+    return text;
+}
+
+// "440123 bytes, CRC-32 0x1A2B3C4D: sound", or "none (built without an integrity record)".
+std::string integrityText(const Inspection& inspection) {
+    const auto record = package::integrityRecordOf(*inspection.header);
+    if (!record) return "none (built without an integrity record)";
+    return std::to_string(record->installerLength) + " bytes, CRC-32 " +
+           crcHex(record->installerCrc) + ": " + verdictName(inspection.integrity->verdict);
+}
+
+void jsonIntegrity(std::ostringstream& out, const Inspection& inspection) {
+    const auto record = package::integrityRecordOf(*inspection.header);
+    if (!record) {
+        out << "  \"integrity\": null,\n";
+        return;
+    }
+    out << "  \"integrity\": {\"length\": " << record->installerLength
+        << ", \"crc32\": " << jsonString(crcHex(record->installerCrc))
+        << ", \"verdict\": " << jsonString(verdictName(inspection.integrity->verdict)) << "},\n";
+}
+
 }  // namespace
 
 std::string listingText(const Inspection& inspection, std::string_view fileName) {
@@ -205,6 +248,7 @@ std::string listingText(const Inspection& inspection, std::string_view fileName)
         out << "package at    " << inspection.location->offset << " ("
             << describe(inspection.location->source) << ")\n";
     }
+    if (inspection.header) out << "integrity     " << integrityText(inspection) << "\n";
     if (inspection.header) textHeader(out, *inspection.header, inspection.codePage);
     if (inspection.dataFile) textDataFile(out, inspection);
     return out.str();
@@ -224,6 +268,7 @@ std::string listingJson(const Inspection& inspection, std::string_view fileName)
         out << "  \"packageOffset\": null,\n";
     }
     if (inspection.header) {
+        jsonIntegrity(out, inspection);
         jsonHeader(out, *inspection.header, inspection.codePage);
     } else {
         out << "  \"header\": null,\n  \"slots\": [],\n";

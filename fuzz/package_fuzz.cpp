@@ -104,16 +104,18 @@ void checkDataFile(std::span<const uint8_t> bytes, const std::string& wallpaperN
 }
 
 void checkIntegrity(std::span<const uint8_t> bytes, const package::PackageHeader& header) {
-    for (const package::FileRange& range : package::rangesReadAsZero(bytes, 0)) {
+    for (const package::FileRange& range : package::rangesReadAsZero(bytes, 0).all()) {
         const bool record = range.offset == package::kIntegrityRecordOffset &&
                             range.length == package::kIntegrityRecordSize;
         require(record || range.offset + range.length <= package::kPeFieldsWindow);
     }
+    struct BlockCount final : package::IntegrityProgress {
+        void afterBlock() override { ++blocks; }
+        size_t blocks = 0;
+    } count;
     package::MemorySource source(bytes);
-    size_t blocks = 0;
-    const package::IntegrityCheck check =
-        package::checkIntegrity(source, 0, header, [&] { ++blocks; });
-    require(blocks <= bytes.size() / package::kIntegrityBlockSize + 1);
+    const package::IntegrityCheck check = package::checkIntegrity(source, 0, header, &count);
+    require(count.blocks <= bytes.size() / package::kIntegrityBlockSize + 1);
     const auto record = package::integrityRecordOf(header);
     if (check.verdict == package::IntegrityVerdict::noRecord) require(!record);
     if (check.verdict != package::IntegrityVerdict::sound) return;

@@ -176,8 +176,11 @@ ErrorCode TInstallerForm::readPackageHeader() {
 // copy itself is written: a download cut short or damaged installs nothing. An installer built
 // without a record is not checked.
 ErrorCode TInstallerForm::checkPackageCopy(package::ByteSource& copy) {
+    struct Pump final : package::IntegrityProgress {
+        void afterBlock() override { Application::instance().processMessages(); }
+    } pump;
     const package::IntegrityCheck check = package::checkIntegrity(
-        copy, package::packageOffset(), installerState().header, [this] { processMessages(); });
+        copy, package::packageOffset(), installerState().header, &pump);
     if (check.verdict == package::IntegrityVerdict::readFailed) {
         const ErrorCode code = check.systemCode != 0 ? check.systemCode : ERROR_READ_FAULT;
         package::reportInstallError(code, installerState().packageCopyPath);

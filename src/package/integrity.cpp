@@ -1,11 +1,10 @@
 #include "package/integrity.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <array>
-#include <cstdint>
+#include <vector>
 
+#include "implode/codec.h"
 #include "package/byte_io.h"
 #include "package/package_header.h"
 
@@ -44,7 +43,7 @@ bool inside(std::span<const uint8_t> bytes, uint64_t at, uint64_t count) noexcep
     return at <= bytes.size() && count <= bytes.size() - at;
 }
 
-void addPeFields(std::span<const uint8_t> start, std::vector<FileRange>& ranges) {
+void addPeFields(std::span<const uint8_t> start, ZeroedRanges& ranges) {
     if (!inside(start, 0, kNewHeaderPointer + 4) || start[0] != 'M' || start[1] != 'Z') return;
     const uint64_t pe = u32At(start, kNewHeaderPointer);
     if (!inside(start, pe, kOptionalHeaderStart + 2) || start[pe] != 'P' ||
@@ -57,7 +56,7 @@ void addPeFields(std::span<const uint8_t> start, std::vector<FileRange>& ranges)
     if (optionalSize < kCheckSumField + kCheckSumSize ||
         !inside(start, optional + kCheckSumField, kCheckSumSize))
         return;
-    ranges.push_back({optional + kCheckSumField, kCheckSumSize});
+    ranges.add({optional + kCheckSumField, kCheckSumSize});
 
     const uint64_t countField = magic == kPe32Magic ? 92 : 108;
     const uint64_t directories = countField + 4;
@@ -66,23 +65,7 @@ void addPeFields(std::span<const uint8_t> start, std::vector<FileRange>& ranges)
         !inside(start, optional + certificate, kDataDirectorySize) ||
         u32At(start, static_cast<size_t>(optional + countField)) <= kCertificateDirectoryIndex)
         return;
-    ranges.push_back({optional + certificate, kDataDirectorySize});
-}
-
-// Sorted, with overlapping or touching ranges joined.
-std::vector<FileRange> normalised(std::vector<FileRange> ranges) {
-    std::sort(ranges.begin(), ranges.end(),
-              [](const FileRange& a, const FileRange& b) { return a.offset < b.offset; });
-    std::vector<FileRange> joined;
-    for (const FileRange& range : ranges) {
-        if (!joined.empty() && range.offset <= joined.back().offset + joined.back().length) {
-            FileRange& last = joined.back();
-            last.length = std::max(last.length, range.offset + range.length - last.offset);
-        } else {
-            joined.push_back(range);
-        }
-    }
-    return joined;
+    ranges.add({optional + certificate, kDataDirectorySize});
 }
 
 }  // namespace
@@ -94,26 +77,32 @@ std::optional<IntegrityRecord> integrityRecordOf(const PackageHeader& header) no
     return IntegrityRecord{u32At(bytes, 0), u32At(bytes, 4)};
 }
 
-void setIntegrityRecord(PackageHeader& header, const IntegrityRecord& record) noexcept {
-    ByteWriter out(header.reserved8);
-    out.u32(record.installerLength);
-    out.u32(record.installerCrc);
+void ZeroedRanges::add(FileRange range) noexcept {
+    if (count == ranges.size()) return;  // three at most are ever added
+    size_t at = count++;
+    for (; at > 0 && ranges[at - 1].offset > range.offset; --at) ranges[at] = ranges[at - 1];
+    ranges[at] = range;
+    size_t kept = 0;
+    for (size_t i = 1; i < count; ++i) {
+        FileRange& last = ranges[kept];
+        if (ranges[i].offset <= last.offset + last.length) {
+            last.length = std::max(last.length, ranges[i].offset + ranges[i].length - last.offset);
+        } else {
+            ranges[++kept] = ranges[i];
+        }
+    }
+    count = kept + 1;
 }
 
-std::vector<FileRange> rangesReadAsZero(std::span<const uint8_t> fileStart,
-                                        uint32_t packageOffset) {
-    std::vector<FileRange> ranges = {
-        {uint64_t(packageOffset) + kIntegrityRecordOffset, kIntegrityRecordSize}};
+ZeroedRanges rangesReadAsZero(std::span<const uint8_t> fileStart, uint32_t packageOffset) {
+    ZeroedRanges ranges;
+    ranges.add({uint64_t(packageOffset) + kIntegrityRecordOffset, kIntegrityRecordSize});
     addPeFields(fileStart.first(std::min(fileStart.size(), kPeFieldsWindow)), ranges);
-    return normalised(std::move(ranges));
+    return ranges;
 }
-
-FileCrc::FileCrc(std::vector<FileRange> readAsZero)
-    : zeroed_(normalised(std::move(readAsZero))), crc_(uint32_t(::crc32(0, nullptr, 0))) {}
 
 void FileCrc::addPlain(std::span<const uint8_t> bytes) {
-    // zlib takes at most 4 GB minus one byte per call; a block is far smaller.
-    crc_ = uint32_t(::crc32(crc_, bytes.data(), static_cast<uInt>(bytes.size())));
+    running_ = implode::crc32Update(running_, bytes);
 }
 
 void FileCrc::addZeros(uint64_t count) {
@@ -129,7 +118,7 @@ void FileCrc::add(std::span<const uint8_t> block) {
     const uint64_t start = position_;
     const uint64_t end = start + block.size();
     uint64_t at = start;
-    for (const FileRange& range : zeroed_) {
+    for (const FileRange& range : zeroed_.all()) {
         const uint64_t rangeEnd = range.offset + range.length;
         if (rangeEnd <= at) continue;
         if (range.offset >= end) break;
@@ -146,24 +135,6 @@ void FileCrc::add(std::span<const uint8_t> block) {
     position_ = end;
 }
 
-IntegrityRecord integrityRecordFor(std::span<const uint8_t> installer, uint32_t packageOffset) {
-    FileCrc crc(rangesReadAsZero(installer, packageOffset));
-    crc.add(installer);
-    return {static_cast<uint32_t>(installer.size()), crc.value()};
-}
-
-bool sealInstaller(std::span<uint8_t> installer, uint32_t packageOffset) {
-    const uint64_t record = uint64_t(packageOffset) + kIntegrityRecordOffset;
-    if (uint64_t(packageOffset) + kPackageHeaderSize > installer.size() ||
-        installer.size() > UINT32_MAX)
-        return false;
-    const IntegrityRecord sealed = integrityRecordFor(installer, packageOffset);
-    ByteWriter out(installer.subspan(static_cast<size_t>(record), kIntegrityRecordSize));
-    out.u32(sealed.installerLength);
-    out.u32(sealed.installerCrc);
-    return true;
-}
-
 uint64_t packageEnd(const PackageHeader& header, uint32_t packageOffset) noexcept {
     uint64_t end = uint64_t(packageOffset) + kPackageHeaderSize;
     for (int slot = slots::compressionLibrary; slot < kSlotCount; ++slot) {
@@ -175,8 +146,7 @@ uint64_t packageEnd(const PackageHeader& header, uint32_t packageOffset) noexcep
 }
 
 IntegrityCheck checkIntegrity(ByteSource& file, uint32_t packageOffset,
-                              const PackageHeader& header,
-                              const std::function<void()>& afterBlock) {
+                              const PackageHeader& header, IntegrityProgress* progress) {
     IntegrityCheck check;
     const std::optional<IntegrityRecord> record = integrityRecordOf(header);
     if (!record) return check;
@@ -210,9 +180,9 @@ IntegrityCheck checkIntegrity(ByteSource& file, uint32_t packageOffset,
         if (!crc) crc.emplace(rangesReadAsZero(bytes, packageOffset));
         crc->add(bytes);
         at += wanted;
-        if (afterBlock) afterBlock();
+        if (progress) progress->afterBlock();
     }
-    check.crc = crc ? crc->value() : uint32_t(::crc32(0, nullptr, 0));
+    check.crc = crc ? crc->value() : 0;
     check.verdict =
         check.crc == record->installerCrc ? IntegrityVerdict::sound : IntegrityVerdict::crcDiffers;
     return check;

@@ -7,6 +7,7 @@
 
 #include "builder.h"
 #include "manifest.h"
+#include "package/integrity.h"
 #include "png_writer.h"
 #include "util/files_win32.h"
 
@@ -87,6 +88,11 @@ package::PackageHeader headerOf(const Bytes& installer) {
 void replaceHeader(Bytes& installer, const package::PackageHeader& header) {
     const auto bytes = package::encodePackageHeader(header);
     std::copy(bytes.begin(), bytes.end(), installer.begin() + packageOffsetOf());
+    reseal(installer);
+}
+
+void reseal(Bytes& installer) {
+    package::sealInstaller(installer, packageOffsetOf());
 }
 
 namespace {

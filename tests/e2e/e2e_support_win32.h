@@ -43,10 +43,13 @@ struct PackageRecipe {
 Bytes buildInstaller(const PackageRecipe& recipe, const std::string& folder);
 
 // The package header inside an installer and its rewriting (the package starts right after
-// the stub, whose size is that of install.exe).
+// the stub, whose size is that of install.exe). A rewritten installer gets the integrity
+// record of its new bytes, as a package tool would write for such a package; so does one
+// resealed after its bytes were changed in place.
 uint32_t packageOffsetOf();
 package::PackageHeader headerOf(const Bytes& installer);
 void replaceHeader(Bytes& installer, const package::PackageHeader& header);
+void reseal(Bytes& installer);
 
 // One run of an installer with its own TEMP folder and any further "NAME=value" variables.
 class InstallerProcess {

@@ -350,6 +350,8 @@ void renameSlot(Bytes& installer, int slot, const std::string& name) {
 }
 
 const std::string kProblem = "Installation Error: ";
+// A header whose slots run past the installer's recorded length: refused at start-up.
+const std::string kDamaged = "Installer file is corrupted. Corvana Error: -541. ";
 const std::string kCorrupted = "Installer file is corrupted. Corvana Error: ";
 const std::string kOpening = "Problem opening Velumar data file.";
 const std::string kReading = "Corvana Error: Problem reading Velumar data file. ";
@@ -447,7 +449,7 @@ std::vector<HostileCase> hostileCases() {
                              header.slot(slot).endOffset = 0x7FFFFFF0;
                              replaceHeader(b, header);
                          },
-                         kProblem});
+                         kDamaged});
         cases.push_back({"slot " + std::to_string(slot) + " range reversed",
                          [slot](Bytes& b) {
                              package::PackageHeader header = headerOf(b);
@@ -464,6 +466,7 @@ TEST_F(HostilePackages, SilentKindEndsAsDocumentedAndTouchesNothingOutside) {
     for (const HostileCase& c : cases) {
         Bytes installer = *silent_;
         c.damage(installer);
+        reseal(installer);
         expectSafe(c, installer, false);
     }
     // Cut short at offsets through the header, every slot and the data file.
@@ -502,6 +505,7 @@ TEST_F(HostilePackages, WindowKindEndsAsDocumentedAndTouchesNothingOutside) {
         if (!chosen) continue;
         Bytes installer = *picture_;
         c.damage(installer);
+        reseal(installer);
         HostileCase expected = c;
         // The picture kind writes slot 3 at start-up, and fails there.
         if (c.label.rfind("slot 3 ", 0) == 0) {

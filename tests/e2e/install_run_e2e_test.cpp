@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/control_ids.h"
+#include "app/exit_codes.h"
 #include "builder.h"
 #include "e2e_support_win32.h"
 #include "manifest.h"
@@ -32,6 +33,10 @@ namespace {
 
 namespace app = velumar::app;
 namespace fs = std::filesystem;
+using app::kExitCancelled;
+using app::kExitDamaged;
+using app::kExitFailed;
+using app::kExitInstalled;
 using velumar::testing::StandInServerRegistration;
 
 constexpr DWORD kWindowTimeout = 20000;
@@ -52,6 +57,19 @@ std::string windowsFolderFromEnvironment() {
     std::string text(folder);
     if (!text.empty() && text.back() != '\\') text += '\\';
     return text;
+}
+
+bool isEmptyFolder(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return true;
+    bool empty = true;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") empty = false;
+    } while (empty && ::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return empty;
 }
 
 // Waits until the status line reads text (while a box may hold the installer); what it read.
@@ -96,6 +114,7 @@ bool lengthenDataRecord(Bytes& installer, const std::string& name) {
         block.setSize(block.size() + 1);
         std::copy(block.bytes.begin(), block.bytes.end(),
                   bytes.begin() + file.record(number).blockOffset());
+        reseal(installer);
         return true;
     }
     return false;
@@ -354,7 +373,7 @@ TEST_F(InstallRun, CancelBeforeInstallingLeavesNoFolderAndTheNextRunAsksNothing)
         ASSERT_TRUE(form);
         EXPECT_TRUE(pathExists(wallpaperFolder("Autumn") + "installer.BMP"));
         ::PostMessageA(form, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(process->waitForExit(kExitTimeout));
+        EXPECT_EQ(process->waitForExit(kExitTimeout), std::optional<DWORD>(kExitCancelled));
         EXPECT_FALSE(pathExists(wallpaperFolder("Autumn")));
     }
     {
@@ -362,7 +381,7 @@ TEST_F(InstallRun, CancelBeforeInstallingLeavesNoFolderAndTheNextRunAsksNothing)
         const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
         ASSERT_TRUE(form);
         ::PostMessageA(controlWithId(form, app::cancelBtn), BM_CLICK, 0, 0);
-        ASSERT_TRUE(process->waitForExit(kExitTimeout));
+        EXPECT_EQ(process->waitForExit(kExitTimeout), std::optional<DWORD>(kExitCancelled));
         EXPECT_FALSE(pathExists(wallpaperFolder("Autumn")));
     }
     auto process = start(installer);
@@ -372,7 +391,7 @@ TEST_F(InstallRun, CancelBeforeInstallingLeavesNoFolderAndTheNextRunAsksNothing)
     const auto success = answerWith(process->id(), "&No", 60000);
     ASSERT_TRUE(success);
     EXPECT_EQ(success->title, "Installation Successful.") << "no overwrite question";
-    ASSERT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_EQ(process->waitForExit(kExitTimeout), std::optional<DWORD>(kExitInstalled));
     EXPECT_TRUE(pathExists(wallpaperFolder("Autumn") + "uninstall.exe")) << "kept once installed";
 }
 
@@ -478,7 +497,7 @@ TEST_F(InstallRun, CancelDuringTheInstallationRemovesEverythingAndEnds) {
     // Both presses are queued together: Cancel is handled in the run's first message pump.
     pressInstall(form);
     ::PostMessageA(cancel, BM_CLICK, 0, 0);
-    ASSERT_TRUE(process->waitForExit(60000));
+    EXPECT_EQ(process->waitForExit(60000), std::optional<DWORD>(kExitCancelled));
     EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no success box";
     expectNothingInstalled();
     EXPECT_FALSE(pathExists(childTemp + "VLMR"));
@@ -494,6 +513,7 @@ TEST_F(InstallRun, SilentKindInstallsWithoutAWindowAndStartsTheUninstallerWithB)
     auto process = start(build(recipe));
     const auto code = process->waitForExit(60000);
     ASSERT_TRUE(code);
+    EXPECT_EQ(*code, DWORD(kExitInstalled));
     EXPECT_FALSE(findWindowOf(process->id(), app::kInstallerFormClass));
     EXPECT_FALSE(pathExists(childTemp + "VLMR"));
 
@@ -551,7 +571,10 @@ TEST_F(InstallRun, UninstallerFromTheEntryRemovesTheInstallationAndLeavesOthers)
     EXPECT_EQ(question->texts, std::vector<std::string>{"Remove the Autumn Wallpaper?"});
 
     // The copy finishes the removal once the original has ended.
-    for (int waited = 0; waited < 400 && pathExists(wallpaperFolder("Autumn")); ++waited)
+    // The copy that does the removal ends after the program the test started.
+    for (int waited = 0; waited < 400 && (pathExists(wallpaperFolder("Autumn")) ||
+                                          keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+         ++waited)
         ::Sleep(50);
     expectNothingInstalled();
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
@@ -645,7 +668,9 @@ TEST_F(InstallRun, Utf8NamesReachAWesternWindowsAsTheAuthorWroteThem) {
     ASSERT_TRUE(question);
     EXPECT_EQ(question->texts,
               std::vector<std::string>{"Remove the " + std::string(kWesternName) + " Wallpaper?"});
-    for (int waited = 0; waited < 400 && widePathExists(wallpaper + wide("Été Doré dir")); ++waited)
+    for (int waited = 0; waited < 400 && (widePathExists(wallpaper + wide("Été Doré dir")) ||
+                                          keyExists(HKEY_LOCAL_MACHINE, kWesternUninstallKey));
+         ++waited)
         ::Sleep(50);
     EXPECT_FALSE(widePathExists(wallpaper + wide("Été Doré dir")));
     EXPECT_FALSE(widePathExists(wallpaper + wide("Été Doré.html")));
@@ -702,7 +727,10 @@ TEST_F(InstallRun, OnWindows98TheShortUninstallStringRemovesTheInstallation) {
     ::CloseHandle(uninstaller->hProcess);
     ASSERT_TRUE(question);
     EXPECT_EQ(question->texts, std::vector<std::string>{"Remove the Autumn Wallpaper?"});
-    for (int waited = 0; waited < 400 && pathExists(wallpaperFolder("Autumn")); ++waited)
+    // The copy that does the removal ends after the program the test started.
+    for (int waited = 0; waited < 400 && (pathExists(wallpaperFolder("Autumn")) ||
+                                          keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+         ++waited)
         ::Sleep(50);
     expectNothingInstalled();
     // The temporary copy is named in WININIT.INI's [rename] section for the next start.
@@ -818,11 +846,74 @@ TEST_F(InstallRun, SilentKindWithAFailedRunEndsWithoutABoxAndIsCleanedUp) {
     Bytes installer = build(recipe);
     ASSERT_TRUE(lengthenDataRecord(installer, "media\\movie.swf"));
     auto process = start(installer);
-    ASSERT_TRUE(process->waitForExit(60000));
+    EXPECT_EQ(process->waitForExit(60000), std::optional<DWORD>(kExitFailed));
     EXPECT_FALSE(findWindowOf(process->id(), app::kInstallerFormClass));
     expectNothingInstalled();
     EXPECT_FALSE(pathExists(childTemp + "VLMR"));
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
+}
+
+// A download cut short or with one byte changed, wherever it is, is refused at start-up with
+// the box that says to download it again, before anything but the package copy is written;
+// the exit code tells a script so.
+TEST_F(InstallRun, DamagedDownloadIsRefusedBeforeAnythingIsWritten) {
+    RunRecipe recipe;
+    recipe.kind = "silent";
+    recipe.offerDisplayProperties = false;
+    const Bytes sound = build(recipe);
+    ASSERT_FALSE(sound.empty());
+    const package::PackageHeader header = headerOf(sound);
+    const auto withByteChanged = [&](int slot) {
+        const package::PackageEntry& entry = header.slot(slot);
+        Bytes bytes = sound;
+        bytes[size_t(entry.startOffset + entry.storedLength() / 2)] ^= 0x20;
+        return bytes;
+    };
+    const std::vector<std::pair<std::string, Bytes>> downloads = {
+        {"cut short by 4 KB", Bytes(sound.begin(), sound.end() - 4096)},
+        {"a byte changed in the uninstaller", withByteChanged(package::slots::uninstaller)},
+        {"a byte changed in the data file", withByteChanged(package::slots::dataFile)},
+        {"a byte changed in the player installer", withByteChanged(package::slots::flashInstaller)},
+    };
+    const std::string text =
+        "Installer file is corrupted. Corvana Error: -541. \r\n\r\nThe installer file was "
+        "damaged on its way to this computer. Please download it again.";
+    for (const auto& [label, installer] : downloads) {
+        SCOPED_TRACE(label);
+        auto process = start(installer);
+        const auto box = answerDialog(process->id(), kWindowTimeout);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->texts, std::vector<std::string>{text});
+        EXPECT_EQ(process->waitForExit(kExitTimeout), std::optional<DWORD>(kExitDamaged));
+        expectNothingInstalled();
+        EXPECT_FALSE(pathExists(windows + "impborl.dll"));
+        EXPECT_FALSE(pathExists(windows + "flashax.exe"));
+        EXPECT_TRUE(isEmptyFolder(childTemp));
+    }
+
+    // The window kinds refuse it before the window opens.
+    RunRecipe picture;
+    const Bytes window = build(picture);
+    auto process = start(Bytes(window.begin(), window.end() - 4096));
+    const auto box = answerDialog(process->id(), kWindowTimeout);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->texts, std::vector<std::string>{text});
+    EXPECT_EQ(process->waitForExit(kExitTimeout), std::optional<DWORD>(kExitDamaged));
+    EXPECT_FALSE(pathExists(wallpaperFolder("Autumn")));
+}
+
+// An installer without the record, as built before there was one, installs as before.
+TEST_F(InstallRun, InstallerBuiltWithoutTheRecordInstalls) {
+    RunRecipe recipe;
+    recipe.kind = "silent";
+    recipe.offerDisplayProperties = false;
+    Bytes installer = build(recipe);
+    ASSERT_FALSE(installer.empty());
+    std::fill_n(installer.begin() + packageOffsetOf() + 8, 8, 0);
+    auto process = start(installer);
+    EXPECT_EQ(process->waitForExit(60000), std::optional<DWORD>(kExitInstalled));
+    expectContentInstalled();
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 TEST_F(InstallRun, EntryOfTheWrongLengthIsReportedWithMinus13AndIsCleanedUp) {

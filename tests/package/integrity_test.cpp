@@ -71,14 +71,19 @@ struct Installer {
         writeHeader();
     }
 
-    IntegrityCheck check(const std::function<void()>& afterBlock = {}) const {
+    IntegrityCheck check(IntegrityProgress* progress = nullptr) const {
         MemorySource source(bytes);
-        return checkIntegrity(source, kStubSize, decodedHeader(), afterBlock);
+        return checkIntegrity(source, kStubSize, decodedHeader(), progress);
     }
 
     PackageHeader decodedHeader() const {
         return decodePackageHeader(std::span(bytes).subspan(kStubSize).first<kPackageHeaderSize>());
     }
+};
+
+struct BlockCount final : IntegrityProgress {
+    void afterBlock() override { ++blocks; }
+    int blocks = 0;
 };
 
 uint32_t plainCrc(const Bytes& bytes) {
@@ -116,8 +121,8 @@ TEST(IntegrityRecord, CrcIsZlibsOverTheFileWithRecordAndSigningFieldsZeroed) {
 
 TEST(IntegrityRecord, BlocksOfAnySizeGiveTheSameCrc) {
     Installer installer;
-    const std::vector<FileRange> zeroed = rangesReadAsZero(installer.bytes, kStubSize);
-    ASSERT_EQ(zeroed.size(), 3u);
+    const ZeroedRanges zeroed = rangesReadAsZero(installer.bytes, kStubSize);
+    ASSERT_EQ(zeroed.count, 3u);
     FileCrc whole(zeroed);
     whole.add(installer.bytes);
     for (const size_t block : {1u, 3u, 7u, 100u, 4096u}) {
@@ -163,9 +168,9 @@ TEST(IntegrityCheck, CutShortFileIsRefusedWithoutReading) {
     for (const size_t cut : {size_t{1}, size_t{100}, size_t{250}}) {
         Installer damaged = installer;
         damaged.bytes.resize(damaged.bytes.size() - cut);
-        int blocks = 0;
-        EXPECT_EQ(damaged.check([&] { ++blocks; }).verdict, IntegrityVerdict::cutShort);
-        EXPECT_EQ(blocks, 0);
+        BlockCount count;
+        EXPECT_EQ(damaged.check(&count).verdict, IntegrityVerdict::cutShort);
+        EXPECT_EQ(count.blocks, 0);
     }
 }
 
@@ -192,18 +197,18 @@ TEST(IntegrityCheck, RecordThatLiesAboutTheLengthIsRefused) {
 TEST(IntegrityCheck, InstallerWithoutRecordIsNotChecked) {
     Installer installer;
     installer.bytes[0x300] ^= 1;
-    int blocks = 0;
-    EXPECT_EQ(installer.check([&] { ++blocks; }).verdict, IntegrityVerdict::noRecord);
-    EXPECT_EQ(blocks, 0);
+    BlockCount count;
+    EXPECT_EQ(installer.check(&count).verdict, IntegrityVerdict::noRecord);
+    EXPECT_EQ(count.blocks, 0);
 }
 
 TEST(IntegrityCheck, ReadsTheFileOnceInBlocksAndReportsAFailedRead) {
     Installer installer;
     installer.bytes.resize(3 * kIntegrityBlockSize + 10);  // the last slot's bytes lie before
     installer.seal();
-    int blocks = 0;
-    EXPECT_EQ(installer.check([&] { ++blocks; }).verdict, IntegrityVerdict::sound);
-    EXPECT_EQ(blocks, 4);
+    BlockCount count;
+    EXPECT_EQ(installer.check(&count).verdict, IntegrityVerdict::sound);
+    EXPECT_EQ(count.blocks, 4);
 
     class FailingSource final : public ByteSource {
       public:
@@ -226,8 +231,9 @@ TEST(IntegrityCheck, ReadsTheFileOnceInBlocksAndReportsAFailedRead) {
 TEST(IntegrityRanges, HeadersThatAreNotPeOrRunPastTheirBytesNameOnlyTheRecord) {
     Installer installer;
     const auto onlyRecord = [](std::span<const uint8_t> start) {
-        const std::vector<FileRange> ranges = rangesReadAsZero(start, kStubSize);
-        return ranges.size() == 1 && ranges[0].offset == kStubSize + 8 && ranges[0].length == 8;
+        const ZeroedRanges zeroed = rangesReadAsZero(start, kStubSize);
+        return zeroed.count == 1 && zeroed.ranges[0].offset == kStubSize + 8 &&
+               zeroed.ranges[0].length == 8;
     };
     Bytes notMz = installer.bytes;
     notMz[0] = 'X';
@@ -238,7 +244,18 @@ TEST(IntegrityRanges, HeadersThatAreNotPeOrRunPastTheirBytesNameOnlyTheRecord) {
     EXPECT_TRUE(onlyRecord(std::span(installer.bytes).first(kCheckSum + 2)));
     Bytes fewDirectories = installer.bytes;
     put32(fewDirectories, kOptional + 92, 4);
-    EXPECT_EQ(rangesReadAsZero(fewDirectories, kStubSize).size(), 2u);  // CheckSum, record
+    EXPECT_EQ(rangesReadAsZero(fewDirectories, kStubSize).count, 2u);  // CheckSum, record
+}
+
+TEST(IntegrityRanges, OverlappingRangesAreJoinedInOrder) {
+    ZeroedRanges zeroed;
+    zeroed.add({100, 8});
+    zeroed.add({10, 4});
+    zeroed.add({96, 6});  // reaches into the first
+    ASSERT_EQ(zeroed.count, 2u);
+    EXPECT_EQ(zeroed.ranges[0].offset, 10u);
+    EXPECT_EQ(zeroed.ranges[1].offset, 96u);
+    EXPECT_EQ(zeroed.ranges[1].length, 12u);
 }
 
 }  // namespace

@@ -104,7 +104,8 @@ void checkDataFile(std::span<const uint8_t> bytes, const std::string& wallpaperN
 }
 
 void checkIntegrity(std::span<const uint8_t> bytes, const package::PackageHeader& header) {
-    for (const package::FileRange& range : package::rangesReadAsZero(bytes, 0).all()) {
+    const package::ZeroedRanges zeroed = package::rangesReadAsZero(bytes, 0);
+    for (const package::FileRange& range : zeroed.all()) {
         const bool record = range.offset == package::kIntegrityRecordOffset &&
                             range.length == package::kIntegrityRecordSize;
         require(record || range.offset + range.length <= package::kPeFieldsWindow);

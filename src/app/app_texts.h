@@ -47,6 +47,8 @@ inline constexpr std::string_view kPreparingLine = "Preparing installation ... "
 // The package copy (the wallpaper folder's texts are the desktop subsystem's).
 inline constexpr std::string_view kPackageCopyFolderBase = "VLMR";
 inline constexpr std::string_view kPackageCopyName = "temp.dat";
+// Beside it, start-up's files while an earlier installation stands in the wallpaper folder.
+inline constexpr std::string_view kStartupFilesFolder = "startup";
 
 inline constexpr std::string_view kFontName = "MS Sans Serif";
 

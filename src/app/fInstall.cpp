@@ -119,9 +119,11 @@ void TInstallerForm::processMessages() {
     Application::instance().processMessages();
 }
 
+// Start-up's: its files for the wallpaper folder go where start-up keeps them.
 package::ExtractionTarget TInstallerForm::extractionTarget() {
     InstallerState& state = installerState();
-    return {state.header, state.windowsFolder, state.wallpaperFolder, this};
+    return {state.header, state.windowsFolder,
+            state.startupFolder.empty() ? state.wallpaperFolder : state.startupFolder, this};
 }
 
 // ----- layout -----
@@ -260,10 +262,12 @@ void TInstallerForm::formClose() {
     if (!state.packageCopyPath.empty()) deleteFolderTree(parentFolder(state.packageCopyPath));
     // What start-up wrote for a wallpaper that was never installed goes with the folder this run
     // made; a folder that was there before is never touched.
-    if (state.folderWasCreated != 0 && !state.installed) deleteFolderTree(state.wallpaperFolder);
+    if (state.folderWasCreated != 0 && !state.installationKept)
+        deleteFolderTree(state.wallpaperFolder);
     // The Active Desktop that the Flash player step switched off is the user's again when this
     // run installed nothing.
-    if (activeDesktopBefore_ && !state.installed) desktop::restoreActiveDesktop(*activeDesktopBefore_);
+    if (activeDesktopBefore_ && !state.installationKept)
+        desktop::restoreActiveDesktop(*activeDesktopBefore_);
     exitCode_ = installerExitCode(startupCode_, state.installed, state.installResult);
     ::DestroyWindow(handle());
     Application::instance().terminate();

@@ -13,6 +13,7 @@ void runInstallButton(TInstallerForm& form) {
     InstallerState& state = installerState();
     desktop::Win32InstallSteps steps(form, state);
     const desktop::InstallButtonOutcome outcome = desktop::installBtnClick(form, steps, state);
+    state.installationKept = steps.installationKept();
     // A failed run keeps the window with its failure text; Cancel then ends the installer.
     if (outcome == desktop::InstallButtonOutcome::closeWindow) form.close();
 }
@@ -22,6 +23,7 @@ package::ErrorCode runSilentInstall(TInstallerForm& form) {
     desktop::Win32InstallSteps steps(form, state);
     const package::ErrorCode result = desktop::runSilentInstall(form, steps);
     state.installed = result == package::kOk;
+    state.installationKept = steps.installationKept();
     state.installResult = result;
     return result;
 }

@@ -13,6 +13,7 @@
 #include "app/panels_win32.h"
 #include "app/preview_win32.h"
 #include "app/startup_rules.h"
+#include "desktop/earlier_installation_win32.h"
 #include "desktop/install_paths.h"
 #include "package/file_source_win32.h"
 #include "package/integrity.h"
@@ -189,11 +190,23 @@ ErrorCode TInstallerForm::checkPackageCopy(package::ByteSource& copy) {
     return check.refused() ? kInstallerDamaged : kOk;
 }
 
+// A reinstall that was ended from outside left an earlier installation aside: it is given back
+// (or deleted, when that run had finished) before this run looks at what is installed.
 void TInstallerForm::prepareWallpaperFolder() {
     InstallerState& state = installerState();
-    if (folderExists(state.wallpaperFolder)) {
+    const std::string root = package::wallpaperRootFolder(state.windowsFolder);
+    desktop::recoverEarlierInstallations(root, state.wallpaperName);
+    state.earlierInstallation =
+        folderExists(state.wallpaperFolder) ||
+        fileExists(desktop::wallpaperPagePath(state.windowsFolder, state.wallpaperName));
+    if (state.earlierInstallation) {
+        // The earlier installation is not touched before the user chose to replace it.
         state.folderWasCreated = 0;
+        state.startupFolder = parentFolder(state.packageCopyPath) +
+                              std::string(texts::kStartupFilesFolder) + '\\';
+        ::CreateDirectoryA(state.startupFolder.c_str(), nullptr);
     } else {
+        state.startupFolder = state.wallpaperFolder;
         // A Windows folder without "Web\Wallpaper\" (or without "Web") gets them first; only
         // the wallpaper's own folder counts as created by this run.
         forceFolder(parentFolder(state.wallpaperFolder));
@@ -265,7 +278,7 @@ void TInstallerForm::setUpLicense(ErrorCode& code) {
         code = extractLicense();
         if (code == kOk) {
             const std::string path =
-                package::joinInside(state.wallpaperFolder, state.header.slot(slots::license).name())
+                package::joinInside(state.startupFolder, state.header.slot(slots::license).name())
                     .value_or(std::string());
             std::string licence;
             // Nobody may be asked to accept a licence that could not be read: the failure is
@@ -303,7 +316,7 @@ void TInstallerForm::setUpLicense(ErrorCode& code) {
 void TInstallerForm::showPreview() {
     const InstallerState& state = installerState();
     const std::string path =
-        package::joinInside(state.wallpaperFolder, state.header.slot(slots::preview).name())
+        package::joinInside(state.startupFolder, state.header.slot(slots::preview).name())
             .value_or(std::string());
     if (package::isPictureKind(windowKind_)) {
         showPicture(path);

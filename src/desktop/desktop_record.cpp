@@ -102,4 +102,15 @@ DesktopRestore planDesktopRestore(const DesktopRecord& record, const DesktopValu
     return plan;
 }
 
+DesktopRestore planRollbackRestore(const DesktopValues& before, const DesktopValues& current,
+                                   std::string_view installedBackground,
+                                   bool previousWallpaperExists) {
+    DesktopRestore plan = planDesktopRestore({before, std::string(installedBackground)}, current,
+                                             {}, previousWallpaperExists);
+    plan.wallpaper =
+        before.activeWallpaper && !before.activeWallpaper->empty() && previousWallpaperExists;
+    plan.clearWallpaper = !plan.wallpaper;
+    return plan;
+}
+
 }  // namespace velumar::desktop

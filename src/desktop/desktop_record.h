@@ -89,6 +89,14 @@ struct DesktopRestore {
 DesktopRestore planDesktopRestore(const DesktopRecord& record, const DesktopValues& current,
                                   std::string_view pagePath, bool previousWallpaperExists);
 
+// What a failed or cancelled run gives back of the desktop its set-up changed, `before` being
+// the values just before the set-up: the colour and the component flags where they are still
+// the run's, and the wallpaper as it was, also when that was this very page (a reinstall: the
+// earlier page is back in its place by then); cleared when there was none or it is gone.
+DesktopRestore planRollbackRestore(const DesktopValues& before, const DesktopValues& current,
+                                   std::string_view installedBackground,
+                                   bool previousWallpaperExists);
+
 }  // namespace velumar::desktop
 
 #endif

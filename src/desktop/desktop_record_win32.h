@@ -20,9 +20,15 @@ std::string desktopRecordPath(const std::string& wallpaperFolder);
 std::optional<DesktopRecord> readDesktopRecord(const std::string& wallpaperFolder);
 
 // Called before the wallpaper is set up: writes the record into wallpaperFolder (with its
-// final "\"), keeping the first record of an earlier installation there.
+// final "\"), keeping the first record of an earlier installation, read from earlierFolder
+// (where a reinstall set that installation aside; the wallpaper folder itself otherwise).
 void recordDesktopBeforeInstall(const std::string& wallpaperFolder, const std::string& pagePath,
-                                const std::string& installedBackground);
+                                const std::string& installedBackground,
+                                const std::string& earlierFolder);
+
+// A failed or cancelled run's: the desktop as it was before the run's set-up (`before`), where
+// the run changed it (planRollbackRestore), through restoreDesktop.
+void restoreDesktopBeforeRun(const DesktopValues& before, const std::string& installedBackground);
 
 // Puts back what the record in wallpaperFolder says and the user has not changed since, through
 // the same Active Desktop calls, registry values and refresh as the installation. False when

@@ -3,15 +3,18 @@
 #include <windows.h>
 
 #include "desktop/desktop_record_win32.h"
+
+#include "desktop/active_desktop_win32.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
 
 namespace velumar::desktop {
 
 void recordDesktopBeforeInstall(const std::string& wallpaperFolder, const std::string& pagePath,
-                                const std::string& installedBackground) {
+                                const std::string& installedBackground,
+                                const std::string& earlierFolder) {
     const std::optional<DesktopRecord> record = recordForInstallation(
-        readDesktopRecord(wallpaperFolder), readDesktopValues(), pagePath, installedBackground);
+        readDesktopRecord(earlierFolder), readDesktopValues(), pagePath, installedBackground);
     if (!record) return;
     const std::optional<std::string> text = formatDesktopRecord(*record);
     if (!text) return;
@@ -22,6 +25,13 @@ void recordDesktopBeforeInstall(const std::string& wallpaperFolder, const std::s
     file.reset();
     // A record cut short would only be read as damaged; none at all says the same plainly.
     if (!written) ::DeleteFileA(path.c_str());
+}
+
+void restoreDesktopBeforeRun(const DesktopValues& before, const std::string& installedBackground) {
+    const std::string previous = before.activeWallpaper.value_or(std::string());
+    const bool previousExists = !previous.empty() && fileExists(previous);
+    restoreDesktop(before, planRollbackRestore(before, readDesktopValues(), installedBackground,
+                                               previousExists));
 }
 
 }  // namespace velumar::desktop

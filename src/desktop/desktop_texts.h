@@ -67,6 +67,12 @@ inline constexpr std::string_view kNotAnInstalledWallpaper =
 inline constexpr std::string_view kDesktopRecordFile = "previous desktop.ini";
 inline constexpr std::string_view kRecordHeading = "[Velumar previous desktop]";
 inline constexpr std::string_view kRecordEnd = "[end]";
+// An earlier installation set aside by a reinstall (earlier_installation.h): the folder and
+// page names take this, then a number from the second on; the record adds ".ini" to the
+// folder's name.
+inline constexpr std::string_view kAsideSuffix = ".old";
+inline constexpr std::string_view kAsideRecordSuffix = ".ini";
+inline constexpr std::string_view kAsideRecordHeading = "[Velumar earlier installation]";
 // Windows 95, 98 and ME delete files named under this section of this file at their next start.
 inline constexpr std::string_view kWininitFile = "WININIT.INI";
 

@@ -19,7 +19,8 @@ ErrorCode runInstallation(InstallUi& ui, InstallSteps& steps) {
     steps.showHourglass();
     ui.showInstallStarted();
     if (!ui.cancelRequested()) steps.closeDisplayProperties();
-    if (!ui.cancelRequested()) result = steps.extractInstallEntries();
+    if (!ui.cancelRequested()) result = steps.setAsideEarlierInstallation();
+    if (isFree(ui, result)) result = steps.extractInstallEntries();
     if (isFree(ui, result)) result = steps.readDataFileHeader();
     if (isFree(ui, result)) result = steps.expandDataFile();
     if (isFree(ui, result)) warning = steps.setupWallpaper();
@@ -29,7 +30,11 @@ ErrorCode runInstallation(InstallUi& ui, InstallSteps& steps) {
         if (warning == package::kOk) warning = code;
     }
     steps.deleteDataFile();
-    if (ui.cancelRequested() || result != package::kOk) steps.cleanUpInstallation();
+    if (ui.cancelRequested() || result != package::kOk) {
+        steps.cleanUpInstallation();
+    } else {
+        steps.discardEarlierInstallation();
+    }
     steps.restoreCursor();
     if (!ui.cancelRequested() && warning != package::kOk) result = warning;
     if (!ui.cancelRequested()) ui.showInstallResult(result);

@@ -1,14 +1,18 @@
 // The install driver: what the Install button does, in its order and with its codes.
 //
 // runInstallation, in order; "if free" means no cancel request and the result still 0:
-//    1  hourglass                          8  if free: openAfterInstallFile
-//    2  showInstallStarted                 9  if free: registerUninstall (its code becomes the
-//    3  no cancel: closeDisplayProperties     warning, the result stays 0)
-//    4  no cancel: extractInstallEntries  10  always: the data file deleted
-//    5  if free: readDataFileHeader       11  cancel or failure: cleanUpInstallation
-//    6  if free: expandDataFile           12  cursor restored
-//    7  if free: setupWallpaper (warning) 13  no cancel and a warning: result = warning
-//                                         14  no cancel: showInstallResult(result)
+//    1  hourglass                             9  if free: openAfterInstallFile
+//    2  showInstallStarted                   10  if free: registerUninstall (its code becomes
+//    3  no cancel: closeDisplayProperties         the warning, the result stays 0)
+//    4  no cancel: setAsideEarlierInstallation 11  always: the data file deleted
+//       (the uninstall entry must not be     12  cancel or failure: cleanUpInstallation, which
+//       another program's; an earlier            gives the earlier installation back;
+//       installation moved aside, the            otherwise discardEarlierInstallation
+//       start-up files written again)        13  cursor restored
+//    5  if free: extractInstallEntries       14  no cancel and a warning: result = warning
+//    6  if free: readDataFileHeader          15  no cancel: showInstallResult(result)
+//    7  if free: expandDataFile
+//    8  if free: setupWallpaper (warning)
 // A cancelled run that met no error returns 0, shows no final state, and is cleaned up.
 //
 // The steps themselves sit behind InstallSteps, so the order is the same for the Win32 steps
@@ -30,6 +34,7 @@ class InstallSteps {
     virtual void showHourglass() = 0;  // remembers the cursor in force
     virtual void restoreCursor() = 0;
     virtual void closeDisplayProperties() = 0;
+    virtual ErrorCode setAsideEarlierInstallation() = 0;
     virtual ErrorCode extractInstallEntries() = 0;
     virtual ErrorCode readDataFileHeader() = 0;
     virtual ErrorCode expandDataFile() = 0;
@@ -38,6 +43,7 @@ class InstallSteps {
     virtual ErrorCode registerUninstall() = 0;
     virtual void deleteDataFile() = 0;
     virtual void cleanUpInstallation() = 0;
+    virtual void discardEarlierInstallation() = 0;
     virtual void openDisplayProperties() = 0;
     virtual bool wallpaperPageExists() = 0;
 };

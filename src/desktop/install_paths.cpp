@@ -43,6 +43,29 @@ std::string uninstallString(std::string_view windowsFolder, std::string_view nam
         .append(t::kUninstaller);
 }
 
+std::string uninstallCommand(std::string_view program, bool quoteOnlyWithBlanks) {
+    if (quoteOnlyWithBlanks && program.find(' ') == std::string_view::npos)
+        return std::string(program);
+    return '"' + std::string(program) + '"';
+}
+
+std::string_view uninstallProgram(std::string_view command) noexcept {
+    if (command.empty() || command.front() != '"') return command;
+    command.remove_prefix(1);
+    return command.substr(0, command.find('"'));
+}
+
+EntryOwner entryOwner(bool keyExists, const std::optional<std::string>& command,
+                      std::span<const std::string> ownUninstallers) {
+    if (!keyExists) return EntryOwner::none;
+    if (!command) return EntryOwner::foreign;
+    const std::string_view program = uninstallProgram(*command);
+    for (const std::string& own : ownUninstallers) {
+        if (!own.empty() && samePathText(program, own)) return EntryOwner::ours;
+    }
+    return EntryOwner::foreign;
+}
+
 std::string backgroundColourText(int32_t red, int32_t green, int32_t blue) {
     return std::to_string(red) + ' ' + std::to_string(green) + ' ' + std::to_string(blue);
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,9 +32,26 @@ std::string uninstallKeyPath(std::string_view name);
 // every program's entry.
 bool namesOneUninstallKey(std::string_view name) noexcept;
 
-// Windows folder (from WINDIR) + "WEB\Wallpaper\" + name + " dir\uninstall.exe": no quotes,
-// no arguments.
+// Windows folder (from WINDIR) + "WEB\Wallpaper\" + name + " dir\uninstall.exe": what an entry
+// written before the command was quoted names, with no quotes and no arguments.
 std::string uninstallString(std::string_view windowsFolder, std::string_view name);
+
+// The UninstallString for the uninstaller at `program`: in quotes, so that the shell starts that
+// program and not one named by the path's first words (".\Web\Wallpaper\Ocean.exe" for
+// "Ocean WallPaper dir"). With quoteOnlyWithBlanks (the short form on Windows 95, 98 and ME)
+// only when it holds a blank.
+std::string uninstallCommand(std::string_view program, bool quoteOnlyWithBlanks);
+
+// The program an UninstallString names: the quoted part when it begins with a quote, otherwise
+// the whole string (an entry written before the command was quoted: its path may hold blanks).
+std::string_view uninstallProgram(std::string_view command) noexcept;
+
+// Whose an uninstall key of the wallpaper's name is. Ours when its UninstallString names one of
+// our own uninstallers (the paths compared as Windows does, letter case aside), quoted or not;
+// foreign when it names anything else or has no UninstallString; none when there is no key.
+enum class EntryOwner { none, ours, foreign };
+EntryOwner entryOwner(bool keyExists, const std::optional<std::string>& command,
+                      std::span<const std::string> ownUninstallers);
 
 // Red, green and blue in signed decimal, separated by single blanks: "255 128 0".
 std::string backgroundColourText(int32_t red, int32_t green, int32_t blue);

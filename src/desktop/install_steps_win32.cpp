@@ -14,6 +14,7 @@
 #include "util/error_text_win32.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
+#include "util/paths.h"
 
 namespace velumar::desktop {
 
@@ -25,7 +26,17 @@ constexpr int kDisplayPropertiesLookups = 1000;
 }  // namespace
 
 Win32InstallSteps::Win32InstallSteps(InstallUi& ui, const InstallerState& state)
-    : ui_(ui), state_(state), expander_(state.wallpaperName) {}
+    : ui_(ui),
+      state_(state),
+      expander_(state.wallpaperName),
+      aside_(package::wallpaperRootFolder(state.windowsFolder), state.wallpaperName),
+      placesAreOurs_(!state.earlierInstallation) {}
+
+std::string Win32InstallSteps::pagePath() const {
+    const std::string_view pageName = state_.header.slot(package::slots::wallpaperPage).name();
+    return package::joinInside(package::wallpaperRootFolder(state_.windowsFolder), pageName)
+        .value_or(std::string());
+}
 
 void Win32InstallSteps::showHourglass() {
     savedCursor_ = ::GetCursor();
@@ -38,6 +49,50 @@ void Win32InstallSteps::restoreCursor() {
 
 void Win32InstallSteps::closeDisplayProperties() {
     desktop::closeDisplayProperties();
+}
+
+// Before anything is written: an uninstall entry of this name must be ours or none, and an
+// earlier installation is moved aside, to be given back if the run fails.
+ErrorCode Win32InstallSteps::setAsideEarlierInstallation() {
+    ownUninstallers_ = ownUninstallers(state_.wallpaperName, state_.wallpaperFolder);
+    entryBefore_ = readUninstallEntry(HKEY_LOCAL_MACHINE, state_.wallpaperName);
+    if (entryOwner(entryBefore_->exists, entryBefore_->uninstallString, ownUninstallers_) ==
+        EntryOwner::foreign) {
+        ui_.reportInstallError(package::kForeignUninstallEntry, state_.wallpaperName);
+        return package::kForeignUninstallEntry;
+    }
+    if (!state_.earlierInstallation) return package::kOk;
+    if (const ErrorCode code = aside_.setAside(); code != package::kOk) {
+        // A file in the earlier folder is held open (a program showing the wallpaper).
+        const std::string folder(withoutTrailingBackslash(state_.wallpaperFolder));
+        ui_.reportInstallError(package::kFileBusy, folder);
+        return package::kFileBusy;
+    }
+    placesAreOurs_ = true;
+    forceFolder(state_.wallpaperFolder);
+    return writeStartupFilesAgain();
+}
+
+// Start-up wrote the preview and the licence beside the package copy while the earlier
+// installation stood in the wallpaper folder; the new folder gets them as a fresh installation
+// would have them.
+ErrorCode Win32InstallSteps::writeStartupFilesAgain() {
+    const FileHandle packageCopy = openForReading(state_.packageCopyPath);
+    if (!packageCopy) {
+        const ErrorCode code = lastErrorCode();
+        ui_.reportInstallError(code, state_.packageCopyPath);
+        return code;
+    }
+    package::Win32FileSource source(packageCopy.get());
+    const package::ExtractionTarget target{state_.header, state_.windowsFolder,
+                                           state_.wallpaperFolder, &ui_};
+    for (const int slot : {package::slots::preview, package::slots::license}) {
+        if (!package::startupWrites(state_.header, slot)) continue;
+        if (const ErrorCode code = package::extractEntry(target, source, slot, false);
+            code != package::kOk)
+            return code;
+    }
+    return package::kOk;
 }
 
 ErrorCode Win32InstallSteps::extractInstallEntries() {
@@ -83,12 +138,16 @@ ErrorCode Win32InstallSteps::setupWallpaper() {
     settings.green = state_.header.backgroundGreen;
     settings.blue = state_.header.backgroundBlue;
     settings.startUninstaller = !state_.header.slot(package::slots::extra).empty();
-    // The user's desktop as it is before the set-up changes it, for the uninstaller to give back.
+    // The user's desktop as it is before the set-up changes it, for the uninstaller to give
+    // back, and for this run to give back if it fails.
+    desktopBefore_ = readDesktopValues();
+    installedBackground_ = backgroundColourText(settings.red, settings.green, settings.blue);
     if (package::isValidWallpaperName(settings.wallpaperName)) {
+        const std::string earlier = aside_.earlierFolder();
         recordDesktopBeforeInstall(
             state_.wallpaperFolder,
             wallpaperPagePath(settings.windowsFolder, settings.wallpaperName),
-            backgroundColourText(settings.red, settings.green, settings.blue));
+            installedBackground_, earlier.empty() ? state_.wallpaperFolder : earlier);
     }
     return desktop::setupWallpaper(settings);
 }
@@ -102,7 +161,7 @@ void Win32InstallSteps::openAfterInstallFile() {
 }
 
 ErrorCode Win32InstallSteps::registerUninstall() {
-    return desktop::registerUninstall(state_.wallpaperName);
+    return desktop::registerUninstall(state_.wallpaperName, state_.wallpaperFolder);
 }
 
 void Win32InstallSteps::deleteDataFile() {
@@ -111,12 +170,22 @@ void Win32InstallSteps::deleteDataFile() {
     if (!state_.dataFilePath.empty()) deleteFileQuiet(state_.dataFilePath);
 }
 
+// What this run wrote goes: its folder, its page, its uninstall entry (the earlier entry's values
+// come back). Then the earlier installation it set aside comes back, and the desktop as it was
+// before the run set it up. An earlier installation that could not be set aside was never
+// touched, and is not now.
 void Win32InstallSteps::cleanUpInstallation() {
-    const std::string_view pageName = state_.header.slot(package::slots::wallpaperPage).name();
-    const std::string page =
-        package::joinInside(package::wallpaperRootFolder(state_.windowsFolder), pageName)
-            .value_or(std::string());
-    desktop::cleanUpInstallation(state_.wallpaperFolder, page, state_.wallpaperName);
+    if (!placesAreOurs_) return;
+    deleteFolderTree(state_.wallpaperFolder);
+    if (const std::string page = pagePath(); !page.empty()) deleteFileQuiet(page);
+    if (entryBefore_) restoreUninstallEntry(state_.wallpaperName, *entryBefore_, ownUninstallers_);
+    aside_.putBack();
+    if (desktopBefore_) restoreDesktopBeforeRun(*desktopBefore_, installedBackground_);
+}
+
+void Win32InstallSteps::discardEarlierInstallation() {
+    aside_.discard();
+    kept_ = true;
 }
 
 void Win32InstallSteps::openDisplayProperties() {

@@ -1,14 +1,20 @@
 // The install driver's steps on Windows, over the installer's state (Win32 build only).
 // One object serves one run; it holds the data file expansion and the data file header from the
-// install step to the end of the run.
+// install step to the end of the run, and what the run must give back when it fails: the
+// earlier installation it set aside, the uninstall entry and the desktop as they were.
 #ifndef VELUMAR_DESKTOP_INSTALL_STEPS_WIN32_H
 #define VELUMAR_DESKTOP_INSTALL_STEPS_WIN32_H
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "desktop/desktop_record.h"
+#include "desktop/earlier_installation_win32.h"
 #include "desktop/install_driver.h"
+#include "desktop/uninstall_entry_win32.h"
 #include "package/data_file.h"
 #include "package/datafile_win32.h"
 
@@ -21,6 +27,7 @@ class Win32InstallSteps final : public InstallSteps {
     void showHourglass() override;
     void restoreCursor() override;
     void closeDisplayProperties() override;
+    ErrorCode setAsideEarlierInstallation() override;
     ErrorCode extractInstallEntries() override;
     ErrorCode readDataFileHeader() override;
     ErrorCode expandDataFile() override;
@@ -29,17 +36,32 @@ class Win32InstallSteps final : public InstallSteps {
     ErrorCode registerUninstall() override;
     void deleteDataFile() override;
     void cleanUpInstallation() override;
+    void discardEarlierInstallation() override;
     void openDisplayProperties() override;
     bool wallpaperPageExists() override;
 
     const package::DataFileHeader& dataFileHeader() const noexcept { return dataHeader_; }
+    // The run ended with its files in place: it succeeded, or only its registration failed.
+    bool installationKept() const noexcept { return kept_; }
 
   private:
+    ErrorCode writeStartupFilesAgain();
+    std::string pagePath() const;
+
     InstallUi& ui_;
     const InstallerState& state_;
     package::DataFileExpander expander_;
     package::DataFileHeader dataHeader_;
     HCURSOR savedCursor_ = nullptr;
+    EarlierInstallationAside aside_;
+    // The wallpaper's folder and page are this run's to write and, on failure, to remove: no
+    // earlier installation stood there, or it has been set aside.
+    bool placesAreOurs_;
+    std::vector<std::string> ownUninstallers_;
+    std::optional<UninstallEntry> entryBefore_;
+    std::optional<DesktopValues> desktopBefore_;
+    std::string installedBackground_;
+    bool kept_ = false;
 };
 
 // Starts the Display Properties panel (rundll32.exe by its full path in the system folder) and

@@ -52,9 +52,17 @@ struct InstallerState {
     std::string dataFilePath;     // wallpaper folder + slot 8's name
     // 1 when start-up had to create the wallpaper folder, 0 when it existed before.
     int32_t folderWasCreated = 0;
+    // An earlier installation of this wallpaper (its folder or its page) was there at start-up.
+    // Start-up then writes its files beside the package copy instead of into that folder, and
+    // the install step sets the earlier installation aside before it writes anything.
+    bool earlierInstallation = false;
+    std::string startupFolder;  // where start-up writes slots 3 to 5, with its final "\"
+
     bool busy = false;
     bool cancelRequest = false;
     bool installed = false;  // an installation ran to its end without failure
+    // An installation left its files in place: it succeeded, or only its registration failed.
+    bool installationKept = false;
     ErrorCode installResult = 0;  // the last installation's result
 };
 

@@ -1,86 +1,67 @@
 #include "desktop/uninstall_entry_win32.h"
 
 #include <shlwapi.h>
-#include <windows.h>
 
 #include "desktop/desktop_texts.h"
-#include "desktop/install_paths.h"
-#include "util/files_win32.h"
 #include "util/handles_win32.h"
-#include "util/wallpaper_text.h"
-#include "util/windows_version_win32.h"
 
 namespace velumar::desktop {
 
 namespace {
 
-constexpr DWORD kShortPathBuffer = 260;
+// Longer values than a path may be are read as absent: an entry of ours never holds one.
+constexpr DWORD kLongestValue = 1024;
 
-// The short (8.3) form when the system has one, the path itself otherwise.
-std::string shortFormOf(const std::string& path) {
-    char buffer[kShortPathBuffer] = {};
-    const DWORD length = ::GetShortPathNameA(path.c_str(), buffer, kShortPathBuffer);
-    if (length == 0 || length >= kShortPathBuffer) return path;
-    return std::string(buffer, length);
+std::optional<std::string> readString(HKEY key, std::string_view value) {
+    const std::string name(value);
+    char text[kLongestValue + 1] = {};
+    DWORD size = kLongestValue;
+    DWORD type = 0;
+    if (::RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text),
+                           &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::nullopt;
+    return std::string(text);
 }
 
-LONG writeString(HKEY key, std::string_view value, const std::string& text) {
-    const std::string name(value);
-    return ::RegSetValueExA(key, name.c_str(), 0, REG_SZ,
-                            reinterpret_cast<const BYTE*>(text.c_str()),
-                            static_cast<DWORD>(text.size() + 1));
+void deleteEntryKey(HKEY root, const std::string& keyPath) {
+    RegistryKey key;
+    if (::RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_WRITE, key.put()) == ERROR_SUCCESS) {
+        const std::string displayName(texts::kDisplayNameValue);
+        const std::string uninstall(texts::kUninstallStringValue);
+        ::RegDeleteValueA(key.get(), displayName.c_str());
+        ::RegDeleteValueA(key.get(), uninstall.c_str());
+    }
+    key.reset();
+    ::SHDeleteKeyA(root, keyPath.c_str());
 }
 
 }  // namespace
 
-package::ErrorCode registerUninstall(const std::string& wallpaperName) {
-    return registerUninstallWith(wallpaperName, windowsFolderFromEnvironment(),
-                                 windowsVersionFlags().isWindows9x());
+UninstallEntry readUninstallEntry(HKEY root, const std::string& wallpaperName) {
+    UninstallEntry entry;
+    if (!namesOneUninstallKey(wallpaperName)) return entry;
+    RegistryKey key;
+    if (::RegOpenKeyExA(root, uninstallKeyPath(wallpaperName).c_str(), 0, KEY_READ, key.put()) !=
+        ERROR_SUCCESS)
+        return entry;
+    entry.exists = true;
+    entry.displayName = readString(key.get(), texts::kDisplayNameValue);
+    entry.uninstallString = readString(key.get(), texts::kUninstallStringValue);
+    return entry;
 }
 
-package::ErrorCode registerUninstallWith(const std::string& wallpaperName,
-                                         const std::string& windowsFolder, bool shortForm) {
-    if (!namesOneUninstallKey(wallpaperName)) return ERROR_INVALID_NAME;
-    const std::string keyPath = uninstallKeyPath(wallpaperName);
-    std::string command = uninstallString(windowsFolder, wallpaperName);
-    if (shortForm) command = shortFormOf(command);
-
-    RegistryKey key;
-    LONG status =
-        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_WRITE, nullptr, key.put(), nullptr);
-    if (status != ERROR_SUCCESS) return static_cast<package::ErrorCode>(status);
-    status = writeString(key.get(), texts::kDisplayNameValue, wallpaperDisplayName(wallpaperName));
-    if (status == ERROR_SUCCESS)
-        status = writeString(key.get(), texts::kUninstallStringValue, command);
-    if (status != ERROR_SUCCESS) return static_cast<package::ErrorCode>(status);
-    key.reset();
-    // No per-user entry of that name may stay beside the machine's.
-    ::SHDeleteKeyA(HKEY_CURRENT_USER, keyPath.c_str());
-    return package::kOk;
+EntryOwner uninstallEntryOwner(HKEY root, const std::string& wallpaperName,
+                               std::span<const std::string> ownUninstallers) {
+    const UninstallEntry entry = readUninstallEntry(root, wallpaperName);
+    return entryOwner(entry.exists, entry.uninstallString, ownUninstallers);
 }
 
-void removeUninstallEntry(const std::string& wallpaperName) {
-    if (!namesOneUninstallKey(wallpaperName)) return;
-    const std::string keyPath = uninstallKeyPath(wallpaperName);
-    RegistryKey key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | KEY_WRITE, key.put()) !=
-        ERROR_SUCCESS) {
+void removeUninstallEntry(const std::string& wallpaperName,
+                          std::span<const std::string> ownUninstallers) {
+    if (uninstallEntryOwner(HKEY_LOCAL_MACHINE, wallpaperName, ownUninstallers) != EntryOwner::ours)
         return;
-    }
-    const std::string displayName(texts::kDisplayNameValue);
-    const std::string uninstall(texts::kUninstallStringValue);
-    ::RegDeleteValueA(key.get(), displayName.c_str());
-    ::RegDeleteValueA(key.get(), uninstall.c_str());
-    key.reset();
-    ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str());
-}
-
-void cleanUpInstallation(const std::string& wallpaperFolder, const std::string& pagePath,
-                         const std::string& wallpaperName) {
-    deleteFolderTree(wallpaperFolder);
-    if (!pagePath.empty()) deleteFileQuiet(pagePath);
-    removeUninstallEntry(wallpaperName);
+    deleteEntryKey(HKEY_LOCAL_MACHINE, uninstallKeyPath(wallpaperName));
 }
 
 }  // namespace velumar::desktop

@@ -32,6 +32,9 @@ inline constexpr ErrorCode kWallpaperBusy = -38;  // as kFileBusy, for a ".scr" 
 inline constexpr ErrorCode kPackageCopyFailed = -523;
 inline constexpr ErrorCode kEmptySlot = -531;  // the slot's name has length 0
 inline constexpr ErrorCode kCopyRecordFailed = -532;
+// The uninstall entry of the wallpaper's name belongs to another program: it names another
+// uninstaller, or none. The run ends before it writes anything, and the entry stays as it is.
+inline constexpr ErrorCode kForeignUninstallEntry = -542;
 
 }  // namespace velumar::package
 

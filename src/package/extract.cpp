@@ -19,6 +19,9 @@ std::string installErrorMessage(ErrorCode code, std::string_view text,
         case kFileBusy:
             message.append(texts::kFileBusy).append(text);
             break;
+        case kForeignUninstallEntry:
+            message.append(texts::kForeignEntry).append(text).append(texts::kForeignEntryEnd);
+            break;
         default:
             message.append(systemText).append(texts::kParagraphBreak);
             message.append(texts::kProblemWithFile).append(text).append(texts::kProblemWithFileEnd);

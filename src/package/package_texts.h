@@ -41,6 +41,13 @@ inline constexpr std::string_view kFileBusy =
     " File is busy and cannot be replaced. Please close any other application that may be using "
     "this file and try again.\r\n\r\nFile: ";
 
+// An uninstall entry of the wallpaper's name that another program wrote: this, the name, then
+// kForeignEntryEnd.
+inline constexpr std::string_view kForeignEntry = "The list of installed programs has an entry \"";
+inline constexpr std::string_view kForeignEntryEnd =
+    "\" that belongs to another program. The wallpaper was not installed, and that entry "
+    "was left as it is.";
+
 // Any other code: the system text, a paragraph break, this, the path and ". ".
 inline constexpr std::string_view kProblemWithFile = "Problem with file ";
 inline constexpr std::string_view kProblemWithFileEnd = ". ";

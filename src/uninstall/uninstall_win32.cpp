@@ -22,8 +22,10 @@
 #include "desktop/active_desktop_win32.h"
 #include "desktop/desktop_record_win32.h"
 #include "desktop/desktop_texts.h"
+#include "desktop/earlier_installation_win32.h"
 #include "desktop/install_paths.h"
 #include "desktop/uninstall_entry_win32.h"
+#include "package/package_header.h"
 #include "uninstall/uninstall_command.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
@@ -105,17 +107,24 @@ std::optional<std::string> entryUninstallString(const std::string& name) {
     return std::string(text);
 }
 
+// An installed wallpaper: its name and the program its Uninstall entry names, as written there.
+struct InstalledWallpaper {
+    std::string name;
+    std::string entryProgram;
+};
+
 // The wallpaper installed in `folder` whose Uninstall entry names `program` (that folder's
-// uninstall.exe) in its long or short form; nothing otherwise.
-std::optional<std::string> installedWallpaperOf(const std::string& folder,
-                                                const std::string& program) {
+// uninstall.exe) in its long or short form, quoted or not; nothing otherwise.
+std::optional<InstalledWallpaper> installedWallpaperOf(const std::string& folder,
+                                                       const std::string& program) {
     const std::optional<std::string> name =
         wallpaperOfFolder(longFormOf(folder), systemWindowsFolder());
     if (!name) return std::nullopt;
     const std::optional<std::string> command = entryUninstallString(*name);
     if (!command) return std::nullopt;
-    if (!desktop::samePathText(longFormOf(*command), longFormOf(program))) return std::nullopt;
-    return name;
+    const std::string entryProgram(desktop::uninstallProgram(*command));
+    if (!desktop::samePathText(longFormOf(entryProgram), longFormOf(program))) return std::nullopt;
+    return InstalledWallpaper{*name, entryProgram};
 }
 
 void sayNotInstalled() {
@@ -124,7 +133,9 @@ void sayNotInstalled() {
     ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
-void removeWallpaper(const std::string& folder, const std::string& name) {
+// Removes the wallpaper, with anything a reinstall left aside for it.
+void removeWallpaper(const std::string& folder, const InstalledWallpaper& installed) {
+    const std::string& name = installed.name;
     const std::string page = desktop::wallpaperPagePath(systemWindowsFolder(), name);
     // The desktop the user had before the installation comes back where the user has not
     // changed it since; without a usable record the page is only cleared.
@@ -134,7 +145,9 @@ void removeWallpaper(const std::string& folder, const std::string& name) {
     }
     deleteFolderTree(folder);
     deleteFileQuiet(page);
-    desktop::removeUninstallEntry(name);
+    const std::string ownEntry[] = {installed.entryProgram};
+    desktop::removeUninstallEntry(name, ownEntry);
+    desktop::deleteEarlierInstallations(package::wallpaperRootFolder(systemWindowsFolder()), name);
 }
 
 // Runs the removal from a copy of this program outside the folder; false when no copy could
@@ -161,18 +174,18 @@ bool continueFromCopy(const std::string& folder) {
 int askAndRemove() {
     const std::string self = longFormOf(ownPath());
     const std::string folder = parentFolder(self);
-    const std::optional<std::string> name = installedWallpaperOf(folder, self);
-    if (!name) {
+    const std::optional<InstalledWallpaper> installed = installedWallpaperOf(folder, self);
+    if (!installed) {
         sayNotInstalled();
         return kExitFailure;
     }
-    const std::string question = desktop::removeQuestion(*name);
+    const std::string question = desktop::removeQuestion(installed->name);
     const std::string caption(desktop::texts::kUninstallCaption);
     if (::MessageBoxA(nullptr, question.c_str(), caption.c_str(),
                       MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES) {
         return 0;
     }
-    if (!continueFromCopy(folder)) removeWallpaper(folder, *name);
+    if (!continueFromCopy(folder)) removeWallpaper(folder, *installed);
     return 0;
 }
 
@@ -226,14 +239,14 @@ int removeFromCopy(const Command& command) {
         ::WaitForSingleObject(original.get(), kWaitForOriginalMs);
     }
     const std::string folder = withTrailingBackslash(longFormOf(command.wallpaperFolder));
-    const std::optional<std::string> name =
+    const std::optional<InstalledWallpaper> installed =
         installedWallpaperOf(folder, folder + std::string(desktop::texts::kUninstaller));
-    if (!name) {
+    if (!installed) {
         sayNotInstalled();
         return kExitFailure;
     }
     const ComInitGuard com;
-    removeWallpaper(folder, *name);
+    removeWallpaper(folder, *installed);
     deleteCopyAtNextStart(ownPath());
     return 0;
 }

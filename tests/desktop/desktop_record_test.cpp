@@ -186,5 +186,30 @@ TEST(DesktopRecord, ValuesThatWereNotThereAreNotWritten) {
     EXPECT_FALSE(planDesktopRestore(record, installedDesktop(), kPage, true).componentFlags);
 }
 
+// A failed or cancelled run gives back the desktop as it was just before its set-up.
+TEST(DesktopRollback, EarlierPageComesBackAsTheWallpaperWithItsColour) {
+    DesktopValues before = installedDesktop();  // an earlier installation of the same page
+    before.background = "1 2 3";
+    DesktopValues current = before;
+    current.background = "255 128 0";
+    DesktopRestore plan = planRollbackRestore(before, current, "255 128 0", true);
+    EXPECT_TRUE(plan.wallpaper);
+    EXPECT_FALSE(plan.clearWallpaper);
+    EXPECT_EQ(plan.background, "1 2 3");
+
+    plan = planRollbackRestore(userDesktop(), installedDesktop(), "255 128 0", true);
+    EXPECT_TRUE(plan.wallpaper);
+    EXPECT_EQ(plan.background, "10 20 30");
+    EXPECT_EQ(plan.componentFlags, 0x2001u);
+
+    DesktopValues none = userDesktop();
+    none.activeWallpaper.reset();
+    plan = planRollbackRestore(none, installedDesktop(), "255 128 0", true);
+    EXPECT_FALSE(plan.wallpaper);
+    EXPECT_TRUE(plan.clearWallpaper);
+    EXPECT_TRUE(planRollbackRestore(userDesktop(), installedDesktop(), "255 128 0", false)
+                    .clearWallpaper);
+}
+
 }  // namespace
 }  // namespace velumar::desktop

@@ -305,23 +305,34 @@ bool keyExists(HKEY root, const std::string& key) {
 
 const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-TEST(UninstallEntry, RegistersBothValuesAndRemovesThePerUserKey) {
+void writeEntry(HKEY root, const std::string& name, const std::string& command) {
+    RegistryKey key;
+    ::RegCreateKeyExA(root, (kUninstall + name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      key.put(), nullptr);
+    ::RegSetValueExA(key.get(), "UninstallString", 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(command.c_str()), DWORD(command.size() + 1));
+}
+
+const std::string kBeachFolder = "C:\\WINDOWS\\Web\\Wallpaper\\Beach dir\\";
+
+TEST(UninstallEntry, RegistersBothValuesQuotedAndRemovesOnlyOurPerUserKey) {
     RegistryRoots roots;
     ASSERT_TRUE(roots.overridden());
-    RegistryKey perUser;
-    ::RegCreateKeyExA(roots.user(), (kUninstall + "Beach\\sub").c_str(), 0, nullptr, 0,
-                      KEY_ALL_ACCESS, nullptr, perUser.put(), nullptr);
-    perUser.reset();
+    writeEntry(roots.user(), "Beach", "C:\\WINDOWS\\WEB\\Wallpaper\\Beach dir\\uninstall.exe");
+    writeEntry(roots.user(), "Other", "\"C:\\Program Files\\Other\\remove.exe\"");
 
-    EXPECT_EQ(registerUninstallWith("Beach", "C:\\WINDOWS\\", false), 0);
+    EXPECT_EQ(registerUninstallWith("Beach", kBeachFolder, false), 0);
     EXPECT_EQ(readString(roots.machine(), kUninstall + "Beach", "DisplayName"), "Beach Wallpaper");
     EXPECT_EQ(readString(roots.machine(), kUninstall + "Beach", "UninstallString"),
-              "C:\\WINDOWS\\WEB\\Wallpaper\\Beach dir\\uninstall.exe");
+              "\"C:\\WINDOWS\\Web\\Wallpaper\\Beach dir\\uninstall.exe\"");
     EXPECT_FALSE(keyExists(roots.user(), kUninstall + "Beach"));
+    EXPECT_EQ(registerUninstallWith("", kBeachFolder, false), ERROR_INVALID_NAME);
 
-    removeUninstallEntry("Beach");
+    const std::vector<std::string> own = ownUninstallers("Beach", kBeachFolder);
+    removeUninstallEntry("Beach", own);
     EXPECT_FALSE(keyExists(roots.machine(), kUninstall + "Beach"));
     EXPECT_TRUE(keyExists(roots.machine(), kUninstall));  // only that one entry went
+    EXPECT_TRUE(keyExists(roots.user(), kUninstall + "Other"));
 }
 
 TEST(UninstallEntry, ShortFormOnWindows9xWhenThePathHasOne) {
@@ -330,38 +341,53 @@ TEST(UninstallEntry, ShortFormOnWindows9xWhenThePathHasOne) {
     ScratchFolder scratch;
     const std::string windows = scratch / "Long Windows Folder\\";
     ::CreateDirectoryA(windows.c_str(), nullptr);
-    ::CreateDirectoryA((windows + "WEB").c_str(), nullptr);
-    ::CreateDirectoryA((windows + "WEB\\Wallpaper").c_str(), nullptr);
-    ::CreateDirectoryA((windows + "WEB\\Wallpaper\\Sea Side dir").c_str(), nullptr);
-    writeFile(windows + "WEB\\Wallpaper\\Sea Side dir\\uninstall.exe");
-    const std::string longForm = windows + "WEB\\Wallpaper\\Sea Side dir\\uninstall.exe";
+    ::CreateDirectoryA((windows + "Web").c_str(), nullptr);
+    ::CreateDirectoryA((windows + "Web\\Wallpaper").c_str(), nullptr);
+    const std::string folder = windows + "Web\\Wallpaper\\Sea Side dir\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    writeFile(folder + "uninstall.exe");
+    const std::string longForm = folder + "uninstall.exe";
     char expected[MAX_PATH] = {};
     ::GetShortPathNameA(longForm.c_str(), expected, MAX_PATH);
+    ASSERT_EQ(std::string(expected).find(' '), std::string::npos);
 
-    EXPECT_EQ(registerUninstallWith("Sea Side", windows, true), 0);
+    EXPECT_EQ(registerUninstallWith("Sea Side", folder, true), 0);
     EXPECT_EQ(readString(roots.machine(), kUninstall + "Sea Side", "UninstallString"), expected);
-    EXPECT_EQ(registerUninstallWith("Sea Side", windows, false), 0);
-    EXPECT_EQ(readString(roots.machine(), kUninstall + "Sea Side", "UninstallString"), longForm);
-    EXPECT_EQ(registerUninstallWith("", windows, false), ERROR_INVALID_NAME);
+    EXPECT_EQ(registerUninstallWith("Sea Side", folder, false), 0);
+    EXPECT_EQ(readString(roots.machine(), kUninstall + "Sea Side", "UninstallString"),
+              '"' + longForm + '"');
 }
 
-TEST(CleanUp, RemovesFolderPageAndEntry) {
+// Another program's entry of the wallpaper's name is neither overwritten nor removed; ours, as
+// it was before a run, comes back.
+TEST(UninstallEntry, ForeignEntryStaysAndOursComesBackAsItWas) {
     RegistryRoots roots;
     ASSERT_TRUE(roots.overridden());
-    ScratchFolder scratch;
-    const std::string folder = scratch / "Beach dir\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    ::CreateDirectoryA((folder + "media").c_str(), nullptr);
-    writeFile(folder + "media\\a.swf");
-    writeFile(scratch / "Beach.html");
-    writeFile(scratch / "Other.html");
-    ASSERT_EQ(registerUninstallWith("Beach", "C:\\WINDOWS\\", false), 0);
+    writeEntry(roots.machine(), "Beach", "\"C:\\Program Files\\Beach Game\\uninst.exe\"");
+    const std::vector<std::string> own = ownUninstallers("Beach", kBeachFolder);
+    EXPECT_EQ(uninstallEntryOwner(roots.machine(), "Beach", own), EntryOwner::foreign);
+    EXPECT_EQ(registerUninstallWith("Beach", kBeachFolder, false), -542);
+    removeUninstallEntry("Beach", own);
+    EXPECT_EQ(readString(roots.machine(), kUninstall + "Beach", "UninstallString"),
+              "\"C:\\Program Files\\Beach Game\\uninst.exe\"");
+    EXPECT_EQ(readString(roots.machine(), kUninstall + "Beach", "DisplayName"), "<missing>");
 
-    cleanUpInstallation(folder, scratch / "Beach.html", "Beach");
-    EXPECT_FALSE(exists(folder));
-    EXPECT_FALSE(exists(scratch / "Beach.html"));
-    EXPECT_TRUE(exists(scratch / "Other.html"));
-    EXPECT_FALSE(keyExists(roots.machine(), kUninstall + "Beach"));
+    // Ours, written before the command was quoted: replaced, then given back as it was.
+    writeEntry(roots.machine(), "Beach", "C:\\WINDOWS\\WEB\\Wallpaper\\Beach dir\\uninstall.exe");
+    const UninstallEntry earlier = readUninstallEntry(roots.machine(), "Beach");
+    ASSERT_TRUE(earlier.exists);
+    EXPECT_EQ(uninstallEntryOwner(roots.machine(), "Beach", own), EntryOwner::ours);
+    EXPECT_EQ(registerUninstallWith("Beach", kBeachFolder, false), 0);
+    restoreUninstallEntry("Beach", earlier, own);
+    EXPECT_EQ(readString(roots.machine(), kUninstall + "Beach", "UninstallString"),
+              "C:\\WINDOWS\\WEB\\Wallpaper\\Beach dir\\uninstall.exe");
+    EXPECT_EQ(readString(roots.machine(), kUninstall + "Beach", "DisplayName"), "<missing>");
+
+    // None before: ours is removed.
+    ASSERT_EQ(registerUninstallWith("Sand", "C:\\WINDOWS\\Web\\Wallpaper\\Sand dir\\", false), 0);
+    restoreUninstallEntry("Sand", UninstallEntry{},
+                          ownUninstallers("Sand", "C:\\WINDOWS\\Web\\Wallpaper\\Sand dir\\"));
+    EXPECT_FALSE(keyExists(roots.machine(), kUninstall + "Sand"));
 }
 
 // The calls made on the stand-in Active Desktop object, in order.

@@ -66,6 +66,7 @@ class FakeSteps final : public InstallSteps {
     void showHourglass() override { log_.push_back("hourglass"); }
     void restoreCursor() override { log_.push_back("cursor"); }
     void closeDisplayProperties() override { log_.push_back("closeDisplay"); }
+    ErrorCode setAsideEarlierInstallation() override { return logged("setAside", setAsideCode); }
     ErrorCode extractInstallEntries() override {
         log_.push_back("extract");
         if (cancelDuringExtraction) ui_.cancel = true;
@@ -78,10 +79,11 @@ class FakeSteps final : public InstallSteps {
     ErrorCode registerUninstall() override { return logged("register", registerCode); }
     void deleteDataFile() override { log_.push_back("deleteData"); }
     void cleanUpInstallation() override { log_.push_back("cleanUp"); }
+    void discardEarlierInstallation() override { log_.push_back("discard"); }
     void openDisplayProperties() override { log_.push_back("openDisplay"); }
     bool wallpaperPageExists() override { return pageExists; }
 
-    ErrorCode extractCode = 0, headerCode = 0, expandCode = 0, registerCode = 0;
+    ErrorCode setAsideCode = 0, extractCode = 0, headerCode = 0, expandCode = 0, registerCode = 0;
     bool cancelDuringExtraction = false;
     bool pageExists = false;
 
@@ -110,24 +112,36 @@ TEST(RunInstallation, SuccessfulRunMakesEveryStepInOrder) {
     Harness run;
     EXPECT_EQ(runInstallation(run.ui, run.steps), 0);
     EXPECT_EQ(run.log,
-              (Log{"hourglass", "started", "closeDisplay", "extract", "readHeader", "expand",
-                   "wallpaper", "openAfter", "register", "deleteData", "cursor", "result 0"}));
+              (Log{"hourglass", "started", "closeDisplay", "setAside", "extract", "readHeader",
+                   "expand", "wallpaper", "openAfter", "register", "deleteData", "discard",
+                   "cursor", "result 0"}));
+}
+
+// A foreign uninstall entry, or an earlier installation that cannot be moved aside, ends the
+// run before anything is written; the clean-up then only gives back what was set aside.
+TEST(RunInstallation, EarlierInstallationThatCannotBeSetAsideStopsBeforeWriting) {
+    Harness run;
+    run.steps.setAsideCode = -542;
+    EXPECT_EQ(runInstallation(run.ui, run.steps), -542);
+    EXPECT_EQ(run.log, (Log{"hourglass", "started", "closeDisplay", "setAside", "deleteData",
+                            "cleanUp", "cursor", "result -542"}));
 }
 
 TEST(RunInstallation, FailedRecordStopsTheStepsCleansUpAndShowsTheCode) {
     Harness run;
     run.steps.expandCode = -13;
     EXPECT_EQ(runInstallation(run.ui, run.steps), -13);
-    EXPECT_EQ(run.log, (Log{"hourglass", "started", "closeDisplay", "extract", "readHeader",
-                            "expand", "deleteData", "cleanUp", "cursor", "result -13"}));
+    EXPECT_EQ(run.log, (Log{"hourglass", "started", "closeDisplay", "setAside", "extract",
+                            "readHeader", "expand", "deleteData", "cleanUp", "cursor",
+                            "result -13"}));
 }
 
 TEST(RunInstallation, CancelDuringExtractionCleansUpWithoutFinalState) {
     Harness run;
     run.steps.cancelDuringExtraction = true;
     EXPECT_EQ(runInstallation(run.ui, run.steps), 0);
-    EXPECT_EQ(run.log, (Log{"hourglass", "started", "closeDisplay", "extract", "deleteData",
-                            "cleanUp", "cursor"}));
+    EXPECT_EQ(run.log, (Log{"hourglass", "started", "closeDisplay", "setAside", "extract",
+                            "deleteData", "cleanUp", "cursor"}));
 }
 
 TEST(RunInstallation, FailedRegistrationKeepsTheFilesButFailsTheRun) {
@@ -136,6 +150,7 @@ TEST(RunInstallation, FailedRegistrationKeepsTheFilesButFailsTheRun) {
     EXPECT_EQ(runInstallation(run.ui, run.steps), 5);
     EXPECT_EQ(run.log.back(), "result 5");
     EXPECT_EQ(std::count(run.log.begin(), run.log.end(), "cleanUp"), 0);
+    EXPECT_EQ(std::count(run.log.begin(), run.log.end(), "discard"), 1);  // the files stay
 }
 
 TEST(InstallButton, FreshFolderAndNoPageAsksNothing) {

@@ -22,9 +22,37 @@ TEST(InstallPaths, UninstallEntryTexts) {
               "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Beach");
     EXPECT_EQ(uninstallString("C:\\WINDOWS\\", "Sea Side"),
               "C:\\WINDOWS\\WEB\\Wallpaper\\Sea Side dir\\uninstall.exe");
+    EXPECT_EQ(uninstallCommand("C:\\WINDOWS\\Web\\Wallpaper\\Sea Side dir\\uninstall.exe", false),
+              "\"C:\\WINDOWS\\Web\\Wallpaper\\Sea Side dir\\uninstall.exe\"");
+    EXPECT_EQ(uninstallCommand("C:\\WINDOWS\\WEB\\WALLPA~1\\SEASID~1\\UNINST~1.EXE", true),
+              "C:\\WINDOWS\\WEB\\WALLPA~1\\SEASID~1\\UNINST~1.EXE");
+    EXPECT_EQ(uninstallCommand("C:\\MY WIN\\WEB\\WALLPA~1\\SEASID~1\\UNINST~1.EXE", true),
+              "\"C:\\MY WIN\\WEB\\WALLPA~1\\SEASID~1\\UNINST~1.EXE\"");
     EXPECT_TRUE(namesOneUninstallKey("Beach"));
     EXPECT_FALSE(namesOneUninstallKey(""));
     EXPECT_FALSE(namesOneUninstallKey("a\\b"));
+}
+
+// The entry is ours when it names our uninstaller however it was written: quoted or, as
+// before, not; another letter case; the short form. Anything else is another program's.
+TEST(InstallPaths, UninstallEntryOwner) {
+    const std::string own[] = {"C:\\WINDOWS\\Web\\Wallpaper\\Sea Side dir\\uninstall.exe",
+                               "C:\\WINDOWS\\WEB\\WALLPA~1\\SEASID~1\\UNINST~1.EXE"};
+    const auto owner = [&](std::optional<std::string> command) {
+        return entryOwner(true, command, own);
+    };
+    EXPECT_EQ(entryOwner(false, std::nullopt, own), EntryOwner::none);
+    EXPECT_EQ(owner("\"C:\\WINDOWS\\Web\\Wallpaper\\Sea Side dir\\uninstall.exe\""),
+              EntryOwner::ours);
+    EXPECT_EQ(owner("C:\\WINDOWS\\WEB\\Wallpaper\\Sea Side dir\\uninstall.exe"), EntryOwner::ours);
+    EXPECT_EQ(owner("c:\\windows\\web\\wallpa~1\\seasid~1\\uninst~1.exe"), EntryOwner::ours);
+    EXPECT_EQ(owner("\"C:\\Program Files\\Sea Side\\uninst.exe\" /x"), EntryOwner::foreign);
+    EXPECT_EQ(owner("C:\\WINDOWS\\Web\\Wallpaper\\Sea Side dir\\uninstall.exe /x"),
+              EntryOwner::foreign);
+    EXPECT_EQ(owner(std::nullopt), EntryOwner::foreign);
+    EXPECT_EQ(owner(""), EntryOwner::foreign);
+    EXPECT_EQ(uninstallProgram("\"C:\\a b\\u.exe\" /b"), "C:\\a b\\u.exe");
+    EXPECT_EQ(uninstallProgram("\"C:\\unclosed"), "C:\\unclosed");
 }
 
 TEST(InstallPaths, BackgroundColourHasSingleBlanksAndSigns) {

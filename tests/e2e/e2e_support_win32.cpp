@@ -1,5 +1,6 @@
 #include "e2e_support_win32.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -93,6 +94,60 @@ void replaceHeader(Bytes& installer, const package::PackageHeader& header) {
 
 void reseal(Bytes& installer) {
     package::sealInstaller(installer, packageOffsetOf());
+}
+
+namespace {
+
+void describeFiles(const std::string& folder, const std::string& relative, std::string& out) {
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = ::FindFirstFileA((folder + relative + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    std::vector<std::string> lines;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            describeFiles(folder, relative + name + "\\", out);
+        } else {
+            lines.push_back("file " + relative + name + " = " +
+                            readFileText(folder + relative + name) + "\n");
+        }
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    for (const std::string& line : lines) out += line;
+}
+
+std::string shown(const std::optional<std::string>& value) {
+    return value ? "\"" + *value + "\"" : "(none)";
+}
+
+}  // namespace
+
+std::string describeInstallation(const std::string& windowsFolder, const std::string& name) {
+    const std::string root = windowsFolder + "Web\\Wallpaper\\";
+    std::string out;
+    describeFiles(root + name + " dir\\", "", out);
+    const std::string page = root + name + ".html";
+    out += "page = " + (pathExists(page) ? readFileText(page) : std::string("(none)")) + "\n";
+    const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name;
+    out += "DisplayName = " + shown(readString(HKEY_LOCAL_MACHINE, key.c_str(), "DisplayName")) + "\n";
+    out += "UninstallString = " +
+           shown(readString(HKEY_LOCAL_MACHINE, key.c_str(), "UninstallString")) + "\n";
+    out += "Wallpaper = " + shown(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper")) + "\n";
+    out += "Background = " + shown(readString(HKEY_CURRENT_USER, kColorsKey, "Background")) + "\n";
+    const std::optional<DWORD> flags = readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags");
+    out += "Flags = " + (flags ? std::to_string(*flags) : std::string("(none)")) + "\n";
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = ::FindFirstFileA((root + name + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        std::vector<std::string> names;
+        do names.push_back(found.cFileName);
+        while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+        std::sort(names.begin(), names.end());
+        for (const std::string& entry : names) out += "name " + entry + "\n";
+    }
+    return out;
 }
 
 namespace {

@@ -105,6 +105,12 @@ bool keyExists(HKEY root, const char* path);
 bool writeString(HKEY root, const char* path, const char* name, const std::string& value);
 bool writeNumber(HKEY root, const char* path, const char* name, DWORD value);
 
+// An installation as a test compares it before and after, one line each: every file of its
+// folder with its bytes, its page, its uninstall entry's values, the user's desktop values, and
+// every name under Web\Wallpaper\ that begins with the wallpaper's name (a copy set aside and
+// left behind shows there).
+std::string describeInstallation(const std::string& windowsFolder, const std::string& name);
+
 // The window that has the keyboard focus in the thread of window; nullptr when none.
 HWND focusOf(HWND window);
 // A key pressed on the focused window of that thread, as posted messages: the program's

@@ -50,7 +50,7 @@ std::string systemText(DWORD code) {
 }
 
 // What fills the disk, and how it is packed.
-enum class Filler { storedRecord, implodedRecord, storedPage, implodedPage };
+enum class Filler { small, storedRecord, implodedRecord, storedPage, implodedPage };
 
 class FullDisk : public ::testing::Test {
   protected:
@@ -110,6 +110,9 @@ class FullDisk : public ::testing::Test {
                            "[slot2]\nfile = flashax.exe\n[slot3]\nfile = preview.bmp\n"
                            "[slot9]\nfile = uninstall.exe\n";
         switch (filler) {
+            case Filler::small:
+                text += "[data]\nfolder = content\n";
+                break;
             case Filler::storedRecord: {
                 // Random bytes: the data file holds them once and fits; the record's copy
                 // does not.
@@ -209,6 +212,50 @@ class FullDisk : public ::testing::Test {
 
 std::string readingBox() {
     return "Corvana Error: Problem reading Velumar data file. " + systemText(ERROR_DISK_FULL);
+}
+
+// A reinstall that runs out of room gives the earlier installation back as it was: its folder
+// with a file of the user's own, its page, its entry and the desktop it set.
+TEST_F(FullDisk, FailedReinstallGivesTheEarlierInstallationBack) {
+    {
+        const Bytes earlier = build(Filler::small);
+        ASSERT_FALSE(earlier.empty());
+        const std::string exe = scratch + "earlier.exe";
+        writeFileBytes(exe, earlier);
+        InstallerProcess process(exe, childTemp);
+        const HWND form = waitForWindow(process.id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        ::PostMessageA(controlWithId(form, app::installBtn), BM_CLICK, 0, 0);
+        ASSERT_EQ(process.waitForExit(60000), std::optional<DWORD>(0));
+    }
+    writeFileBytes(folder() + "mine.txt", Bytes{'m', 'i', 'n', 'e'});
+    const std::string before = describeInstallation(windows, "Autumn");
+
+    const std::string exe = scratch + "setup.exe";
+    writeFileBytes(exe, build(Filler::storedRecord));
+    InstallerProcess process(exe, childTemp);
+    const HWND form = waitForWindow(process.id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    ::PostMessageA(controlWithId(form, app::installBtn), BM_CLICK, 0, 0);
+    const auto question = answerWith(process.id(), "OK");
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->title, "Confirm");
+    // With the earlier installation still on the disk, the data file itself may not fit.
+    const auto box = answerDialog(process.id(), 60000);
+    ASSERT_TRUE(box);
+    ASSERT_EQ(box->texts.size(), 1u);
+    EXPECT_NE(box->texts.front().find(systemText(ERROR_DISK_FULL)), std::string::npos);
+    const std::string failed = "Install failed. Please try again with new copy of the installer. "
+                               "Error: " + std::to_string(ERROR_DISK_FULL);
+    std::string status;
+    for (int tries = 0; tries < 400 && status != failed; ++tries) {
+        status = textOf(controlWithId(form, app::labCopying));
+        if (status != failed) ::Sleep(50);
+    }
+    EXPECT_EQ(status, failed);
+    ::PostMessageA(controlWithId(form, app::cancelBtn), BM_CLICK, 0, 0);
+    EXPECT_EQ(process.waitForExit(kExitTimeout), std::optional<DWORD>(1));
+    EXPECT_EQ(describeInstallation(windows, "Autumn"), before);
 }
 
 TEST_F(FullDisk, StoredDataRecordNamesTheFullDisk) {

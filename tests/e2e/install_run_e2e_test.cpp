@@ -153,7 +153,13 @@ class InstallRun : public ::testing::Test {
                 if (pathExists(wallpaperFolder(name))) ::Sleep(50);
             }
             deleteFileQuiet(page(name));
+            const std::string root = windows + "Web\\Wallpaper\\" + name;
+            deleteFolderTree(root + " dir.old");
+            deleteFileQuiet(root + ".html.old");
+            deleteFileQuiet(root + " dir.old.ini");
         }
+        deleteFileQuiet(windows + "Web\\Wallpaper\\Autumn.exe");
+        deleteFileQuiet(windows + "Web\\Wallpaper\\uninstaller-record.txt");
         for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
             ::SHDeleteKeyA(root, kUninstallKey);
             ::SHDeleteKeyA(root, kOtherUninstallKey);
@@ -275,8 +281,9 @@ class InstallRun : public ::testing::Test {
 };
 
 TEST_F(InstallRun, PicturePackageInstallsEverythingAndTheWindowCloses) {
-    // A per-user entry of the same name goes when the machine's is written.
-    writeString(HKEY_CURRENT_USER, kUninstallKey, "DisplayName", "stale");
+    // A per-user entry of ours goes when the machine's is written.
+    writeString(HKEY_CURRENT_USER, kUninstallKey, "UninstallString",
+                windowsFolderFromEnvironment() + "WEB\\Wallpaper\\Autumn dir\\uninstall.exe");
     auto process = start(build(RunRecipe{}));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
@@ -305,8 +312,9 @@ TEST_F(InstallRun, PicturePackageInstallsEverythingAndTheWindowCloses) {
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "255 128 0");
     EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x0001u);
     EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Autumn Wallpaper");
+    // Quoted, from the folder the files were written to.
     EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
-              windowsFolderFromEnvironment() + "WEB\\Wallpaper\\Autumn dir\\uninstall.exe");
+              '"' + folder + "uninstall.exe\"");
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
 }
 
@@ -556,6 +564,9 @@ TEST_F(InstallRun, UninstallerFromTheEntryRemovesTheInstallationAndLeavesOthers)
     const auto command = readString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
     ASSERT_TRUE(command);
     ASSERT_TRUE(pathExists(page("Autumn")));
+    // "...\Web\Wallpaper\Autumn dir\uninstall.exe" unquoted would start this one instead.
+    ASSERT_TRUE(::CopyFileA(hostPath(E2E_UNINSTALLER_STANDIN).c_str(),
+                            (windows + "Web\\Wallpaper\\Autumn.exe").c_str(), FALSE));
 
     std::string commandLine = *command;
     STARTUPINFOA startup = {};
@@ -581,6 +592,35 @@ TEST_F(InstallRun, UninstallerFromTheEntryRemovesTheInstallationAndLeavesOthers)
     EXPECT_EQ(readFileText(wallpaperFolder("Winter") + "w.txt"), "w");
     EXPECT_EQ(readFileText(page("Winter")), "p");
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kOtherUninstallKey));
+    EXPECT_FALSE(pathExists(windows + "Web\\Wallpaper\\uninstaller-record.txt"))
+        << "the program planted at the path's first word was started";
+}
+
+// An entry written before the command was quoted (WINDIR + "WEB\Wallpaper\...", no quotes)
+// still starts the uninstaller, which accepts it as its own and removes the installation.
+TEST_F(InstallRun, UninstallEntryWrittenTheOldWayStillRemovesTheInstallation) {
+    RunRecipe recipe;
+    recipe.kind = "silent";
+    recipe.offerDisplayProperties = false;
+    recipe.uninstaller = hostPath(E2E_UNINSTALL_EXE);
+    auto process = start(build(recipe));
+    ASSERT_EQ(process->waitForExit(60000), std::optional<DWORD>(kExitInstalled));
+    const std::string old =
+        windowsFolderFromEnvironment() + "WEB\\Wallpaper\\Autumn dir\\uninstall.exe";
+    writeString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", old);
+
+    const auto uninstaller = startRaw(old);
+    ASSERT_TRUE(uninstaller);
+    const auto question = answerWith(uninstaller->dwProcessId, "&Yes");
+    ::WaitForSingleObject(uninstaller->hProcess, kExitTimeout);
+    ::CloseHandle(uninstaller->hProcess);
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->texts, std::vector<std::string>{"Remove the Autumn Wallpaper?"});
+    for (int waited = 0; waited < 400 && (pathExists(wallpaperFolder("Autumn")) ||
+                                          keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+         ++waited)
+        ::Sleep(50);
+    expectNothingInstalled();
 }
 
 std::wstring wide(const std::string& utf8) {
@@ -914,6 +954,129 @@ TEST_F(InstallRun, InstallerBuiltWithoutTheRecordInstalls) {
     EXPECT_EQ(process->waitForExit(60000), std::optional<DWORD>(kExitInstalled));
     expectContentInstalled();
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// A reinstall over an earlier installation of the same name: when it fails or is cancelled the
+// earlier one is there again exactly as it was, a file of the user's own in its folder
+// included; when it succeeds nothing of the earlier one is left aside.
+TEST_F(InstallRun, FailedOrCancelledReinstallGivesTheEarlierInstallationBack) {
+    RunRecipe silent;
+    silent.kind = "silent";
+    silent.offerDisplayProperties = false;
+    {
+        auto earlier = start(build(silent));
+        ASSERT_EQ(earlier->waitForExit(60000), std::optional<DWORD>(kExitInstalled));
+    }
+    writeFileBytes(wallpaperFolder("Autumn") + "mine.txt", Bytes{'m', 'i', 'n', 'e'});
+    writeString(HKEY_CURRENT_USER, kColorsKey, "Background", "7 7 7");
+    const std::string before = describeInstallation(windows, "Autumn");
+    const std::string userDesktop = readFileText(wallpaperFolder("Autumn") + "previous desktop.ini");
+    ASSERT_FALSE(userDesktop.empty());
+
+    Bytes failing = build(silent);
+    ASSERT_TRUE(lengthenDataRecord(failing, "media\\movie.swf"));
+    {
+        auto process = start(failing);
+        EXPECT_EQ(process->waitForExit(60000), std::optional<DWORD>(kExitFailed));
+    }
+    EXPECT_EQ(describeInstallation(windows, "Autumn"), before) << "after a failed reinstall";
+
+    RunRecipe picture;
+    picture.offerDisplayProperties = false;
+    {
+        auto process = start(build(picture));
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        pressInstall(form);
+        const auto question = answerWith(process->id(), "OK");
+        ASSERT_TRUE(question);
+        EXPECT_EQ(question->title, "Confirm");
+        ::PostMessageA(controlWithId(form, app::cancelBtn), BM_CLICK, 0, 0);
+        EXPECT_EQ(process->waitForExit(60000), std::optional<DWORD>(kExitCancelled));
+    }
+    EXPECT_EQ(describeInstallation(windows, "Autumn"), before) << "after a cancelled reinstall";
+
+    {
+        auto process = start(build(silent));
+        EXPECT_EQ(process->waitForExit(60000), std::optional<DWORD>(kExitInstalled));
+    }
+    expectContentInstalled();
+    EXPECT_FALSE(pathExists(wallpaperFolder("Autumn") + "mine.txt")) << "a fresh folder";
+    EXPECT_EQ(readFileText(wallpaperFolder("Autumn") + "previous desktop.ini"), userDesktop)
+        << "the desktop the user had before the first installation is still the one recorded";
+    EXPECT_FALSE(pathExists(windows + "Web\\Wallpaper\\Autumn dir.old"));
+    EXPECT_FALSE(pathExists(windows + "Web\\Wallpaper\\Autumn dir.old.ini"));
+    EXPECT_FALSE(pathExists(windows + "Web\\Wallpaper\\Autumn.html.old"));
+}
+
+// A reinstall ended from outside leaves the earlier installation aside with its record; the
+// next run of the installer gives it back at start-up, before the user does anything.
+TEST_F(InstallRun, ReinstallEndedFromOutsideIsGivenBackByTheNextRun) {
+    RunRecipe silent;
+    silent.kind = "silent";
+    silent.offerDisplayProperties = false;
+    {
+        auto earlier = start(build(silent));
+        ASSERT_EQ(earlier->waitForExit(60000), std::optional<DWORD>(kExitInstalled));
+    }
+    writeFileBytes(wallpaperFolder("Autumn") + "mine.txt", Bytes{'m'});
+    const std::string before = describeInstallation(windows, "Autumn");
+
+    RunRecipe picture;
+    picture.offerDisplayProperties = false;
+    const Bytes installer = build(picture);
+    {
+        const std::string exe = scratch + "setup.exe";
+        writeFileBytes(exe, installer);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        std::string commandLine = '"' + exe + '"';
+        ASSERT_TRUE(::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                     nullptr, nullptr, &startup, &info));
+        ::CloseHandle(info.hThread);
+        const HWND form = waitForWindow(info.dwProcessId, app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        pressInstall(form);
+        ASSERT_TRUE(answerWith(info.dwProcessId, "OK"));
+        EXPECT_EQ(waitForStatusOf(form, "Writing Velumar files..."), "Writing Velumar files...");
+        ::TerminateProcess(info.hProcess, 9);
+        ::WaitForSingleObject(info.hProcess, kExitTimeout);
+        ::CloseHandle(info.hProcess);
+    }
+    ASSERT_TRUE(pathExists(windows + "Web\\Wallpaper\\Autumn dir.old.ini"));
+    ASSERT_TRUE(pathExists(windows + "Web\\Wallpaper\\Autumn dir.old\\mine.txt"));
+
+    auto process = start(installer);
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    EXPECT_EQ(describeInstallation(windows, "Autumn"), before) << "given back at start-up";
+    ::PostMessageA(form, WM_CLOSE, 0, 0);
+    EXPECT_EQ(process->waitForExit(kExitTimeout), std::optional<DWORD>(kExitCancelled));
+    EXPECT_EQ(describeInstallation(windows, "Autumn"), before);
+}
+
+// Another program's uninstall entry of the wallpaper's name: the run ends with a box that says
+// so before it writes anything, and the entry stays as it was.
+TEST_F(InstallRun, ForeignUninstallEntryOfTheSameNameIsLeftAlone) {
+    const std::string foreign = "\"C:\\Program Files\\Autumn Game\\uninst.exe\"";
+    writeString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Autumn Game");
+    writeString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", foreign);
+    RunRecipe recipe;
+    recipe.kind = "silent";
+    recipe.offerDisplayProperties = false;
+    auto process = start(build(recipe));
+    const auto box = answerDialog(process->id(), 60000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->texts, std::vector<std::string>{
+                              "Installation Error: The list of installed programs has an entry "
+                              "\"Autumn\" that belongs to another program. The wallpaper was not "
+                              "installed, and that entry was left as it is."});
+    EXPECT_EQ(process->waitForExit(kExitTimeout), std::optional<DWORD>(kExitFailed));
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Autumn Game");
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), foreign);
+    EXPECT_FALSE(pathExists(wallpaperFolder("Autumn")));
+    EXPECT_FALSE(pathExists(page("Autumn")));
 }
 
 TEST_F(InstallRun, EntryOfTheWrongLengthIsReportedWithMinus13AndIsCleanedUp) {

@@ -22,6 +22,13 @@ TEST(InstallErrorMessage, FourFormsToTheCharacter) {
               "Installation Error: Access is denied\r\n\r\nProblem with file C:\\a.txt. ");
 }
 
+TEST(InstallErrorMessage, ForeignUninstallEntryNamesTheEntry) {
+    EXPECT_EQ(installErrorMessage(kForeignUninstallEntry, "Ocean", ""),
+              "Installation Error: The list of installed programs has an entry \"Ocean\" that "
+              "belongs to another program. The wallpaper was not installed, and that entry was "
+              "left as it is.");
+}
+
 TEST(InstallErrorMessage, EmptySlotShowsTheEmptyPath) {
     EXPECT_EQ(installErrorMessage(kEmptySlot, "", ""),
               "Installation Error: \r\n\r\nProblem with file . ");

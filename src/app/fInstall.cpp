@@ -258,8 +258,10 @@ void TInstallerForm::close() {
 void TInstallerForm::formClose() {
     closing_ = true;
     if (package::showsWindow(windowKind_)) moviePanel1_.unloadMovie();
-    const InstallerState& state = installerState();
-    if (!state.packageCopyPath.empty()) deleteFolderTree(parentFolder(state.packageCopyPath));
+    InstallerState& state = installerState();
+    // The package copy's folder goes with what start-up made in it; anything else found there
+    // stays.
+    state.packageCopyFiles.removeAll();
     // What start-up wrote for a wallpaper that was never installed goes with the folder this run
     // made; a folder that was there before is never touched.
     if (state.folderWasCreated != 0 && !state.installationKept)

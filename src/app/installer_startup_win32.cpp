@@ -136,6 +136,7 @@ ErrorCode TInstallerForm::locateInstaller() {
         package::reportInstallError(package::kPackageCopyFailed, std::string());
         return code;
     }
+    state.packageCopyFiles.folder(folder);
     state.packageCopyPath = folder + std::string(texts::kPackageCopyName);
     return kOk;
 }
@@ -144,6 +145,7 @@ ErrorCode TInstallerForm::makePackageCopy() {
     InstallerState& state = installerState();
     ErrorCode code =
         package::deleteFileWithRetry(state.packageCopyPath, false, package::kDeleteAttempts);
+    state.packageCopyFiles.file(state.packageCopyPath);
     if (code == kOk && !::CopyFileA(state.installerPath.c_str(), state.packageCopyPath.c_str(), FALSE))
         code = static_cast<ErrorCode>(::GetLastError());
     if (code != kOk) package::reportInstallError(package::kPackageCopyFailed, state.packageCopyPath);
@@ -205,6 +207,7 @@ void TInstallerForm::prepareWallpaperFolder() {
         state.startupFolder = parentFolder(state.packageCopyPath) +
                               std::string(texts::kStartupFilesFolder) + '\\';
         ::CreateDirectoryA(state.startupFolder.c_str(), nullptr);
+        state.packageCopyFiles.folder(state.startupFolder);
     } else {
         state.startupFolder = state.wallpaperFolder;
         // A Windows folder without "Web\Wallpaper\" (or without "Web") gets them first; only
@@ -224,6 +227,14 @@ void TInstallerForm::prepareWallpaperFolder() {
 ErrorCode TInstallerForm::extractSlot(int slot) {
     InstallerState& state = installerState();
     if (state.header.slot(slot).empty()) return package::kEmptySlot;
+    // Written beside the package copy while an earlier installation stands in the wallpaper
+    // folder: removed with the copy.
+    if (state.startupFolder != state.wallpaperFolder) {
+        const package::ExtractionTarget target = extractionTarget();
+        const std::optional<std::string> path = package::destinationPath(
+            state.header.slot(slot), target.windowsFolder, target.wallpaperFolder);
+        if (path && path->starts_with(state.startupFolder)) state.packageCopyFiles.file(*path);
+    }
     PackageCopyReader copy(state.packageCopyPath);
     if (const ErrorCode code = copy.openError(); code != kOk) {
         package::reportInstallError(code, state.packageCopyPath);

@@ -10,6 +10,7 @@
 #include "package/datafile_host.h"
 #include "package/error_codes.h"
 #include "package/package_header.h"
+#include "util/created_files.h"
 
 namespace velumar::desktop {
 
@@ -47,6 +48,8 @@ struct InstallerState {
     std::string systemFolder;
     std::string installerPath;    // the running executable
     std::string packageCopyPath;  // a fresh folder under TEMP + "temp.dat"
+    // What start-up made in the package copy's folder, that folder included: removed at the end.
+    CreatedFiles packageCopyFiles;
     std::string wallpaperName;
     std::string wallpaperFolder;  // Windows folder + "Web\Wallpaper\" + name + " dir\"
     std::string dataFilePath;     // wallpaper folder + slot 8's name

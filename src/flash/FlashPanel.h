@@ -28,6 +28,7 @@
 
 #include "flash/movie_stream.h"
 #include "flash/swf_prepare.h"
+#include "util/created_files.h"
 
 namespace velumar::flash {
 
@@ -102,6 +103,7 @@ class TFlashPanel {
     std::string swfFilename_;
     std::string signature_;
     std::string tempFolder_;
+    CreatedFiles tempFiles_;  // the folder and the two copies: removed with the panel
     MovieColour colour_;
     COLORREF color_ = RGB(255, 255, 255);
     MessageHandler messageHandler_ = nullptr;

@@ -61,7 +61,7 @@ TFlashPanel::TFlashPanel() = default;
 // destroyed with the panel (it is not stopped first).
 TFlashPanel::~TFlashPanel() {
     if (window_) ::SetWindowPos(window_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    if (!tempFolder_.empty()) deleteFolderTree(tempFolder_);
+    tempFiles_.removeAll();
     control_.reset();
     if (window_ && ::IsWindow(window_)) ::DestroyWindow(window_);
 }
@@ -119,6 +119,9 @@ std::int32_t TFlashPanel::expandCompressedMovie() {
             const DWORD reason = ::GetLastError();
             return reason != 0 ? static_cast<std::int32_t>(reason) : -1;
         }
+        tempFiles_.folder(tempFolder_);
+        tempFiles_.file(tempFolder_ + std::string(texts::kCompressedSegmentFile));
+        tempFiles_.file(tempFolder_ + std::string(texts::kUncompressedCopyFile));
     }
     const std::string segmentPath = tempFolder_ + std::string(texts::kCompressedSegmentFile);
     const std::string copyPath = tempFolder_ + std::string(texts::kUncompressedCopyFile);

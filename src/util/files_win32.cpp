@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include "util/created_files.h"
 #include "util/handles_win32.h"
 #include "util/paths.h"
+#include "util/private_folder_win32.h"
 
 namespace velumar {
 namespace {
@@ -104,10 +106,14 @@ std::string makeTempFolder(const std::string& base) {
     std::string temp = environmentVariable("TEMP");
     if (temp.empty()) temp = systemTempPath();
     if (temp.empty()) return {};
-    const std::string folder = withTrailingBackslash(temp) + base;
+    const std::string folder = withTrailingBackslash(temp);
+    PrivateFolderSecurity security;
     for (unsigned attempt = 0; attempt < kTempFolderAttempts; ++attempt) {
-        const std::string candidate = numberedCandidate(folder, attempt);
-        if (::CreateDirectoryA(candidate.c_str(), nullptr)) return candidate + '\\';
+        const std::string candidate = folder + randomFolderName(base, unguessableValue());
+        if (::CreateDirectoryA(candidate.c_str(), security.attributes())) return candidate + '\\';
+        // Only a name already taken is worth another try; TEMP itself may be missing or closed.
+        const DWORD reason = ::GetLastError();
+        if (reason != ERROR_ALREADY_EXISTS && reason != ERROR_FILE_EXISTS) break;
     }
     return {};
 }

@@ -26,10 +26,11 @@ const std::string& systemFolder();
 // WINDIR with "\" appended; the system's Windows directory when WINDIR is unset or empty.
 std::string windowsFolderFromEnvironment();
 
-// Creates a folder that did not exist before: TEMP + base, or TEMP + base + "1", "2", ...
-// (the system's temporary path when TEMP is unset or empty) and returns it with "\" appended.
-// Gives up after kTempFolderAttempts names and returns an empty string; GetLastError() then
-// holds the reason the last attempt failed.
+// Creates a folder that did not exist before under TEMP (the system's temporary path when TEMP
+// is unset or empty), named base followed by eight random hex digits, private to the user on
+// Windows 2000 and XP (private_folder_win32.h), and returns it with "\" appended. A name that
+// is taken gets another; after kTempFolderAttempts names, or at the first other failure, it
+// gives up and returns an empty string, GetLastError() then holding the reason.
 inline constexpr unsigned kTempFolderAttempts = 1000;
 std::string makeTempFolder(const std::string& base);
 

@@ -20,10 +20,4 @@ std::string parentFolder(std::string_view path) {
     return std::string(trimmed.substr(0, cut + 1));
 }
 
-std::string numberedCandidate(std::string_view folder, unsigned attempt) {
-    std::string name(folder);
-    if (attempt != 0) name += std::to_string(attempt);
-    return name;
-}
-
 }  // namespace velumar

@@ -20,10 +20,6 @@ std::string_view withoutTrailingBackslash(std::string_view path);
 // a bare name gives "".
 std::string parentFolder(std::string_view path);
 
-// The name tried at a given attempt when a fresh folder is wanted: attempt 0 is folder itself,
-// attempt n is folder followed by the decimal n.
-std::string numberedCandidate(std::string_view folder, unsigned attempt);
-
 }  // namespace velumar
 
 #endif

@@ -123,6 +123,33 @@ std::string shown(const std::optional<std::string>& value) {
 
 }  // namespace
 
+std::string packageCopyFolderIn(const std::string& temp) {
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = ::FindFirstFileA((temp + "VLMR*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return {};
+    std::string folder;
+    do {
+        const std::string name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.size() == 12)
+            folder = temp + name;
+    } while (folder.empty() && ::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return folder;
+}
+
+bool isEmptyFolder(const std::string& folder) {
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return true;
+    bool empty = true;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") empty = false;
+    } while (empty && ::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return empty;
+}
+
 std::string describeInstallation(const std::string& windowsFolder, const std::string& name) {
     const std::string root = windowsFolder + "Web\\Wallpaper\\";
     std::string out;

@@ -105,6 +105,12 @@ bool keyExists(HKEY root, const char* path);
 bool writeString(HKEY root, const char* path, const char* name, const std::string& value);
 bool writeNumber(HKEY root, const char* path, const char* name, DWORD value);
 
+// The package copy's folder the running installer made in temp ("VLMR" and eight hex digits),
+// without its final "\"; empty when there is none.
+std::string packageCopyFolderIn(const std::string& temp);
+// No file or folder in it (or no folder at all).
+bool isEmptyFolder(const std::string& folder);
+
 // An installation as a test compares it before and after, one line each: every file of its
 // folder with its bytes, its page, its uninstall entry's values, the user's desktop values, and
 // every name under Web\Wallpaper\ that begins with the wallpaper's name (a copy set aside and

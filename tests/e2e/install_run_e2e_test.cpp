@@ -26,6 +26,7 @@
 #include "package/byte_source.h"
 #include "package/data_file.h"
 #include "util/files_win32.h"
+#include "util/folder_links_win32.h"
 #include "util/standin_registration_win32.h"
 
 namespace velumar::e2e {
@@ -57,19 +58,6 @@ std::string windowsFolderFromEnvironment() {
     std::string text(folder);
     if (!text.empty() && text.back() != '\\') text += '\\';
     return text;
-}
-
-bool isEmptyFolder(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    const HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return true;
-    bool empty = true;
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") empty = false;
-    } while (empty && ::FindNextFileA(search, &found));
-    ::FindClose(search);
-    return empty;
 }
 
 // Waits until the status line reads text (while a box may hold the installer); what it read.
@@ -299,7 +287,7 @@ TEST_F(InstallRun, PicturePackageInstallsEverythingAndTheWindowCloses) {
     EXPECT_EQ(success->buttons, (std::vector<std::string>{"&Yes", "&No"}));
     EXPECT_FALSE(success->hasIcon && success->icon) << "no icon";
     ASSERT_TRUE(process->waitForExit(kExitTimeout));
-    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_TRUE(isEmptyFolder(childTemp));
 
     const std::string folder = wallpaperFolder("Autumn");
     EXPECT_EQ(readFileText(page("Autumn")), fileText(pageSource));
@@ -508,7 +496,7 @@ TEST_F(InstallRun, CancelDuringTheInstallationRemovesEverythingAndEnds) {
     EXPECT_EQ(process->waitForExit(60000), std::optional<DWORD>(kExitCancelled));
     EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no success box";
     expectNothingInstalled();
-    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_TRUE(isEmptyFolder(childTemp));
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
 }
 
@@ -523,7 +511,7 @@ TEST_F(InstallRun, SilentKindInstallsWithoutAWindowAndStartsTheUninstallerWithB)
     ASSERT_TRUE(code);
     EXPECT_EQ(*code, DWORD(kExitInstalled));
     EXPECT_FALSE(findWindowOf(process->id(), app::kInstallerFormClass));
-    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_TRUE(isEmptyFolder(childTemp));
 
     const std::string folder = wallpaperFolder("Autumn");
     EXPECT_EQ(readFileText(page("Autumn")), fileText(pageSource));
@@ -652,6 +640,36 @@ std::optional<std::wstring> readWideString(HKEY root, const std::wstring& path,
 // An author's UTF-8 manifest with accented names, built by the package tool and installed on a
 // Western Windows: the user sees the names as the author wrote them, and the uninstaller finds
 // them again. Checked through the wide functions, which show what the user sees.
+// A folder link put into the wallpaper folder: the uninstaller removes the installation and
+// never enters the link; what it points at is untouched.
+TEST_F(InstallRun, UninstallerDoesNotFollowALinkInTheWallpaperFolder) {
+    const std::string victim = scratch + "victim";
+    ::CreateDirectoryA(victim.c_str(), nullptr);
+    writeFileBytes(victim + "\\precious.txt", Bytes{'p'});
+    RunRecipe recipe;
+    recipe.kind = "silent";
+    recipe.offerDisplayProperties = false;
+    recipe.uninstaller = hostPath(E2E_UNINSTALL_EXE);
+    auto process = start(build(recipe));
+    ASSERT_EQ(process->waitForExit(60000), std::optional<DWORD>(kExitInstalled));
+    const std::string link = wallpaperFolder("Autumn") + "media\\link";
+    ASSERT_TRUE(testing::makeFolderLink(link, victim)) << "no way to make a folder link here";
+
+    const auto command = readString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+    ASSERT_TRUE(command);
+    const auto uninstaller = startRaw(*command);
+    ASSERT_TRUE(uninstaller);
+    ASSERT_TRUE(answerWith(uninstaller->dwProcessId, "&Yes"));
+    ::WaitForSingleObject(uninstaller->hProcess, kExitTimeout);
+    ::CloseHandle(uninstaller->hProcess);
+    for (int waited = 0; waited < 400 && keyExists(HKEY_LOCAL_MACHINE, kUninstallKey); ++waited)
+        ::Sleep(50);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_EQ(readFileText(victim + "\\precious.txt"), "p");
+    // Wine cannot remove the link from the Windows side: the folder around it stays there.
+    if (testing::isFolderLink(link)) testing::removeFolderLink(link);
+}
+
 TEST_F(InstallRun, Utf8NamesReachAWesternWindowsAsTheAuthorWroteThem) {
     ASSERT_EQ(::GetACP(), 1252u) << "the test stands for a Western Windows";
     const fs::path root(scratch + "accented");
@@ -779,8 +797,17 @@ TEST_F(InstallRun, OnWindows98TheShortUninstallStringRemovesTheInstallation) {
         wininitAfter = readFileText(wininit);
         if (wininitAfter == wininitBefore) ::Sleep(50);
     }
-    EXPECT_NE(wininitAfter.find("[rename]\r\nNUL="), std::string::npos) << wininitAfter;
-    EXPECT_NE(wininitAfter.find("VLMRU"), std::string::npos) << wininitAfter;
+    const size_t line = wininitAfter.find("[rename]\r\nNUL=");
+    ASSERT_NE(line, std::string::npos) << wininitAfter;
+    // The short form of the copy in its temporary folder (VLMRU and eight hex digits).
+    const size_t start = line + std::string("[rename]\r\nNUL=").size();
+    const std::string named = wininitAfter.substr(start, wininitAfter.find("\r\n", start) - start);
+    char namedLong[MAX_PATH + 1] = {};
+    ::GetLongPathNameA(named.c_str(), namedLong, MAX_PATH);
+    const std::string copy(namedLong);
+    const size_t folder = copy.rfind("\\VLMRU");
+    ASSERT_NE(folder, std::string::npos) << named << " " << copy;
+    EXPECT_EQ(copy.substr(folder + 14), "\\uninstall.exe") << copy;
     if (wininitBefore.empty()) {
         deleteFileQuiet(wininit);
     } else {
@@ -871,7 +898,7 @@ TEST_F(InstallRun, DataRecordOfTheWrongLengthFailsWithMinus13AndIsCleanedUp) {
     EXPECT_FALSE(pathExists(wallpaperFolder("Autumn") + "media\\movie.swf"));
     expectNothingInstalled();
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
-    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_TRUE(isEmptyFolder(childTemp));
     // The wallpaper was never set up.
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "0 0 0");
@@ -889,7 +916,7 @@ TEST_F(InstallRun, SilentKindWithAFailedRunEndsWithoutABoxAndIsCleanedUp) {
     EXPECT_EQ(process->waitForExit(60000), std::optional<DWORD>(kExitFailed));
     EXPECT_FALSE(findWindowOf(process->id(), app::kInstallerFormClass));
     expectNothingInstalled();
-    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_TRUE(isEmptyFolder(childTemp));
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
 }
 
@@ -1098,7 +1125,7 @@ TEST_F(InstallRun, EntryOfTheWrongLengthIsReportedWithMinus13AndIsCleanedUp) {
                                                    page("Autumn") + ". "});
     expectFailureThenCancelEnds(*process, form, -13);
     expectNothingInstalled();
-    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_TRUE(isEmptyFolder(childTemp));
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
 }
 
@@ -1131,7 +1158,7 @@ TEST_F(InstallRun, CancelWhileWritingFilesStopsThereAndRemovesEverything) {
     EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no success box";
     expectNothingInstalled();
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
-    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_TRUE(isEmptyFolder(childTemp));
     // Nothing after the entries was done: no wallpaper set up, no uninstaller started.
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), "");
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "0 0 0");

@@ -13,6 +13,7 @@
 #include "app/control_ids.h"
 #include "e2e_support_win32.h"
 #include "util/files_win32.h"
+#include "util/folder_links_win32.h"
 #include "util/handles_win32.h"
 
 namespace velumar::e2e {
@@ -85,7 +86,7 @@ class Installer : public ::testing::Test {
         EXPECT_EQ(box->buttons, std::vector<std::string>{"&Abort"});
         EXPECT_TRUE(process.waitForExit(kExitTimeout));
         EXPECT_FALSE(findWindowOf(process.id(), app::kInstallerFormClass));
-        EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+        EXPECT_TRUE(isEmptyFolder(childTemp));
     }
 
     // Cancel on the ready window ends the program and removes the package copy's folder.
@@ -179,7 +180,7 @@ TEST_F(Installer, PictureKindRenamesThePreviewAndShowsTheFixedWindow) {
     EXPECT_FALSE(pathExists(wallpaperFolder("Autumn") + "installer.jpg"));
     EXPECT_TRUE(pathExists(windows + "impborl.dll"));
     EXPECT_TRUE(pathExists(windows + "flashax.exe"));
-    EXPECT_TRUE(pathExists(childTemp + "VLMR\\temp.dat"));
+    EXPECT_TRUE(pathExists(packageCopyFolderIn(childTemp) + "\\temp.dat"));
 
     EXPECT_EQ(textOf(form), "Install Wallpaper: Autumn");
     EXPECT_EQ(textOf(findWindowOf(process->id(), app::kApplicationClass)), textOf(form));
@@ -200,7 +201,7 @@ TEST_F(Installer, PictureKindRenamesThePreviewAndShowsTheFixedWindow) {
 
     ::CreateDirectoryA(E2E_SCREENSHOT_DIR, nullptr);
     saveScreenshot(form, std::string(E2E_SCREENSHOT_DIR) + "/kind1-no-licence.png");
-    cancelAndExpectExit(*process, form, childTemp + "VLMR");
+    cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
 }
 
 TEST_F(Installer, JpegKindWithLicenceIsResizableDownToItsMinimum) {
@@ -250,7 +251,7 @@ TEST_F(Installer, JpegKindWithLicenceIsResizableDownToItsMinimum) {
     // The close box counts like Cancel.
     ::PostMessageA(form, WM_CLOSE, 0, 0);
     EXPECT_TRUE(process->waitForExit(kExitTimeout));
-    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_TRUE(isEmptyFolder(childTemp));
 }
 
 // Keys go through the window's message loop: Install has the focus at open, Tab and Shift+Tab
@@ -287,7 +288,7 @@ TEST_F(Installer, KeyboardMovesBetweenButtonsAndMemoAndEscapeCancels) {
 
     pressKey(form, VK_ESCAPE);
     EXPECT_TRUE(process->waitForExit(kExitTimeout));
-    EXPECT_FALSE(pathExists(childTemp + "VLMR"));
+    EXPECT_TRUE(isEmptyFolder(childTemp));
     EXPECT_FALSE(pathExists(wallpaperFolder("Autumn")));
 }
 
@@ -305,7 +306,7 @@ TEST_F(Installer, OtherScreenshots) {
         ::Sleep(300);
         ::CreateDirectoryA(E2E_SCREENSHOT_DIR, nullptr);
         saveScreenshot(form, std::string(E2E_SCREENSHOT_DIR) + "/" + file);
-        cancelAndExpectExit(*process, form, childTemp + "VLMR");
+        cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
         cleanWindowsFolder();
     }
 }
@@ -340,7 +341,7 @@ TEST_F(Installer, RightButtonPressesNeverReachTheWindows) {
         EXPECT_EQ(::GetPropA(target, "VelumarRightButtonUp"), reinterpret_cast<HANDLE>(1));
         EXPECT_EQ(::GetPropA(target, "VelumarRightButtonDown"), nullptr);
     }
-    cancelAndExpectExit(*process, form, childTemp + "VLMR");
+    cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
     ::UnhookWindowsHookEx(hook);
     ::FreeLibrary(probe);
 }
@@ -441,7 +442,8 @@ TEST_F(Installer, FileCutInsideTheHeaderReports31WithThePackageCopy) {
     ASSERT_TRUE(report);
     EXPECT_EQ(report->texts, std::vector<std::string>{"Installation Error: \r\n\r\nProblem with "
                                                       "file " +
-                                                      childTemp + "VLMR\\temp.dat. "});
+                                                      packageCopyFolderIn(childTemp) +
+                                                      "\\temp.dat. "});
     expectStartupFailure(*process, -31);
 }
 
@@ -489,19 +491,51 @@ TEST_F(Installer, UndecodablePictureIsReportedAndTheWindowStillOpens) {
     EXPECT_EQ(report->texts, std::vector<std::string>{"CorruptFile: "});
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
-    cancelAndExpectExit(*process, form, childTemp + "VLMR");
+    cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
 }
 
-TEST_F(Installer, SecondStartUsesTheNextPackageCopyFolder) {
+// The package copy goes to a folder whose name cannot be guessed, another on every run; a
+// folder of the old name (an earlier run's, or one made to be taken over) is never used.
+TEST_F(Installer, PackageCopyFolderCannotBeGuessedFromOneRunToTheNext) {
     ::CreateDirectoryA((childTemp + "VLMR").c_str(), nullptr);
+    ::CreateDirectoryA((childTemp + "VLMR1").c_str(), nullptr);
+    PackageRecipe recipe;
+    recipe.previewSource = examples("preview.bmp");
+    const Bytes installer = build(recipe);
+    std::vector<std::string> folders;
+    for (int run = 0; run < 2; ++run) {
+        auto process = start(installer);
+        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+        ASSERT_TRUE(form);
+        const std::string folder = packageCopyFolderIn(childTemp);
+        ASSERT_FALSE(folder.empty());
+        EXPECT_TRUE(pathExists(folder + "\\temp.dat"));
+        folders.push_back(folder);
+        cancelAndExpectExit(*process, form, folder);
+    }
+    EXPECT_NE(folders[0], folders[1]);
+    EXPECT_TRUE(isEmptyFolder(childTemp + "VLMR\\"));
+    EXPECT_TRUE(pathExists(childTemp + "VLMR1"));
+}
+
+// A folder link put into the package copy's folder while the installer runs: what it points at
+// is untouched when the installer ends, and the link, which the run did not make, stays.
+TEST_F(Installer, LinkPutIntoThePackageCopyFolderIsNotFollowed) {
+    const std::string victim = scratch + "victim";
+    ::CreateDirectoryA(victim.c_str(), nullptr);
+    writeFileBytes(victim + "\\temp.dat", Bytes{'v'});
     PackageRecipe recipe;
     recipe.previewSource = examples("preview.bmp");
     auto process = start(build(recipe));
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
     ASSERT_TRUE(form);
-    EXPECT_TRUE(pathExists(childTemp + "VLMR1\\temp.dat"));
-    cancelAndExpectExit(*process, form, childTemp + "VLMR1");
-    EXPECT_TRUE(pathExists(childTemp + "VLMR"));
+    const std::string link = packageCopyFolderIn(childTemp) + "\\link";
+    ASSERT_TRUE(testing::makeFolderLink(link, victim)) << "no way to make a folder link here";
+    ::PostMessageA(controlWithId(form, app::cancelBtn), BM_CLICK, 0, 0);
+    EXPECT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_EQ(readFileText(victim + "\\temp.dat"), "v");
+    EXPECT_TRUE(testing::isFolderLink(link));
+    testing::removeFolderLink(link);
 }
 
 TEST_F(Installer, BusyAndReadOnlyDestinations) {
@@ -527,7 +561,7 @@ TEST_F(Installer, BusyAndReadOnlyDestinations) {
         const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
         ASSERT_TRUE(form);
         EXPECT_FALSE(findWindowOf(process->id(), "#32770"));
-        cancelAndExpectExit(*process, form, childTemp + "VLMR");
+        cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
         ::CloseHandle(held);
         EXPECT_EQ(readFileText(flash), "old");
     }
@@ -539,7 +573,7 @@ TEST_F(Installer, BusyAndReadOnlyDestinations) {
         ASSERT_TRUE(form);
         EXPECT_FALSE(findWindowOf(process->id(), "#32770"));
         EXPECT_EQ(readFileText(flash), "stand-in Flash player installer");
-        cancelAndExpectExit(*process, form, childTemp + "VLMR");
+        cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
     }
     // A busy library shows nothing and stays.
     const std::string library = windows + "impborl.dll";
@@ -552,7 +586,7 @@ TEST_F(Installer, BusyAndReadOnlyDestinations) {
         const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
         ASSERT_TRUE(form);
         EXPECT_FALSE(findWindowOf(process->id(), "#32770"));
-        cancelAndExpectExit(*process, form, childTemp + "VLMR");
+        cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
         ::CloseHandle(held);
         EXPECT_EQ(readFileText(library), "old");
     }
@@ -591,7 +625,7 @@ TEST_F(Installer, FlashPlayerIsUpdatedOnlyWhenItsVersionIsTooOld) {
             EXPECT_TRUE(pathExists(player.folder() + "Flash.ocx")) << "installed";
         }
         EXPECT_FALSE(pathExists(player.folder() + "Flash.ocx.old")) << "the old control goes once the new answers";
-        cancelAndExpectExit(*process, form, childTemp + "VLMR");
+        cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
         cleanWindowsFolder();
     }
 }
@@ -800,7 +834,7 @@ TEST_F(Installer, PreparingWindowShowsOnlyForWindowKinds) {
         if (kind == 1) {
             const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
             ASSERT_TRUE(form);
-            cancelAndExpectExit(*process, form, childTemp + "VLMR");
+            cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
         } else {
             EXPECT_TRUE(process->waitForExit(60000));
         }

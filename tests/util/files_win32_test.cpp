@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "folder_links_win32.h"
 #include "scratch_folder_win32.h"
+#include "util/created_files.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
+#include "util/private_folder_win32.h"
 
 namespace velumar {
 namespace {
@@ -156,21 +161,25 @@ TEST(ForceFolder, BelowAFileFailsQuietly) {
     EXPECT_TRUE(fileExists(file));
 }
 
-TEST(MakeTempFolder, NumbersFoldersThatAlreadyExist) {
+// The base name and eight hex digits, another name on every call, never a folder or file
+// that was there.
+TEST(MakeTempFolder, NamesCannotBeGuessedAndNothingThereIsReused) {
     ScratchFolder scratch;
     const std::string temp(scratch.path(), 0, scratch.path().size() - 1);
     ScopedEnvironment environment("TEMP", temp.c_str());
-    EXPECT_EQ(makeTempFolder("VLMR"), scratch / "VLMR\\");
-    EXPECT_EQ(makeTempFolder("VLMR"), scratch / "VLMR1\\");
-    EXPECT_EQ(makeTempFolder("VLMR"), scratch / "VLMR2\\");
-    EXPECT_TRUE(folderExists(scratch / "VLMR1"));
-}
-
-TEST(MakeTempFolder, SkipsAFileOfTheBaseName) {
-    ScratchFolder scratch;
-    writeFile(scratch / "FlashPanel");
-    ScopedEnvironment environment("TEMP", scratch.path().c_str());
-    EXPECT_EQ(makeTempFolder("FlashPanel"), scratch / "FlashPanel1\\");
+    writeFile(scratch / "VLMR");
+    std::vector<std::string> made;
+    for (int i = 0; i < 20; ++i) {
+        const std::string folder = makeTempFolder("VLMR");
+        ASSERT_EQ(folder.size(), scratch.path().size() + 4 + 8 + 1) << folder;
+        EXPECT_EQ(folder.rfind(scratch / "VLMR", 0), 0u);
+        EXPECT_EQ(folder.find_first_not_of("0123456789abcdef", scratch.path().size() + 4),
+                  folder.size() - 1);
+        EXPECT_TRUE(folderExists(folder));
+        EXPECT_EQ(std::count(made.begin(), made.end(), folder), 0);
+        made.push_back(folder);
+    }
+    EXPECT_TRUE(fileExists(scratch / "VLMR"));
 }
 
 TEST(MakeTempFolder, EmptyTempFallsBackToTheSystemTemporaryPath) {
@@ -178,7 +187,73 @@ TEST(MakeTempFolder, EmptyTempFallsBackToTheSystemTemporaryPath) {
     // GetTempPathA looks at TMP before TEMP.
     ScopedEnvironment tmp("TMP", scratch.path().c_str());
     ScopedEnvironment temp("TEMP", "");
-    EXPECT_EQ(makeTempFolder("VLMR"), scratch / "VLMR\\");
+    EXPECT_EQ(makeTempFolder("VLMR").rfind(scratch / "VLMR", 0), 0u);
+}
+
+// On Windows NT the folder is made with a descriptor that lets in only the user, the
+// Administrators and SYSTEM, and that TEMP's own inheritable permissions do not widen. (Wine
+// keeps no descriptor on its files: the folder's own is read back as Unix permissions, so the
+// test reads the descriptor the folder is made with.)
+TEST(MakeTempFolder, OnWindowsNtOnlyTheUserAdministratorsAndSystemMayUseIt) {
+    if (::GetVersion() & 0x80000000u) GTEST_SKIP() << "Windows 95, 98 and ME have no permissions";
+    PrivateFolderSecurity security;
+    ASSERT_TRUE(security.attributes());
+    const PSECURITY_DESCRIPTOR descriptor = security.attributes()->lpSecurityDescriptor;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(::GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED);
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL acl = nullptr;
+    ASSERT_TRUE(::GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted));
+    ASSERT_TRUE(present && acl);
+    std::vector<std::string> who;
+    for (DWORD index = 0; index < acl->AceCount; ++index) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(::GetAce(acl, index, reinterpret_cast<void**>(&ace)));
+        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+        EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+        const PSID sid = &ace->SidStart;
+        const SID_IDENTIFIER_AUTHORITY* authority = ::GetSidIdentifierAuthority(sid);
+        std::string text = "S-1-" + std::to_string(authority->Value[5]);
+        for (BYTE i = 0; i < *::GetSidSubAuthorityCount(sid); ++i)
+            text += "-" + std::to_string(*::GetSidSubAuthority(sid, i));
+        who.push_back(text);
+    }
+    ASSERT_EQ(who.size(), 3u) << ::testing::PrintToString(who);
+    EXPECT_EQ(who[0].rfind("S-1-5-21-", 0), 0u) << "the user";
+    EXPECT_EQ(who[1], "S-1-5-32-544");
+    EXPECT_EQ(who[2], "S-1-5-18");
+
+    ScratchFolder scratch;
+    ScopedEnvironment environment("TEMP", scratch.path().c_str());
+    EXPECT_FALSE(makeTempFolder("VLMR").empty()) << "the system takes the descriptor";
+}
+
+// What a run records is removed, last made first; anything else found there stays, and nothing
+// behind a folder that has become a link is touched.
+TEST(CreatedFiles, RemovesWhatWasRecordedAndLeavesTheRest) {
+    ScratchFolder scratch;
+    const std::string folder = scratch / "VLMRx\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ::CreateDirectoryA((folder + "startup").c_str(), nullptr);
+    CreatedFiles made;
+    made.folder(folder);
+    made.file(writeFile(folder + "temp.dat"));
+    made.folder(folder + "startup\\");
+    made.file(writeFile(folder + "startup\\installer.BMP"));
+    made.removeAll();
+    EXPECT_FALSE(exists(folder));
+
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    made.folder(folder);
+    made.file(writeFile(folder + "temp.dat"));
+    writeFile(folder + "planted.dll");
+    made.removeAll();
+    EXPECT_FALSE(exists(folder + "temp.dat"));
+    EXPECT_TRUE(exists(folder + "planted.dll"));
+    EXPECT_TRUE(made.files().empty());
 }
 
 TEST(MakeTempFolder, GivesUpWhenNothingCanBeCreated) {
@@ -189,27 +264,14 @@ TEST(MakeTempFolder, GivesUpWhenNothingCanBeCreated) {
     EXPECT_FALSE(exists(scratch / "no"));
 }
 
-// Folder links. Windows shows a junction or a directory symbolic link, Wine a Unix symbolic
-// link to a folder, as a directory with FILE_ATTRIBUTE_REPARSE_POINT. Wine (8.0) offers no way
-// to make such a link from the Windows side (CreateSymbolicLinkA reports success and does
-// nothing) nor to remove one (RemoveDirectoryA and DeleteFileA both refuse it), so under Wine
-// the test makes and removes the link with the host's ln and rm.
+// Folder links (folder_links_win32.h): made with the host's ln under Wine.
 class FolderLinkTest : public ::testing::Test {
   protected:
-    // Makes link point at target; false when this system offers no way to.
     static bool makeFolderLink(const std::string& link, const std::string& target) {
-        return viaCreateSymbolicLink(link, target) ||
-               (runHost("/bin/ln", {"-s", hostName(target), hostName(link)}) &&
-                waitUntil([&] { return isFolderLink(link); }));
+        return testing::makeFolderLink(link, target);
     }
-
-    static bool isFolderLink(const std::string& path) {
-        const DWORD attributes = ::GetFileAttributesA(path.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-               (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    }
-
-    static bool underWine() { return wineFunction<void*>("wine_get_unix_file_name") != nullptr; }
+    static bool isFolderLink(const std::string& path) { return testing::isFolderLink(path); }
+    static bool underWine() { return testing::underWine(); }
 
     // Expects the link gone; under Wine, where it cannot be removed from the Windows side,
     // expects it untouched instead and removes it from the host side.
@@ -219,71 +281,7 @@ class FolderLinkTest : public ::testing::Test {
             return;
         }
         EXPECT_TRUE(isFolderLink(link));
-        runHost("/bin/rm", {hostName(link)});
-        waitUntil([&] { return !exists(link); });
-    }
-
-  private:
-    template <typename Function>
-    static Function wineFunction(const char* name) {
-        return procAddress<Function>(::GetModuleHandleA("kernel32.dll"), name);
-    }
-
-    static bool viaCreateSymbolicLink(const std::string& link, const std::string& target) {
-        using CreateLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
-        const auto create = wineFunction<CreateLink>("CreateSymbolicLinkA");
-        constexpr DWORD kDirectory = 1;
-        return create && create(link.c_str(), target.c_str(), kDirectory) && isFolderLink(link);
-    }
-
-    template <typename Condition>
-    static bool waitUntil(Condition condition) {
-        for (int waited = 0; waited < 300 && !condition(); ++waited) ::Sleep(100);
-        return condition();
-    }
-
-    // Starts a host program under Wine. Wine gives back no process handle for a Unix program,
-    // so callers wait for its effect instead.
-    static bool runHost(const std::string& program, std::initializer_list<std::string> args) {
-        using DosName = WCHAR*(CDECL*)(LPCSTR);
-        const auto dosName = wineFunction<DosName>("wine_get_dos_file_name");
-        if (!dosName) return false;
-        const std::string windowsName = narrow(dosName(program.c_str()));
-        if (windowsName.empty()) return false;
-        std::string command = "\"" + windowsName + "\"";
-        for (const std::string& arg : args) {
-            if (arg.empty()) return false;
-            command += " \"" + arg + "\"";
-        }
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        if (!::CreateProcessA(windowsName.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
-                              nullptr, nullptr, &startup, &process))
-            return false;
-        if (process.hProcess) ::CloseHandle(process.hProcess);
-        if (process.hThread) ::CloseHandle(process.hThread);
-        return true;
-    }
-
-    static std::string hostName(const std::string& path) {
-        using UnixName = char*(CDECL*)(LPCWSTR);
-        const auto unixName = wineFunction<UnixName>("wine_get_unix_file_name");
-        if (!unixName) return {};
-        const std::wstring wide(path.begin(), path.end());
-        char* name = unixName(wide.c_str());
-        if (!name) return {};
-        std::string result(name);
-        ::HeapFree(::GetProcessHeap(), 0, name);
-        return result;
-    }
-
-    static std::string narrow(WCHAR* wide) {
-        if (!wide) return {};
-        std::string result;
-        for (const WCHAR* c = wide; *c; ++c) result += static_cast<char>(*c);
-        ::HeapFree(::GetProcessHeap(), 0, wide);
-        return result;
+        testing::removeFolderLink(link);
     }
 };
 
@@ -320,6 +318,26 @@ TEST_F(FolderLinkTest, TreeThatIsItselfALinkIsNotEntered) {
 
     EXPECT_TRUE(fileExists(precious));
     expectLinkRemoved(link);
+}
+
+// A recorded folder swapped for a link before the run's end: the files recorded in it are not
+// deleted through the link, and the link stays (it was not recorded).
+TEST_F(FolderLinkTest, RecordedFolderThatBecameALinkIsNotFollowed) {
+    ScratchFolder scratch;
+    const std::string target = scratch / "outside";
+    makeFolder(target);
+    const std::string precious = writeFile(target + "\\temp.dat");
+    const std::string folder = scratch / "VLMRx";
+    CreatedFiles made;
+    made.folder(folder);
+    made.file(folder + "\\temp.dat");
+    ASSERT_TRUE(makeFolderLink(folder, target)) << "no way to make a folder link here";
+
+    made.removeAll();
+
+    EXPECT_TRUE(fileExists(precious));
+    EXPECT_TRUE(isFolderLink(folder));
+    testing::removeFolderLink(folder);
 }
 
 }  // namespace

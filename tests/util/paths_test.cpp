@@ -2,6 +2,8 @@
 
 #include "util/paths.h"
 
+#include "util/created_files.h"
+
 namespace velumar {
 namespace {
 
@@ -27,10 +29,25 @@ TEST(ParentFolder, CutsAfterTheLastBackslashOrColon) {
     EXPECT_EQ(parentFolder(""), "");
 }
 
-TEST(NumberedCandidate, FirstAttemptIsTheBareName) {
-    EXPECT_EQ(numberedCandidate("C:\\TEMP\\VLMR", 0), "C:\\TEMP\\VLMR");
-    EXPECT_EQ(numberedCandidate("C:\\TEMP\\VLMR", 1), "C:\\TEMP\\VLMR1");
-    EXPECT_EQ(numberedCandidate("C:\\TEMP\\VLMR", 999), "C:\\TEMP\\VLMR999");
+// A temporary folder's name: the base and eight hex digits of a value in which every bit of
+// every part counts, so that knowing most of the parts (the time, the process id) is no help.
+TEST(TemporaryFolderName, EightHexDigitsOfAValueThatDependsOnEveryPart) {
+    EXPECT_EQ(randomFolderName("VLMR", 0x00ABCDEFul), "VLMR00abcdef");
+    const unsigned long parts[] = {12345, 678, 0, 0xFFFFFFFFul};
+    const unsigned long base = mixedValue(parts, 4);
+    int differentBits = 0;
+    for (int part = 0; part < 4; ++part) {
+        for (int bit = 0; bit < 32; ++bit) {
+            unsigned long changed[4] = {parts[0], parts[1], parts[2], parts[3]};
+            changed[part] ^= 1ul << bit;
+            const unsigned long value = mixedValue(changed, 4);
+            EXPECT_NE(value, base) << part << " " << bit;
+            for (unsigned long d = value ^ base; d; d &= d - 1) ++differentBits;
+        }
+    }
+    // About half the output bits change with each input bit.
+    EXPECT_GT(differentBits, 128 * 12);
+    EXPECT_LT(differentBits, 128 * 20);
 }
 
 }  // namespace

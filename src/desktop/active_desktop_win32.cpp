@@ -64,7 +64,7 @@ void writeUserString(std::string_view keyPath, std::string_view value, const std
 
 ComPtr<IActiveDesktop> createActiveDesktop() {
     ComPtr<IActiveDesktop> desktop;
-    if (FAILED(::CoCreateInstance(kActiveDesktopClass, nullptr,
+    if (FAILED(sys::coCreateInstance(kActiveDesktopClass, nullptr,
                                   CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, kActiveDesktopInterface,
                                   desktop.putVoid())))
         desktop.reset();

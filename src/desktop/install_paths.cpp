@@ -51,11 +51,8 @@ std::string overwriteQuestion(std::string_view name) {
     return std::string(name).append(t::kAlreadyExists);
 }
 
-std::string displayPropertiesCommandLine(std::string_view systemFolder) {
-    return withTrailingBackslash(systemFolder)
-        .append(t::kRundll32)
-        .append(" ")
-        .append(t::kDisplayPropertiesArguments);
+std::string displayPropertiesProgram(std::string_view folder) {
+    return withTrailingBackslash(folder).append(t::kRundll32);
 }
 
 std::optional<uint32_t> componentFlagsToWrite(uint32_t flags) noexcept {

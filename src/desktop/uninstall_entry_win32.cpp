@@ -1,12 +1,12 @@
 #include "desktop/uninstall_entry_win32.h"
 
-#include <shlwapi.h>
 #include <windows.h>
 
 #include "desktop/desktop_texts.h"
 #include "desktop/install_paths.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
+#include "util/registry_win32.h"
 #include "util/wallpaper_text.h"
 #include "util/windows_version_win32.h"
 
@@ -56,7 +56,7 @@ package::ErrorCode registerUninstallWith(const std::string& wallpaperName,
     if (status != ERROR_SUCCESS) return static_cast<package::ErrorCode>(status);
     key.reset();
     // No per-user entry of that name may stay beside the machine's.
-    ::SHDeleteKeyA(HKEY_CURRENT_USER, keyPath.c_str());
+    deleteRegistryTree(HKEY_CURRENT_USER, keyPath);
     return package::kOk;
 }
 
@@ -73,7 +73,7 @@ void removeUninstallEntry(const std::string& wallpaperName) {
     ::RegDeleteValueA(key.get(), displayName.c_str());
     ::RegDeleteValueA(key.get(), uninstall.c_str());
     key.reset();
-    ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str());
+    deleteRegistryTree(HKEY_LOCAL_MACHINE, keyPath);
 }
 
 void cleanUpInstallation(const std::string& wallpaperFolder, const std::string& pagePath,

@@ -27,6 +27,12 @@ TEST(ParentFolder, CutsAfterTheLastBackslashOrColon) {
     EXPECT_EQ(parentFolder(""), "");
 }
 
+TEST(QuotedCommandLine, QuotesTheProgramAndAddsArgumentsAfterOneBlank) {
+    EXPECT_EQ(quotedCommandLine("C:\\WINDOWS\\Web\\Wallpaper\\Ocean dir\\uninstall.exe", "/b"),
+              "\"C:\\WINDOWS\\Web\\Wallpaper\\Ocean dir\\uninstall.exe\" /b");
+    EXPECT_EQ(quotedCommandLine("C:\\WINDOWS\\rundll32.exe", ""), "\"C:\\WINDOWS\\rundll32.exe\"");
+}
+
 TEST(NumberedCandidate, FirstAttemptIsTheBareName) {
     EXPECT_EQ(numberedCandidate("C:\\TEMP\\VLMR", 0), "C:\\TEMP\\VLMR");
     EXPECT_EQ(numberedCandidate("C:\\TEMP\\VLMR", 1), "C:\\TEMP\\VLMR1");

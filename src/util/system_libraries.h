@@ -13,17 +13,18 @@
 namespace velumar {
 
 // Loaded at program entry by their full system path, in this order, each after the libraries
-// it imports itself (whose imports are looked for by name again). First those the programs
-// call through their run-time bindings, then those system code loads by name on demand: COM's
-// class catalogue during CoCreateInstance (XP SP2 and SP3), the visual styles, the user
-// profile, device set-up and application compatibility layers, accessibility, the security
-// descriptor provider and the input method manager. Once a library of a name is loaded, a
-// later load by that bare name gets it, wherever it came from. Names missing on the running
-// system (most of them on 95, 98 and ME) are skipped.
+// it imports itself (whose imports are looked for by name again): the input method manager
+// and the visual styles, which the common controls import where they exist; the libraries the
+// programs call through their run-time bindings; then those system code loads by name on
+// demand: the user profile, device set-up and application compatibility layers,
+// accessibility, the security descriptor provider and COM's class catalogue (which ole32 loads
+// during CoCreateInstance on XP SP2 and SP3). Once a library of a name is loaded, a later load
+// by that bare name gets it, wherever it came from. Names missing on the running system (most
+// of them on 95, 98 and ME) are skipped.
 inline constexpr std::array<const char*, 14> kLibrariesLoadedAtEntry = {
-    "version.dll",  "shlwapi.dll", "comctl32.dll", "shell32.dll",  "ole32.dll",
-    "oleaut32.dll", "uxtheme.dll", "userenv.dll",  "setupapi.dll", "apphelp.dll",
-    "oleacc.dll",   "ntmarta.dll", "clbcatq.dll",  "imm32.dll"};
+    "version.dll", "imm32.dll",  "uxtheme.dll",  "shlwapi.dll", "comctl32.dll",
+    "shell32.dll", "ole32.dll",  "oleaut32.dll", "userenv.dll", "setupapi.dll",
+    "apphelp.dll", "oleacc.dll", "ntmarta.dll",  "clbcatq.dll"};
 
 // "<program>.local" beside a program (a file or a folder) makes the loader look for every
 // library in the program's folder (or in that folder) first, whatever path it was asked for.

@@ -21,6 +21,8 @@ TEST(LibrariesLoadedAtEntry, EachAfterTheLibrariesItImports) {
     EXPECT_EQ(names.size(), kLibrariesLoadedAtEntry.size());
     EXPECT_LT(position("shlwapi.dll"), position("shell32.dll"));
     EXPECT_LT(position("comctl32.dll"), position("shell32.dll"));
+    EXPECT_LT(position("imm32.dll"), position("comctl32.dll"));
+    EXPECT_LT(position("uxtheme.dll"), position("comctl32.dll"));
     EXPECT_LT(position("ole32.dll"), position("oleaut32.dll"));
     EXPECT_LT(position("oleaut32.dll"), position("oleacc.dll"));
     EXPECT_LT(position("oleaut32.dll"), position("clbcatq.dll"));

@@ -178,7 +178,7 @@ ErrorCode FlashPlayerStep::runFlashInstaller() {
     if (!fileExists(installer)) return kFlashInstallerMissing;
     const HINSTANCE started =
         sys::shellExecute(prompt_.applicationWindow(), nullptr, installer.c_str(),
-                        std::string(kFlashInstallerArguments).c_str(), nullptr, SW_HIDE);
+                          std::string(kFlashInstallerArguments).c_str(), nullptr, SW_HIDE);
     prompt_.bringApplicationToFront();
     return shellStartResult(reinterpret_cast<std::intptr_t>(started));
 }

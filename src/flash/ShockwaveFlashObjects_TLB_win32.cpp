@@ -285,7 +285,7 @@ HRESULT TShockwaveFlashMX::create() {
 
 HRESULT TShockwaveFlashMX::createInstance() {
     HRESULT result = sys::coCreateInstance(CLSID_ShockwaveFlash, nullptr, CLSCTX_INPROC_SERVER,
-                                        __uuidof(IOleObject), object_.putVoid());
+                                           __uuidof(IOleObject), object_.putVoid());
     if (FAILED(result)) return result;
     site_ = ComPtr<ControlSite>::attach(new ControlSite(parent_));
     site_->setObject(object_.get());

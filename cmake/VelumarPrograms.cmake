@@ -42,3 +42,25 @@ function(velumar_import_program target kind path)
   set_target_properties(${target} PROPERTIES IMPORTED_LOCATION ${file})
 endfunction()
 
+
+# velumar_program_manifest(<target> <name>)
+# Gives a shipped program an application manifest with nothing but its identity: no
+# dependency (the common controls stay those of the system, as without one) and no execution
+# level. Its one effect: Windows XP SP2 and later ignore a "<program>.local" beside a program
+# that has a manifest, which would otherwise send every library load to the program's
+# (download) folder. The caller enables the RC language.
+function(velumar_program_manifest target name)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(VELUMAR_MANIFEST_ARCHITECTURE x86)
+  else()
+    set(VELUMAR_MANIFEST_ARCHITECTURE amd64)
+  endif()
+  set(VELUMAR_MANIFEST_NAME ${name})
+  set(manifest ${CMAKE_CURRENT_BINARY_DIR}/${target}.manifest)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/program.manifest.in ${manifest} @ONLY)
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_manifest.rc)
+  # 1 is the manifest a process is created with, 24 the resource type RT_MANIFEST.
+  file(WRITE ${rc} "1 24 \"${manifest}\"\n")
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${manifest})
+  target_sources(${target} PRIVATE ${rc})
+endfunction()

@@ -13,6 +13,8 @@
 #include "app/fPreparingInstallWnd.h"
 #include "package/package_header.h"
 #include "util/handles_win32.h"
+#include "util/system_calls_win32.h"
+#include "util/system_libraries_win32.h"
 
 namespace {
 
@@ -20,8 +22,7 @@ int runInstaller() {
     using namespace velumar::app;
     // OLE for the hosted Flash control; it outlives every window below.
     const velumar::ComInitGuard ole(velumar::ComInitGuard::Mode::Ole);
-    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
+    velumar::sys::initCommonControls(ICC_PROGRESS_CLASS);
 
     Application& application = Application::instance();
     application.initialize();
@@ -43,6 +44,7 @@ int runInstaller() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
+        velumar::loadLibrariesOnlyFromSystemFolder();
         return runInstaller();
     } catch (...) {
         return velumar::app::kExitFailed;

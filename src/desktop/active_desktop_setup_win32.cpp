@@ -1,7 +1,6 @@
 // The installation's Active Desktop set-up, in an object of its own: the uninstaller, which
 // only clears or gives back the wallpaper (active_desktop_win32.cpp), does not carry it.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 
@@ -11,6 +10,7 @@
 #include "desktop/install_paths.h"
 #include "package/package_rules.h"
 #include "util/handles_win32.h"
+#include "util/processes_win32.h"
 
 namespace velumar::desktop {
 
@@ -42,9 +42,7 @@ void startUninstaller(const WallpaperSettings& settings) {
     const std::string program = uninstallerPath(settings.windowsFolder, settings.wallpaperName);
     const std::string folder =
         uninstallerWorkingFolder(settings.windowsFolder, settings.wallpaperName);
-    const std::string parameters(texts::kUninstallerBackground);
-    ::ShellExecuteA(nullptr, nullptr, program.c_str(), parameters.c_str(), folder.c_str(),
-                    SW_SHOWNORMAL);
+    startProgram(program, std::string(texts::kUninstallerBackground), folder);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "desktop/active_desktop_calls_win32.h"
 #include "desktop/desktop_texts.h"
 #include "util/handles_win32.h"
+#include "util/system_calls_win32.h"
 
 namespace velumar::desktop {
 
@@ -64,9 +65,9 @@ void writeUserString(std::string_view keyPath, std::string_view value, const std
 
 ComPtr<IActiveDesktop> createActiveDesktop() {
     ComPtr<IActiveDesktop> desktop;
-    if (FAILED(::CoCreateInstance(kActiveDesktopClass, nullptr,
-                                  CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, kActiveDesktopInterface,
-                                  desktop.putVoid())))
+    if (FAILED(sys::coCreateInstance(kActiveDesktopClass, nullptr,
+                                     CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                     kActiveDesktopInterface, desktop.putVoid())))
         desktop.reset();
     return desktop;
 }

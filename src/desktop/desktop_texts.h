@@ -21,8 +21,8 @@ inline constexpr std::string_view kSuccessText =
 inline constexpr std::string_view kDisplayPropertiesTitle = "Display Properties";
 inline constexpr int kDisplayPropertiesCancelItem = 2;
 
-// Started by its full path in the system folder (never found through the search path, which
-// begins with the installer's own, often a download, folder).
+// Started by its full path (never found through the search path, which begins with the
+// installer's own, often a download, folder), with the system folder as its working folder.
 inline constexpr std::string_view kRundll32 = "rundll32.exe";
 inline constexpr std::string_view kDisplayPropertiesArguments =
     "shell32.dll,Control_RunDLL desk.cpl,,0";

@@ -8,6 +8,7 @@
 #include "desktop/active_desktop_win32.h"
 #include "flash/ShockwaveFlashObjects_TLB_win32.h"
 #include "util/files_win32.h"
+#include "util/system_calls_win32.h"
 #include "util/windows_version_win32.h"
 
 namespace velumar::desktop {
@@ -65,7 +66,7 @@ bool ControlFilesAside::moveAside(const std::string& path) {
 // its control): it cannot be deleted then, but it can be moved out of the way, and is deleted
 // from there when it can be.
 void ControlFilesAside::putBack() {
-    if (!moved_.empty()) ::CoFreeUnusedLibraries();
+    if (!moved_.empty()) sys::coFreeUnusedLibraries();
     while (!moved_.empty()) {
         const auto [place, aside] = moved_.back();
         moved_.pop_back();
@@ -176,8 +177,8 @@ ErrorCode FlashPlayerStep::runFlashInstaller() {
     const std::string installer = windowsFolder_ + std::string(kFlashInstallerFile);
     if (!fileExists(installer)) return kFlashInstallerMissing;
     const HINSTANCE started =
-        ::ShellExecuteA(prompt_.applicationWindow(), nullptr, installer.c_str(),
-                        std::string(kFlashInstallerArguments).c_str(), nullptr, SW_HIDE);
+        sys::shellExecute(prompt_.applicationWindow(), nullptr, installer.c_str(),
+                          std::string(kFlashInstallerArguments).c_str(), nullptr, SW_HIDE);
     prompt_.bringApplicationToFront();
     return shellStartResult(reinterpret_cast<std::intptr_t>(started));
 }

@@ -46,7 +46,7 @@ std::string uninstallString(std::string_view windowsFolder, std::string_view nam
 std::string uninstallCommand(std::string_view program, bool quoteOnlyWithBlanks) {
     if (quoteOnlyWithBlanks && program.find(' ') == std::string_view::npos)
         return std::string(program);
-    return '"' + std::string(program) + '"';
+    return quotedCommandLine(program, {});
 }
 
 std::string_view uninstallProgram(std::string_view command) noexcept {
@@ -74,11 +74,8 @@ std::string overwriteQuestion(std::string_view name) {
     return std::string(name).append(t::kAlreadyExists);
 }
 
-std::string displayPropertiesCommandLine(std::string_view systemFolder) {
-    return withTrailingBackslash(systemFolder)
-        .append(t::kRundll32)
-        .append(" ")
-        .append(t::kDisplayPropertiesArguments);
+std::string displayPropertiesProgram(std::string_view folder) {
+    return withTrailingBackslash(folder).append(t::kRundll32);
 }
 
 std::optional<uint32_t> componentFlagsToWrite(uint32_t flags) noexcept {

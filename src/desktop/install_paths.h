@@ -59,9 +59,10 @@ std::string backgroundColourText(int32_t red, int32_t green, int32_t blue);
 // name + " wallpaper already exists.  Overwrite?".
 std::string overwriteQuestion(std::string_view name);
 
-// system folder + "rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,0". The program is named
-// by its full path, so a "rundll32.exe" beside the installer is never the one started.
-std::string displayPropertiesCommandLine(std::string_view systemFolder);
+// folder + "rundll32.exe": the program that opens Display Properties, by its full path, so that
+// a "rundll32.exe" beside the installer is never the one started. 2000 and XP keep it in the
+// system folder, 95, 98 and ME in the Windows folder.
+std::string displayPropertiesProgram(std::string_view folder);
 
 // Components\0 "Flags" with the bit 0x2000 cleared, or nothing when it is not set (the value
 // is then left alone).

@@ -1,7 +1,5 @@
 #include "desktop/install_steps_win32.h"
 
-#include <shellapi.h>
-
 #include "desktop/active_desktop_win32.h"
 #include "desktop/desktop_record_win32.h"
 #include "desktop/desktop_texts.h"
@@ -15,6 +13,8 @@
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
 #include "util/paths.h"
+#include "util/processes_win32.h"
+#include "util/system_calls_win32.h"
 
 namespace velumar::desktop {
 
@@ -157,7 +157,9 @@ void Win32InstallSteps::openAfterInstallFile() {
     const std::optional<std::string> path = package::joinInside(
         state_.wallpaperFolder, state_.header.slot(package::slots::openAfterInstall).name());
     if (!path) return;
-    ::ShellExecuteA(nullptr, nullptr, path->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // Whatever opens the file starts in the wallpaper folder, not in the installer's.
+    const std::string folder(withoutTrailingBackslash(state_.wallpaperFolder));
+    sys::shellExecute(nullptr, nullptr, path->c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
 }
 
 ErrorCode Win32InstallSteps::registerUninstall() {
@@ -189,17 +191,20 @@ void Win32InstallSteps::discardEarlierInstallation() {
 }
 
 void Win32InstallSteps::openDisplayProperties() {
-    desktop::openDisplayProperties(state_.header, state_.systemFolder);
+    desktop::openDisplayProperties(state_.header, state_.systemFolder, state_.windowsFolder);
 }
 
 bool Win32InstallSteps::wallpaperPageExists() {
     return fileExists(wallpaperPagePath(state_.windowsFolder, state_.wallpaperName));
 }
 
-void openDisplayProperties(const package::PackageHeader& header, const std::string& systemFolder) {
+void openDisplayProperties(const package::PackageHeader& header, const std::string& systemFolder,
+                           const std::string& windowsFolder) {
     if (!header.offerDisplayProperties) return;
-    const std::string command = displayPropertiesCommandLine(systemFolder);
-    ::WinExec(command.c_str(), SW_SHOWNORMAL);
+    std::string program = displayPropertiesProgram(systemFolder);
+    if (!fileExists(program) && !windowsFolder.empty())
+        program = displayPropertiesProgram(windowsFolder);
+    startProgram(program, std::string(texts::kDisplayPropertiesArguments), systemFolder);
     const std::string title(texts::kDisplayPropertiesTitle);
     for (int lookup = 0; lookup < kDisplayPropertiesLookups; ++lookup) {
         if (::FindWindowA(nullptr, title.c_str())) break;

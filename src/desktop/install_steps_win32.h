@@ -64,9 +64,11 @@ class Win32InstallSteps final : public InstallSteps {
     bool kept_ = false;
 };
 
-// Starts the Display Properties panel (rundll32.exe by its full path in the system folder) and
-// looks for its window up to 1000 times, when the header offers it.
-void openDisplayProperties(const package::PackageHeader& header, const std::string& systemFolder);
+// Starts the Display Properties panel (rundll32.exe by its full path, from the system folder or
+// else the Windows folder, with the system folder as its working folder) and looks for its
+// window up to 1000 times, when the header offers it.
+void openDisplayProperties(const package::PackageHeader& header, const std::string& systemFolder,
+                           const std::string& windowsFolder);
 
 // Presses Cancel (dialog item 2) in an open "Display Properties" window.
 void closeDisplayProperties();

@@ -1,9 +1,10 @@
 #include "desktop/uninstall_entry_win32.h"
 
-#include <shlwapi.h>
+#include <windows.h>
 
 #include "desktop/desktop_texts.h"
 #include "util/handles_win32.h"
+#include "util/registry_win32.h"
 
 namespace velumar::desktop {
 
@@ -33,7 +34,7 @@ void deleteEntryKey(HKEY root, const std::string& keyPath) {
         ::RegDeleteValueA(key.get(), uninstall.c_str());
     }
     key.reset();
-    ::SHDeleteKeyA(root, keyPath.c_str());
+    deleteRegistryTree(root, keyPath);
 }
 
 }  // namespace

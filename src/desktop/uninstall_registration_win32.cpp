@@ -1,12 +1,13 @@
 // Writing the uninstall entry and giving it back after a failed run: the installer's half of
 // the entry (uninstall_entry_win32.h), in an object of its own so that the uninstaller, which
 // only removes it, does not carry it.
-#include <shlwapi.h>
+#include <windows.h>
 
 #include "desktop/desktop_texts.h"
 #include "desktop/uninstall_entry_win32.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
+#include "util/registry_win32.h"
 #include "util/wallpaper_text.h"
 #include "util/windows_version_win32.h"
 
@@ -79,7 +80,7 @@ package::ErrorCode registerUninstallWith(const std::string& wallpaperName,
     key.reset();
     // No per-user entry of ours may stay beside the machine's; another program's stays.
     if (uninstallEntryOwner(HKEY_CURRENT_USER, wallpaperName, own) == EntryOwner::ours)
-        ::SHDeleteKeyA(HKEY_CURRENT_USER, keyPath.c_str());
+        deleteRegistryTree(HKEY_CURRENT_USER, keyPath);
     return package::kOk;
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "util/system_calls_win32.h"
 #include "util/window_tree_win32.h"
 
 namespace velumar::flash {
@@ -24,11 +25,11 @@ class Bstr {
   public:
     explicit Bstr(const std::string& text) {
         const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-        value_ = ::SysAllocStringLen(nullptr, static_cast<UINT>(length));
+        value_ = sys::sysAllocStringLen(nullptr, static_cast<UINT>(length));
         if (value_ && length > 0)
             ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), value_, length);
     }
-    ~Bstr() { ::SysFreeString(value_); }
+    ~Bstr() { sys::sysFreeString(value_); }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
     BSTR get() const noexcept { return value_; }
@@ -39,7 +40,7 @@ class Bstr {
 
 std::string narrow(BSTR text) {
     if (!text) return {};
-    const int length = static_cast<int>(::SysStringLen(text));
+    const int length = static_cast<int>(sys::sysStringLen(text));
     const int size = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
     std::string result(static_cast<std::size_t>(size), '\0');
     ::WideCharToMultiByte(CP_ACP, 0, text, length, result.data(), size, nullptr, nullptr);
@@ -48,7 +49,7 @@ std::string narrow(BSTR text) {
 
 VARIANT stringVariant(const Bstr& text) {
     VARIANT value;
-    ::VariantInit(&value);
+    sys::variantInit(&value);
     value.vt = VT_BSTR;
     value.bstrVal = text.get();  // borrowed: the Bstr frees it
     return value;
@@ -206,7 +207,7 @@ class ControlSite final : public IOleClientSite,
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
                                      EXCEPINFO*, UINT*) override {
         if (!(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
-        ::VariantInit(result);
+        sys::variantInit(result);
         switch (id) {
             case DISPID_AMBIENT_USERMODE:
                 result->vt = VT_BOOL;
@@ -283,8 +284,8 @@ HRESULT TShockwaveFlashMX::create() {
 }
 
 HRESULT TShockwaveFlashMX::createInstance() {
-    HRESULT result = ::CoCreateInstance(CLSID_ShockwaveFlash, nullptr, CLSCTX_INPROC_SERVER,
-                                        __uuidof(IOleObject), object_.putVoid());
+    HRESULT result = sys::coCreateInstance(CLSID_ShockwaveFlash, nullptr, CLSCTX_INPROC_SERVER,
+                                           __uuidof(IOleObject), object_.putVoid());
     if (FAILED(result)) return result;
     site_ = ComPtr<ControlSite>::attach(new ControlSite(parent_));
     site_->setObject(object_.get());
@@ -363,7 +364,7 @@ HRESULT TShockwaveFlashMX::setProperty(DISPID id, VARIANT& value) {
 
 HRESULT TShockwaveFlashMX::setIntegerProperty(DISPID id, long value) {
     VARIANT variant;
-    ::VariantInit(&variant);
+    sys::variantInit(&variant);
     variant.vt = VT_I4;
     variant.lVal = value;
     return setProperty(id, variant);
@@ -377,7 +378,7 @@ HRESULT TShockwaveFlashMX::setStringProperty(DISPID id, const std::string& value
 
 HRESULT TShockwaveFlashMX::setBooleanProperty(DISPID id, bool value) {
     VARIANT variant;
-    ::VariantInit(&variant);
+    sys::variantInit(&variant);
     variant.vt = VT_BOOL;
     variant.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
     return setProperty(id, variant);
@@ -416,11 +417,11 @@ HRESULT TShockwaveFlashMX::stopPlay() {
 
 HRESULT TShockwaveFlashMX::flashVersion(long& version) {
     VARIANT result;
-    ::VariantInit(&result);
+    sys::variantInit(&result);
     HRESULT outcome = callByName(kMethodFlashVersion, nullptr, 0, &result);
-    if (SUCCEEDED(outcome)) outcome = ::VariantChangeType(&result, &result, 0, VT_I4);
+    if (SUCCEEDED(outcome)) outcome = sys::variantChangeType(&result, &result, 0, VT_I4);
     if (SUCCEEDED(outcome)) version = result.lVal;
-    ::VariantClear(&result);
+    sys::variantClear(&result);
     return outcome;
 }
 

@@ -30,6 +30,7 @@
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
 #include "util/paths.h"
+#include "util/system_libraries_win32.h"
 #include "util/windows_version_win32.h"
 
 namespace velumar::uninstall {
@@ -274,6 +275,7 @@ int run() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
+        velumar::loadLibrariesOnlyFromSystemFolder();
         return velumar::uninstall::run();
     } catch (...) {
         return 1;

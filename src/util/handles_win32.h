@@ -12,6 +12,8 @@
 
 #include <utility>
 
+#include "util/system_calls_win32.h"
+
 namespace velumar {
 
 template <typename Traits>
@@ -203,13 +205,13 @@ class ComInitGuard {
 
     explicit ComInitGuard(Mode mode = Mode::Com) noexcept
         : mode_(mode),
-          result_(mode == Mode::Ole ? ::OleInitialize(nullptr) : ::CoInitialize(nullptr)) {}
+          result_(mode == Mode::Ole ? sys::oleInitialize() : sys::coInitialize()) {}
     ~ComInitGuard() {
         if (!SUCCEEDED(result_)) return;
         if (mode_ == Mode::Ole)
-            ::OleUninitialize();
+            sys::oleUninitialize();
         else
-            ::CoUninitialize();
+            sys::coUninitialize();
     }
 
     ComInitGuard(const ComInitGuard&) = delete;

@@ -20,4 +20,12 @@ std::string parentFolder(std::string_view path) {
     return std::string(trimmed.substr(0, cut + 1));
 }
 
+std::string quotedCommandLine(std::string_view program, std::string_view arguments) {
+    std::string line;
+    line.reserve(program.size() + arguments.size() + 3);
+    line.append(1, '"').append(program).append(1, '"');
+    if (!arguments.empty()) line.append(1, ' ').append(arguments);
+    return line;
+}
+
 }  // namespace velumar

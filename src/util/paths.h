@@ -20,6 +20,11 @@ std::string_view withoutTrailingBackslash(std::string_view path);
 // a bare name gives "".
 std::string parentFolder(std::string_view path);
 
+// A command line that starts program (a path) with arguments: the path in double quotes, so
+// that a path with blanks is never read as a shorter program followed by arguments, then one
+// blank and the arguments when there are any.
+std::string quotedCommandLine(std::string_view program, std::string_view arguments);
+
 }  // namespace velumar
 
 #endif

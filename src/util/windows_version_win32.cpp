@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "util/system_calls_win32.h"
+
 namespace velumar {
 
 WindowsVersionFlags windowsVersionFlags() {
@@ -16,14 +18,14 @@ WindowsVersionFlags windowsVersionFlags() {
 
 bool readFileVersion(const std::string& path, int& major, int& third) {
     DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    const DWORD size = sys::getFileVersionInfoSize(path.c_str(), &ignored);
     if (size == 0) return false;
     std::vector<char> block(size);
-    if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
+    if (!sys::getFileVersionInfo(path.c_str(), 0, size, block.data())) return false;
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixedLength = 0;
     char root[] = "\\";
-    if (!::VerQueryValueA(block.data(), root, reinterpret_cast<void**>(&fixed), &fixedLength) ||
+    if (!sys::verQueryValue(block.data(), root, reinterpret_cast<void**>(&fixed), &fixedLength) ||
         fixed == nullptr || fixedLength < sizeof(VS_FIXEDFILEINFO))
         return false;
     major = HIWORD(fixed->dwFileVersionMS);

@@ -68,8 +68,9 @@ TEST(InstallPaths, ComponentFlagsLoseOnlyBit2000) {
 
 TEST(InstallPaths, QuestionsAndCommandLine) {
     EXPECT_EQ(overwriteQuestion("Beach"), "Beach wallpaper already exists.  Overwrite?");
-    EXPECT_EQ(displayPropertiesCommandLine("C:\\WINDOWS\\SYSTEM"),
-              "C:\\WINDOWS\\SYSTEM\\rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,0");
+    EXPECT_EQ(displayPropertiesProgram("C:\\WINDOWS\\SYSTEM32"),
+              "C:\\WINDOWS\\SYSTEM32\\rundll32.exe");
+    EXPECT_EQ(displayPropertiesProgram("C:\\WINDOWS\\"), "C:\\WINDOWS\\rundll32.exe");
     EXPECT_EQ(removeQuestion("Beach"), "Remove the Beach Wallpaper?");
     EXPECT_EQ(removeQuestion("Ocean WallPaper"), "Remove the Ocean WallPaper?");
 }

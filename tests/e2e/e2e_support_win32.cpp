@@ -231,7 +231,8 @@ BOOL CALLBACK matchControl(HWND window, LPARAM param) {
 }  // namespace
 
 InstallerProcess::InstallerProcess(const std::string& exe, const std::string& tempFolder,
-                                   const std::vector<std::string>& extraVariables) {
+                                   const std::vector<std::string>& extraVariables,
+                                   const std::string& workingFolder) {
     std::string environment = environmentWithTemp(tempFolder);
     // The block ends with an empty string: the variables go before that last terminator.
     environment.pop_back();
@@ -245,7 +246,9 @@ InstallerProcess::InstallerProcess(const std::string& exe, const std::string& te
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     if (::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                         environment.data(), nullptr, &startup, &info)) {
+                         environment.data(),
+                         workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
+                         &info)) {
         ::CloseHandle(info.hThread);
         process_ = info.hProcess;
         id_ = info.dwProcessId;

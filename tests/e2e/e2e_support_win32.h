@@ -51,11 +51,13 @@ package::PackageHeader headerOf(const Bytes& installer);
 void replaceHeader(Bytes& installer, const package::PackageHeader& header);
 void reseal(Bytes& installer);
 
-// One run of an installer with its own TEMP folder and any further "NAME=value" variables.
+// One run of an installer with its own TEMP folder and any further "NAME=value" variables,
+// in workingFolder when one is given (this process's current folder otherwise).
 class InstallerProcess {
   public:
     InstallerProcess(const std::string& exe, const std::string& tempFolder,
-                     const std::vector<std::string>& extraVariables = {});
+                     const std::vector<std::string>& extraVariables = {},
+                     const std::string& workingFolder = {});
     ~InstallerProcess();
     InstallerProcess(const InstallerProcess&) = delete;
     InstallerProcess& operator=(const InstallerProcess&) = delete;

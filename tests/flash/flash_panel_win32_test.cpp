@@ -281,17 +281,24 @@ TEST_F(FlashPanelTest, EachPanelHasItsOwnFolderDeletedWithIt) {
     auto second = makePanel();
     ASSERT_EQ(first->loadMovie(cwsMovie).status, 0);
     ASSERT_EQ(second->loadMovie(cwsMovie).status, 0);
-    EXPECT_EQ(first->tempFolder(), temp + "FlashPanel\\");
-    EXPECT_EQ(second->tempFolder(), temp + "FlashPanel1\\");
-    EXPECT_TRUE(fileExists(first->tempFolder() + "compressedSWFSegment.swf"));
-    EXPECT_TRUE(fileExists(first->tempFolder() + "unCompressedSWF.swf"));
+    const std::string firstFolder = first->tempFolder();
+    EXPECT_EQ(firstFolder.rfind(temp + "FlashPanel", 0), 0u);
+    EXPECT_EQ(firstFolder.size(), temp.size() + 10 + 8 + 1) << "the base and eight hex digits";
+    EXPECT_NE(second->tempFolder(), firstFolder);
+    EXPECT_TRUE(fileExists(firstFolder + "compressedSWFSegment.swf"));
+    EXPECT_TRUE(fileExists(firstFolder + "unCompressedSWF.swf"));
     // A second compressed movie reuses the folder.
     const std::string other = movie("other.swf", testing::cws(testing::movieBody(testing::backgroundTag(9, 9, 9))));
     ASSERT_EQ(first->loadMovie(other).status, 0);
-    EXPECT_EQ(first->tempFolder(), temp + "FlashPanel\\");
+    EXPECT_EQ(first->tempFolder(), firstFolder);
+    // Only what the panel made there goes with it.
+    writeBytes(second->tempFolder() + "planted.dll", Bytes{1});
+    const std::string secondFolder = second->tempFolder();
     first.reset();
-    EXPECT_FALSE(folderExists(temp + "FlashPanel\\"));
-    EXPECT_TRUE(folderExists(temp + "FlashPanel1\\"));
+    second.reset();
+    EXPECT_FALSE(folderExists(firstFolder));
+    EXPECT_TRUE(fileExists(secondFolder + "planted.dll"));
+    EXPECT_FALSE(fileExists(secondFolder + "unCompressedSWF.swf"));
     // A panel that never expanded a movie has no folder to delete.
     auto plain = makePanel();
     ASSERT_EQ(plain->loadMovie(fwsMovie).status, 0);

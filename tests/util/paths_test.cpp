@@ -50,5 +50,11 @@ TEST(TemporaryFolderName, EightHexDigitsOfAValueThatDependsOnEveryPart) {
     EXPECT_LT(differentBits, 128 * 20);
 }
 
+TEST(QuotedCommandLine, QuotesTheProgramAndAddsArgumentsAfterOneBlank) {
+    EXPECT_EQ(quotedCommandLine("C:\\WINDOWS\\Web\\Wallpaper\\Ocean dir\\uninstall.exe", "/b"),
+              "\"C:\\WINDOWS\\Web\\Wallpaper\\Ocean dir\\uninstall.exe\" /b");
+    EXPECT_EQ(quotedCommandLine("C:\\WINDOWS\\rundll32.exe", ""), "\"C:\\WINDOWS\\rundll32.exe\"");
+}
+
 }  // namespace
 }  // namespace velumar

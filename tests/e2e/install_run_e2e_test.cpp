@@ -1100,3 +1100,52 @@ TEST_F(DesktopGivenBack, DamagedRecordIsRemovedAsWithoutOne) {
 
 }  // namespace
 }  // namespace velumar::e2e
+
+namespace velumar::e2e {
+namespace {
+
+// No Active Desktop object at all: its class names a library that is not there, so every
+// creation fails, as on a shell without the Active Desktop. The registry values the installer
+// writes are what the record holds and the uninstaller writes back.
+class DesktopWithoutObject : public DesktopGivenBack {
+  protected:
+    void SetUp() override {
+        DesktopGivenBack::SetUp();
+        if (HasFatalFailure()) return;
+        forMachine.reset();
+        forUser.reset();
+        const std::string missing = scratch + "no-such-desktop.dll";
+        forUser = std::make_unique<StandInServerRegistration>(HKEY_CURRENT_USER,
+                                                              kActiveDesktopClass, missing);
+        forMachine = std::make_unique<StandInServerRegistration>(HKEY_LOCAL_MACHINE,
+                                                                 kActiveDesktopClass, missing);
+        ASSERT_TRUE(forUser->registered() && forMachine->registered());
+        mine = windows + "Bar Mine.bmp";
+        writeString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper", mine);
+        writeString(HKEY_CURRENT_USER, kColorsKey, "Background", "9 8 7");
+    }
+    void TearDown() override {
+        deleteFileQuiet(mine);
+        DesktopGivenBack::TearDown();
+    }
+    std::string mine;
+};
+
+TEST_F(DesktopWithoutObject, PreviousWallpaperValueAndColourComeBack) {
+    for (const bool fileThere : {true, false}) {
+        SCOPED_TRACE(fileThere ? "the wallpaper file is there" : "no such file");
+        if (fileThere) writeFileBytes(mine, Bytes{'B', 'M'});
+        else deleteFileQuiet(mine);
+        writeString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper", mine);
+        writeString(HKEY_CURRENT_USER, kColorsKey, "Background", "9 8 7");
+        install();
+        EXPECT_NE(readFileText(record()).find("\r\nActiveWallpaper=" + mine + "\r\n"),
+                  std::string::npos);
+        uninstall();
+        EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), mine);
+        EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "9 8 7");
+    }
+}
+
+}  // namespace
+}  // namespace velumar::e2e

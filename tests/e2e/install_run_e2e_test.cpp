@@ -291,6 +291,35 @@ TEST_F(InstallRun, PicturePackageInstallsEverythingAndTheWindowCloses) {
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
 }
 
+// The Windows folder's impborl.dll and flashax.exe held open by another program (a second run
+// of the same installer, say) but already holding the package's bytes: used as written, without
+// a box, and the installation expands its compressed records through the library loaded from
+// the held file.
+TEST_F(InstallRun, BusyFilesThatAreAlreadyThePackagesAreUsed) {
+    const Bytes installer = build(RunRecipe{});
+    const std::string library = windows + "impborl.dll";
+    const std::string flash = windows + "flashax.exe";
+    ASSERT_TRUE(::CopyFileA(hostPath(E2E_IMPBORL_DLL).c_str(), library.c_str(), FALSE));
+    const std::string slot2 = "stand-in Flash player installer";  // what build() puts there
+    writeFileBytes(flash, Bytes(slot2.begin(), slot2.end()));
+    std::vector<FileHandle> held;
+    for (const std::string& path : {library, flash}) {
+        held.emplace_back(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held.back()) << path;
+    }
+    auto process = start(installer);
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no box";
+    pressInstall(form);
+    const auto success = answerWith(process->id(), "&No", 60000);
+    ASSERT_TRUE(success);
+    EXPECT_EQ(success->title, "Installation Successful.");
+    ASSERT_TRUE(process->waitForExit(kExitTimeout));
+    expectContentInstalled();
+}
+
 TEST_F(InstallRun, ActiveDesktopIsSwitchedOnEmptyThenGivenThePageOnTwoInstances) {
     // Per user, as on Windows, where the user's classes come first; and in the machine's
     // classes, the only ones Wine's COM looks at, in place of its own object for the run.

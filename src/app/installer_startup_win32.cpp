@@ -13,6 +13,7 @@
 #include "app/panels_win32.h"
 #include "app/preview_win32.h"
 #include "app/startup_rules.h"
+#include "desktop/desktop_record_win32.h"
 #include "desktop/install_paths.h"
 #include "package/file_source_win32.h"
 #include "package/package_offset.h"
@@ -244,7 +245,8 @@ ErrorCode TInstallerForm::extractPreview() {
 
 ErrorCode TInstallerForm::runFlashPlayerStep() {
     FlashPlayerPromptWindows prompt(messageBox_, preparingWindow_);
-    const InstallerState& state = installerState();
+    InstallerState& state = installerState();
+    const desktop::DesktopValues desktopBefore = desktop::readDesktopValues();
     desktop::FlashPlayerStep step(state.systemFolder, state.windowsFolder, prompt, flashVersion_,
                                   !package::showsWindow(windowKind_));
     step.holdCheckedInstaller(std::move(flashInstaller_));
@@ -255,6 +257,7 @@ ErrorCode TInstallerForm::runFlashPlayerStep() {
         code = kFlashControlUnusable;
     }
     activeDesktopBefore_ = step.activeDesktopBefore();
+    if (activeDesktopBefore_) state.desktopBeforeFlashStep = desktopBefore;
     return code;
 }
 

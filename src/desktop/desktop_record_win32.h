@@ -20,9 +20,12 @@ std::string desktopRecordPath(const std::string& wallpaperFolder);
 std::optional<DesktopRecord> readDesktopRecord(const std::string& wallpaperFolder);
 
 // Called before the wallpaper is set up: writes the record into wallpaperFolder (with its
-// final "\"), keeping the first record of an earlier installation there.
+// final "\"), keeping the first record of an earlier installation there. beforeRun: the values
+// start-up found before this run itself changed the Active Desktop wallpaper (the Flash player
+// step), when it did; the recorded wallpaper is then that one.
 void recordDesktopBeforeInstall(const std::string& wallpaperFolder, const std::string& pagePath,
-                                const std::string& installedBackground);
+                                const std::string& installedBackground,
+                                const std::optional<DesktopValues>& beforeRun = std::nullopt);
 
 // Puts back what the record in wallpaperFolder says and the user has not changed since, through
 // the same Active Desktop calls, registry values and refresh as the installation. False when

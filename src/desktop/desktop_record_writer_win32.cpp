@@ -9,9 +9,12 @@
 namespace velumar::desktop {
 
 void recordDesktopBeforeInstall(const std::string& wallpaperFolder, const std::string& pagePath,
-                                const std::string& installedBackground) {
+                                const std::string& installedBackground,
+                                const std::optional<DesktopValues>& beforeRun) {
+    DesktopValues current = readDesktopValues();
+    if (beforeRun) current.activeWallpaper = beforeRun->activeWallpaper;
     const std::optional<DesktopRecord> record = recordForInstallation(
-        readDesktopRecord(wallpaperFolder), readDesktopValues(), pagePath, installedBackground);
+        readDesktopRecord(wallpaperFolder), current, pagePath, installedBackground);
     if (!record) return;
     const std::optional<std::string> text = formatDesktopRecord(*record);
     if (!text) return;

@@ -88,7 +88,8 @@ ErrorCode Win32InstallSteps::setupWallpaper() {
         recordDesktopBeforeInstall(
             state_.wallpaperFolder,
             wallpaperPagePath(settings.windowsFolder, settings.wallpaperName),
-            backgroundColourText(settings.red, settings.green, settings.blue));
+            backgroundColourText(settings.red, settings.green, settings.blue),
+            state_.desktopBeforeFlashStep);
     }
     return desktop::setupWallpaper(settings);
 }

@@ -673,6 +673,50 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
                                         "SetWallpaper " + oldPage + " 0", "ApplyChanges 15", "release"}));
 }
 
+// The control held until the Active Desktop was switched off (which empties its wallpaper
+// value), then let go: the player is installed, and the installation records the user's own
+// wallpaper, as start-up found it, for the uninstaller to give back, not the empty value.
+TEST_F(Installer, RecordKeepsTheUsersWallpaperWhenTheFlashStepSwitchedTheActiveDesktopOff) {
+    const std::string page = windows + "Web\\Wallpaper\\Autumn.html";
+    deleteFileQuiet(page);  // no overwrite question
+    flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
+    const std::string control = flashPlayer.folder() + "Flash.ocx";
+    const std::string lake = scratch + "Lake.bmp";
+    writeFileBytes(lake, Bytes{'B', 'M'});
+    const DesktopWallpaperValue wallpaperValue(lake);
+    HANDLE held = ::CreateFileA(control.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::string desktop = hostPath(E2E_ACTIVE_DESKTOP_STANDIN);
+    const testing::StandInServerRegistration adUser(HKEY_CURRENT_USER, kActiveDesktopClass, desktop);
+    const testing::StandInServerRegistration adMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass, desktop);
+    PackageRecipe recipe;
+    recipe.previewSource = examples("preview.bmp");
+    recipe.flashInstaller = flashInstallerStandIn();
+    const std::string adLog = scratch + "active-desktop.log";
+    auto process = start(build(recipe), {"VELUMAR_AD_LOG=" + adLog, "VELUMAR_AD_WALLPAPER=" + lake});
+    const HWND box = waitForWindow(process->id(), app::kMessageBoxClass, kWindowTimeout);
+    ASSERT_TRUE(box);
+    ::Sleep(300);
+    pressKey(box, VK_RETURN);
+    for (int tries = 0; tries < 600 && readFileText(adLog).empty(); ++tries) ::Sleep(50);
+    ASSERT_FALSE(readFileText(adLog).empty()) << "the Active Desktop was switched off";
+    for (int tries = 0; tries < 100 && wallpaperValue.now() != ""; ++tries) ::Sleep(50);
+    EXPECT_EQ(wallpaperValue.now(), "") << "its wallpaper value emptied";
+    ::CloseHandle(held);
+    ::Sleep(300);
+    pressKey(box, VK_RETURN);
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, 60000);
+    ASSERT_TRUE(form);
+    // The package offers no Display Properties: the window closes once it is installed.
+    ::PostMessageA(controlWithId(form, app::installBtn), BM_CLICK, 0, 0);
+    EXPECT_TRUE(process->waitForExit(60000));
+    EXPECT_TRUE(pathExists(page)) << "installed";
+    const std::string record = readFileText(wallpaperFolder("Autumn") + "previous desktop.ini");
+    EXPECT_NE(record.find("\r\nActiveWallpaper=" + lake + "\r\n"), std::string::npos) << record;
+    deleteFileQuiet(page);
+}
+
 // A missing player installer, or one the shell cannot start: the user's control files are back
 // under their own names, byte for byte, and nothing is left beside them.
 TEST_F(Installer, MissingOrFailingPlayerInstallerPutsTheOldControlFilesBack) {

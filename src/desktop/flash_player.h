@@ -9,10 +9,15 @@
 // |       | after the player's installer ended, or at once with the player up to date);    |
 // |       | or the player's installer was still running when its own time (5 minutes) ran  |
 // |       | out or the user ended the wait                                                 |
-// | -401  | "flashax.exe" is missing from the Windows folder                               |
+// | -401  | "flashax.exe" is missing from the Windows folder, or is not the file start-up  |
+// |       | wrote there and holds (a slot 2 of another name): nothing else is ever run      |
 // | -32   | the control file could no longer be moved when the installer was to run        |
 // | > 0   | the system's code for the installer that could not be started (CreateProcess)  |
 // | -7    | the installer could not be started and the system gave no code for it          |
+//
+// The user's old control files, moved aside for the update, come back whenever the step fails,
+// except when the player's installer is still running at the end (-402): they then stay beside
+// the control under their ".old" names, so that the installer's control is not written over them.
 #ifndef VELUMAR_DESKTOP_FLASH_PLAYER_H
 #define VELUMAR_DESKTOP_FLASH_PLAYER_H
 

@@ -1,10 +1,12 @@
 // A stand-in for the Flash player installer ("flashax.exe"), for the tests and the demo only.
 // Real packages carry the real player's installer in slot 2.
 //
-// It appends its arguments as one line to the file named by VELUMAR_FLASHAX_LOG (when set).
-// Started with "/Q", it waits a moment, as an installer would, then writes the stand-in control
-// it carries to the system folder's "Macromed\Flash\Flash.ocx" and registers it under the Flash
-// class id. It is small and uses only Win32 calls.
+// It appends its arguments as one line to the file named by VELUMAR_FLASHAX_LOG (when set), and
+// writes how it was started (its command line, working folder and whether it was asked to stay
+// hidden) to the file named by VELUMAR_FLASHAX_START_LOG (when set). Started with "/Q", it waits
+// a moment, as an installer would (VELUMAR_FLASHAX_DELAY milliseconds when set), then writes the
+// stand-in control it carries to the system folder's "Macromed\Flash\Flash.ocx" and registers
+// it under the Flash class id. It is small and uses only Win32 calls.
 #include <windows.h>
 
 #include "flash/ShockwaveFlashObjects_TLB.h"
@@ -38,6 +40,37 @@ void recordArguments(const char* arguments) {
     DWORD written = 0;
     ::WriteFile(file, arguments, static_cast<DWORD>(::lstrlenA(arguments)), &written, nullptr);
     ::WriteFile(file, "\n", 1, &written, nullptr);
+    ::CloseHandle(file);
+}
+
+// The variable's value as a number of milliseconds; fallback when it is unset.
+DWORD delayOf(const char* name, DWORD fallback) {
+    char text[16] = {};
+    const DWORD length = ::GetEnvironmentVariableA(name, text, sizeof text);
+    if (length == 0 || length >= sizeof text) return fallback;
+    DWORD value = 0;
+    for (const char* at = text; *at >= '0' && *at <= '9'; ++at) value = value * 10 + DWORD(*at - '0');
+    return value;
+}
+
+void recordStart() {
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = ::GetEnvironmentVariableA("VELUMAR_FLASHAX_START_LOG", path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    ::GetStartupInfoA(&startup);
+    char folder[MAX_PATH + 1] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, folder);
+    const bool hidden = (startup.dwFlags & STARTF_USESHOWWINDOW) && startup.wShowWindow == SW_HIDE;
+    const HANDLE file = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    const char* const parts[] = {"command=", ::GetCommandLineA(), "\nfolder=", folder,
+                                 "\nhidden=", hidden ? "yes" : "no", "\n"};
+    for (const char* part : parts)
+        ::WriteFile(file, part, static_cast<DWORD>(::lstrlenA(part)), &written, nullptr);
     ::CloseHandle(file);
 }
 
@@ -98,8 +131,9 @@ void installControl() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const char* arguments = argumentsOf(::GetCommandLineA());
     recordArguments(arguments);
+    recordStart();
     if (!quietRequested(arguments)) return 1;
-    ::Sleep(kInstallDelayMilliseconds);
+    ::Sleep(delayOf("VELUMAR_FLASHAX_DELAY", kInstallDelayMilliseconds));
     installControl();
     return 0;
 }

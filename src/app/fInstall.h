@@ -117,6 +117,8 @@ class TInstallerForm : public WindowBase, public desktop::InstallUi {
     bool movieFocused_ = false;
     // The Active Desktop as the Flash player step found it, when it switched it off.
     std::optional<desktop::ActiveDesktopState> activeDesktopBefore_;
+    // "flashax.exe" as start-up wrote and checked it, held until the Flash player step.
+    FileHandle flashInstaller_;
 
     GdiObject<HFONT> font_;
     std::unique_ptr<PanelWindow> contentPanel_;

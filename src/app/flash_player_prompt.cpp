@@ -52,8 +52,18 @@ bool FlashPlayerPromptWindows::pauseLettingMessagesThrough(unsigned milliseconds
     }
 }
 
-HWND FlashPlayerPromptWindows::applicationWindow() {
-    return Application::instance().window();
+// The same, woken also by the object: the wait ends as soon as it is signalled.
+auto FlashPlayerPromptWindows::waitLettingMessagesThrough(HANDLE object, unsigned milliseconds)
+    -> WaitEnd {
+    const DWORD started = ::GetTickCount();
+    for (;;) {
+        if (::WaitForSingleObject(object, 0) == WAIT_OBJECT_0) return WaitEnd::signalled;
+        if (!processPendingMessages() || preparingWindow_.endRequested())
+            return WaitEnd::endRequested;
+        const DWORD elapsed = ::GetTickCount() - started;
+        if (elapsed >= milliseconds) return WaitEnd::timedOut;
+        ::MsgWaitForMultipleObjects(1, &object, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+    }
 }
 
 // The application's window was given no size: what comes to the front is its last active

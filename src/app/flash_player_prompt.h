@@ -22,7 +22,7 @@ class FlashPlayerPromptWindows final : public desktop::FlashPlayerPrompt {
     void parkPreparingWindow() override;
     void processMessages() override;
     bool pauseLettingMessagesThrough(unsigned milliseconds) override;
-    HWND applicationWindow() override;
+    WaitEnd waitLettingMessagesThrough(HANDLE object, unsigned milliseconds) override;
     void bringApplicationToFront() override;
 
   private:

@@ -13,15 +13,18 @@
 #include "app/panels_win32.h"
 #include "app/preview_win32.h"
 #include "app/startup_rules.h"
+#include "desktop/desktop_record_win32.h"
 #include "desktop/earlier_installation_win32.h"
 #include "desktop/install_paths.h"
 #include "package/file_source_win32.h"
 #include "package/integrity.h"
 #include "package/package_offset.h"
 #include "package/package_rules.h"
+#include "package/pk_stuff.h"
 #include "util/dialogs_win32.h"
 #include "util/error_text_win32.h"
 #include "util/files_win32.h"
+#include "util/ascii.h"
 #include "util/paths.h"
 #include "util/wallpaper_text.h"
 
@@ -171,8 +174,15 @@ ErrorCode TInstallerForm::readPackageHeader() {
     if (!package::isValidWallpaperName(state.header.wallpaperName())) return kUnsafeWallpaperName;
     state.wallpaperName = state.header.wallpaperName();
     state.wallpaperFolder = desktop::wallpaperFolderPath(state.windowsFolder, state.wallpaperName);
-    return package::extractEntry(extractionTarget(), copy.source(), slots::compressionLibrary,
-                                 false);
+    // Loaded once for the run, and only from the file this run wrote and checked, held while
+    // it loads: no library another program put in the Windows folder is ever bound.
+    package::CheckedFile library;
+    const ErrorCode written = package::extractCheckedEntry(extractionTarget(), copy.source(),
+                                                           slots::compressionLibrary, library);
+    if (written == kOk && equalsIgnoringAsciiCase(library.path, package::compressionLibraryPath(
+                                                                    state.windowsFolder)))
+        package::bindRunCompressionLibrary(library.path);
+    return written;
 }
 
 // The whole copy is read once against the header's integrity record before anything but the
@@ -247,8 +257,23 @@ ErrorCode TInstallerForm::extractOpenAfterInstallFile() {
     return extractSlot(slots::openAfterInstall);
 }
 
+// Held from here to the Flash player step, which runs only this file: one that is not the
+// package's is never started.
 ErrorCode TInstallerForm::extractFlashInstaller() {
-    return extractSlot(slots::flashInstaller);
+    InstallerState& state = installerState();
+    if (state.header.slot(slots::flashInstaller).empty()) return package::kEmptySlot;
+    PackageCopyReader copy(state.packageCopyPath);
+    if (const ErrorCode code = copy.openError(); code != kOk) {
+        package::reportInstallError(code, state.packageCopyPath);
+        return code;
+    }
+    package::CheckedFile installer;
+    const ErrorCode code = package::extractCheckedEntry(extractionTarget(), copy.source(),
+                                                        slots::flashInstaller, installer);
+    if (code == kOk &&
+        installer.path == state.windowsFolder + std::string(desktop::kFlashInstallerFile))
+        flashInstaller_ = std::move(installer.file);
+    return code;
 }
 
 ErrorCode TInstallerForm::extractLicense() {
@@ -264,16 +289,19 @@ ErrorCode TInstallerForm::extractPreview() {
 
 ErrorCode TInstallerForm::runFlashPlayerStep() {
     FlashPlayerPromptWindows prompt(messageBox_, preparingWindow_);
-    const InstallerState& state = installerState();
+    InstallerState& state = installerState();
+    const desktop::DesktopValues desktopBefore = desktop::readDesktopValues();
     desktop::FlashPlayerStep step(state.systemFolder, state.windowsFolder, prompt, flashVersion_,
                                   !package::showsWindow(windowKind_));
+    step.holdCheckedInstaller(std::move(flashInstaller_));
     ErrorCode code = kOk;
     if (step.flashPlayerNeedsUpdate(true)) {
         code = step.installFlashPlayer();
-    } else if (!step.waitForFlashPlayer(desktop::PlayerWait::upToDate)) {
+    } else if (!step.waitForFlashPlayer()) {
         code = kFlashControlUnusable;
     }
     activeDesktopBefore_ = step.activeDesktopBefore();
+    if (activeDesktopBefore_) state.desktopBeforeFlashStep = desktopBefore;
     return code;
 }
 

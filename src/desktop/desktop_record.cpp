@@ -82,14 +82,14 @@ std::optional<DesktopRecord> parseDesktopRecord(std::string_view text) {
 }
 
 DesktopRestore planDesktopRestore(const DesktopRecord& record, const DesktopValues& current,
-                                  std::string_view pagePath, bool previousWallpaperExists) {
+                                  std::string_view pagePath) {
     DesktopRestore plan;
     const DesktopValues& before = record.before;
     if (current.activeWallpaper && samePathText(*current.activeWallpaper, pagePath)) {
         const bool previousIsPage =
             before.activeWallpaper && samePathText(*before.activeWallpaper, pagePath);
-        plan.wallpaper = previousWallpaperExists && !previousIsPage;
-        plan.clearWallpaper = !plan.wallpaper;
+        plan.wallpaper = !previousIsPage;
+        plan.clearWallpaper = previousIsPage;
     }
     if (before.background && current.background == record.installedBackground &&
         *before.background != record.installedBackground) {
@@ -103,12 +103,10 @@ DesktopRestore planDesktopRestore(const DesktopRecord& record, const DesktopValu
 }
 
 DesktopRestore planRollbackRestore(const DesktopValues& before, const DesktopValues& current,
-                                   std::string_view installedBackground,
-                                   bool previousWallpaperExists) {
-    DesktopRestore plan = planDesktopRestore({before, std::string(installedBackground)}, current,
-                                             {}, previousWallpaperExists);
-    plan.wallpaper =
-        before.activeWallpaper && !before.activeWallpaper->empty() && previousWallpaperExists;
+                                   std::string_view installedBackground) {
+    DesktopRestore plan =
+        planDesktopRestore({before, std::string(installedBackground)}, current, {});
+    plan.wallpaper = before.activeWallpaper && !before.activeWallpaper->empty();
     plan.clearWallpaper = !plan.wallpaper;
     return plan;
 }

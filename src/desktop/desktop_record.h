@@ -77,25 +77,26 @@ std::optional<DesktopRecord> recordForInstallation(const std::optional<DesktopRe
 // What the uninstaller writes back: each value only where the user has not changed it since
 // the installation.
 struct DesktopRestore {
-    // The page is still the wallpaper: the previous wallpaper and its options come back ...
+    // The page is still the wallpaper: the previous wallpaper and its options come back as they
+    // were recorded, also when the file the value names is gone (the user's value is put back,
+    // never replaced by nothing: the desktop shows no picture for it, as before) ...
     bool wallpaper = false;
-    // ... or, when the previous wallpaper file is gone, the page is cleared as without a record.
+    // ... or, when the recorded wallpaper is this page itself, the page is cleared as without a
+    // record.
     bool clearWallpaper = false;
     std::optional<std::string> background;   // the colour is still the installation's
     std::optional<uint32_t> componentFlags;  // the flags are still as the installation left them
 };
 
-// previousWallpaperExists: the recorded wallpaper is empty or names a file that is there.
 DesktopRestore planDesktopRestore(const DesktopRecord& record, const DesktopValues& current,
-                                  std::string_view pagePath, bool previousWallpaperExists);
+                                  std::string_view pagePath);
 
 // What a failed or cancelled run gives back of the desktop its set-up changed, `before` being
 // the values just before the set-up: the colour and the component flags where they are still
 // the run's, and the wallpaper as it was, also when that was this very page (a reinstall: the
-// earlier page is back in its place by then); cleared when there was none or it is gone.
+// earlier page is back in its place by then); cleared when there was none.
 DesktopRestore planRollbackRestore(const DesktopValues& before, const DesktopValues& current,
-                                   std::string_view installedBackground,
-                                   bool previousWallpaperExists);
+                                   std::string_view installedBackground);
 
 }  // namespace velumar::desktop
 

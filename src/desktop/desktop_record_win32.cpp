@@ -90,10 +90,7 @@ DesktopValues readDesktopValues() {
 bool restoreRecordedDesktop(const std::string& wallpaperFolder, const std::string& pagePath) {
     const std::optional<DesktopRecord> record = readDesktopRecord(wallpaperFolder);
     if (!record) return false;
-    const std::string previous = record->before.activeWallpaper.value_or(std::string());
-    const bool previousExists = previous.empty() || fileExists(previous);
-    const DesktopRestore plan =
-        planDesktopRestore(*record, readDesktopValues(), pagePath, previousExists);
+    const DesktopRestore plan = planDesktopRestore(*record, readDesktopValues(), pagePath);
     restoreDesktop(record->before, plan);
     return true;
 }

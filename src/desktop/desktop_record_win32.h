@@ -22,9 +22,12 @@ std::optional<DesktopRecord> readDesktopRecord(const std::string& wallpaperFolde
 // Called before the wallpaper is set up: writes the record into wallpaperFolder (with its
 // final "\"), keeping the first record of an earlier installation, read from earlierFolder
 // (where a reinstall set that installation aside; the wallpaper folder itself otherwise).
+// beforeRun: the values start-up found before this run itself changed the Active Desktop
+// wallpaper (the Flash player step), when it did; the recorded wallpaper is then that one.
 void recordDesktopBeforeInstall(const std::string& wallpaperFolder, const std::string& pagePath,
                                 const std::string& installedBackground,
-                                const std::string& earlierFolder);
+                                const std::string& earlierFolder,
+                                const std::optional<DesktopValues>& beforeRun = std::nullopt);
 
 // A failed or cancelled run's: the desktop as it was before the run's set-up (`before`), where
 // the run changed it (planRollbackRestore), through restoreDesktop.

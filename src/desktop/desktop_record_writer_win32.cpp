@@ -12,9 +12,12 @@ namespace velumar::desktop {
 
 void recordDesktopBeforeInstall(const std::string& wallpaperFolder, const std::string& pagePath,
                                 const std::string& installedBackground,
-                                const std::string& earlierFolder) {
+                                const std::string& earlierFolder,
+                                const std::optional<DesktopValues>& beforeRun) {
+    DesktopValues current = readDesktopValues();
+    if (beforeRun) current.activeWallpaper = beforeRun->activeWallpaper;
     const std::optional<DesktopRecord> record = recordForInstallation(
-        readDesktopRecord(earlierFolder), readDesktopValues(), pagePath, installedBackground);
+        readDesktopRecord(earlierFolder), current, pagePath, installedBackground);
     if (!record) return;
     const std::optional<std::string> text = formatDesktopRecord(*record);
     if (!text) return;
@@ -28,10 +31,7 @@ void recordDesktopBeforeInstall(const std::string& wallpaperFolder, const std::s
 }
 
 void restoreDesktopBeforeRun(const DesktopValues& before, const std::string& installedBackground) {
-    const std::string previous = before.activeWallpaper.value_or(std::string());
-    const bool previousExists = !previous.empty() && fileExists(previous);
-    restoreDesktop(before, planRollbackRestore(before, readDesktopValues(), installedBackground,
-                                               previousExists));
+    restoreDesktop(before, planRollbackRestore(before, readDesktopValues(), installedBackground));
 }
 
 }  // namespace velumar::desktop

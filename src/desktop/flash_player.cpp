@@ -7,10 +7,9 @@ bool playerNeedsUpdate(const FlashPlayerVersion& version, bool strict) noexcept 
     return strict && version.major == 6 && version.build < 47;
 }
 
-ErrorCode shellStartResult(std::intptr_t shellResult) noexcept {
-    if (shellResult > 32) return package::kOk;
-    if (shellResult == 0) return kShellOutOfResources;
-    return static_cast<ErrorCode>(shellResult);
+ErrorCode installerStartFailure(std::uint32_t systemCode) noexcept {
+    if (systemCode == 0 || systemCode > 0x7FFFFFFFu) return kFlashInstallerNotStarted;
+    return static_cast<ErrorCode>(systemCode);
 }
 
 std::string asideName(const std::string& path, int number) {

@@ -1,15 +1,23 @@
 // The Flash player check's portable part: its codes, the files it looks at, the version rule and
-// the wait's pace.
+// the waits' bounds.
 //
-// | Code  | Meaning                                                                     |
-// |-------|-----------------------------------------------------------------------------|
-// | 0     | player present and usable (or installed and usable)                         |
-// | 409   | the user chose Cancel in the box that asks to exit all applications         |
-// | -402  | within the wait, the control was never created and answering its version   |
-// | -401  | "flashax.exe" is missing from the Windows folder                            |
-// | -32   | the control file could no longer be moved when the installer was to run     |
-// | -7    | the shell returned 0 when asked to start the installer                      |
-// | 1..32 | the shell's own error code for a failed start                               |
+// | Code  | Meaning                                                                        |
+// |-------|--------------------------------------------------------------------------------|
+// | 0     | player present and usable (or installed and usable)                            |
+// | 409   | the user chose Cancel in the box that asks to exit all applications            |
+// | -402  | the control was not created and answering its version within its time (30 s,   |
+// |       | after the player's installer ended, or at once with the player up to date);    |
+// |       | or the player's installer was still running when its own time (5 minutes) ran  |
+// |       | out or the user ended the wait                                                 |
+// | -401  | "flashax.exe" is missing from the Windows folder, or is not the file start-up  |
+// |       | wrote there and holds (a slot 2 of another name): nothing else is ever run      |
+// | -32   | the control file could no longer be moved when the installer was to run        |
+// | > 0   | the system's code for the installer that could not be started (CreateProcess)  |
+// | -7    | the installer could not be started and the system gave no code for it          |
+//
+// The user's old control files, moved aside for the update, come back whenever the step fails,
+// except when the player's installer is still running at the end (-402): they then stay beside
+// the control under their ".old" names, so that the installer's control is not written over them.
 #ifndef VELUMAR_DESKTOP_FLASH_PLAYER_H
 #define VELUMAR_DESKTOP_FLASH_PLAYER_H
 
@@ -27,7 +35,7 @@ inline constexpr ErrorCode kFlashStepCancelled = 409;
 inline constexpr ErrorCode kFlashControlUnusable = -402;
 inline constexpr ErrorCode kFlashInstallerMissing = -401;
 inline constexpr ErrorCode kFlashControlLocked = -32;
-inline constexpr ErrorCode kShellOutOfResources = -7;
+inline constexpr ErrorCode kFlashInstallerNotStarted = -7;
 
 // Under the system folder, looked for in this order.
 inline constexpr std::string_view kFlashControlFile = "Macromed\\Flash\\Flash.ocx";
@@ -49,20 +57,23 @@ struct FlashPlayerVersion {
 // The oldest player accepted is 6.x.47: below major 6, or (strict) major 6 below build 47.
 bool playerNeedsUpdate(const FlashPlayerVersion& version, bool strict) noexcept;
 
-// What the shell's ShellExecute result means for the step: 0 above 32, -7 for 0, else itself.
-ErrorCode shellStartResult(std::intptr_t shellResult) noexcept;
+// The step's code for an installer that could not be started: the system's code for it, never
+// 0 (-7 when the system gave none).
+ErrorCode installerStartFailure(std::uint32_t systemCode) noexcept;
 
-// Which wait for a usable control: with the player found up to date nothing is being
-// installed, so a control that cannot be created will not become creatable by waiting; after
-// the player's installer ran, the control may take as long as the installer does.
-enum class PlayerWait { upToDate, afterInstaller };
-
-// The pace of the wait for a usable control: up to 10000 attempts one second apart, the wait of
-// an up-to-date player given up after about half a minute. Tests may go faster.
+// The waits of the step, each with an end. The player's installer is waited for until its own
+// process ends, for at most installerMilliseconds: five minutes, where the player's installer
+// of the time copies a megabyte or two and registers one control in well under a minute even on
+// a Pentium with a slow disk, so that only an installer that hangs (or waits for an answer no
+// one can give, as in the silent kind) reaches it. Then the control is tried once a second
+// for at most controlMilliseconds (half a minute, also when the player was found up to date):
+// an installer that has ended and left no control that can be created will not make one later.
+// The window kinds also end either wait at once at the user's request. Tests may go faster.
 struct FlashPlayerWait {
     int attempts = 10000;
     unsigned sleepMilliseconds = 1000;
-    unsigned upToDateMilliseconds = 30000;
+    unsigned controlMilliseconds = 30000;
+    unsigned installerMilliseconds = 5 * 60 * 1000;
 };
 
 // The name an old control file is moved to while its replacement is installed: beside it, with

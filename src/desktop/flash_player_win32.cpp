@@ -1,13 +1,13 @@
 #include "desktop/flash_player_win32.h"
 
 #include <objbase.h>
-#include <shellapi.h>
 
 #include <utility>
 
 #include "desktop/active_desktop_win32.h"
 #include "flash/ShockwaveFlashObjects_TLB_win32.h"
 #include "util/files_win32.h"
+#include "util/processes_win32.h"
 #include "util/system_calls_win32.h"
 #include "util/windows_version_win32.h"
 
@@ -145,7 +145,12 @@ bool FlashPlayerStep::askUntilUnlocked() {
     return goOn;
 }
 
-// The old control files go back unless the new control answered.
+// The old control files go back unless the new control answered. When the step ends while the
+// player's installer is still running (its time ran out, or the user ended the wait), it is
+// left to finish: stopping an installer halfway could leave a player registered with half its
+// files. Its control would then be written over the old files put back; so they are left
+// where they were moved, beside the control under their ".old" names, where nothing of the
+// user's is lost and the installer's control, when it comes, is the one in place.
 ErrorCode FlashPlayerStep::installFlashPlayer() {
     if (!flashPlayerNeedsUpdate(true)) return package::kOk;
     aside_.moveAside(spelledAsOnDisk(systemFolder_ + std::string(kOldFlashControlUpperCase)));
@@ -158,36 +163,54 @@ ErrorCode FlashPlayerStep::installFlashPlayer() {
             prompt_.processMessages();
         }
         result = runFlashInstaller();
+        if (result == package::kOk && !waitForFlashInstaller()) result = kFlashControlUnusable;
     }
-    if (result == package::kOk && !waitForFlashPlayer(PlayerWait::afterInstaller))
-        result = kFlashControlUnusable;
+    if (result == package::kOk && !waitForFlashPlayer()) result = kFlashControlUnusable;
     if (result == package::kOk) {
         aside_.discard();
+    } else if (flashInstallerRunning()) {
+        aside_.leaveAside();
     } else {
         aside_.putBack();
     }
+    installerProcess_.reset();
     prompt_.parkPreparingWindow();
     prompt_.processMessages();
     return result;
 }
 
-// Started by its full path and not waited for: the wait for the control follows.
+// By its full path, quoted on its command line, hidden, with the system folder as its working
+// folder: it does not inherit the installer's, often a download folder, from which it would
+// load libraries. Start-up holds the file, checked to be the package's, without write or
+// delete sharing until this has started it.
 ErrorCode FlashPlayerStep::runFlashInstaller() {
     if (removeFlashControlFile()) return kFlashControlLocked;
     const std::string installer = windowsFolder_ + std::string(kFlashInstallerFile);
-    if (!fileExists(installer)) return kFlashInstallerMissing;
-    const HINSTANCE started =
-        sys::shellExecute(prompt_.applicationWindow(), nullptr, installer.c_str(),
-                          std::string(kFlashInstallerArguments).c_str(), nullptr, SW_HIDE);
+    if (!checkedInstaller_ || !fileExists(installer)) return kFlashInstallerMissing;
+    const FileHandle held = std::move(checkedInstaller_);
+    installerProcess_ = startProgram(installer, std::string(kFlashInstallerArguments),
+                                     systemFolder_, SW_HIDE);
+    if (!installerProcess_) return installerStartFailure(::GetLastError());
     prompt_.bringApplicationToFront();
-    return shellStartResult(reinterpret_cast<std::intptr_t>(started));
+    return package::kOk;
+}
+
+// False when the installer's time ran out or the user ended the wait before it ended.
+bool FlashPlayerStep::waitForFlashInstaller() {
+    if (!installerProcess_) return true;
+    return prompt_.waitLettingMessagesThrough(installerProcess_.get(),
+                                              wait_.installerMilliseconds) ==
+           FlashPlayerPrompt::WaitEnd::signalled;
+}
+
+bool FlashPlayerStep::flashInstallerRunning() const {
+    return installerProcess_ && ::WaitForSingleObject(installerProcess_.get(), 0) == WAIT_TIMEOUT;
 }
 
 // One attempt a second, the messages let through in between so that the windows stay alive.
-// The loop ends as soon as a control exists, even when it did not answer. An up-to-date player
-// is given about half a minute; after its installer ran the wait is as long as the attempts
-// last, and the user may end it from the preparing window.
-bool FlashPlayerStep::waitForFlashPlayer(PlayerWait kind) {
+// The loop ends as soon as a control exists, even when it did not answer, after its time (half
+// a minute), or when the user ends it from the preparing window.
+bool FlashPlayerStep::waitForFlashPlayer() {
     const DWORD started = ::GetTickCount();
     bool ok = false;
     bool created = false;
@@ -201,8 +224,7 @@ bool FlashPlayerStep::waitForFlashPlayer(PlayerWait kind) {
                 ok = SUCCEEDED(control.flashVersion(version));
             }
         }
-        if (kind == PlayerWait::upToDate && ::GetTickCount() - started >= wait_.upToDateMilliseconds)
-            break;
+        if (::GetTickCount() - started >= wait_.controlMilliseconds) break;
     }
     return ok;
 }

@@ -1,8 +1,9 @@
 // The Flash player step of start-up (Win32 build only): is the installed Shockwave Flash
 // control recent enough; if not, move its files aside (asking the user to close the programs
-// that hold them), run the packaged "flashax.exe /Q" and wait until the control can be created
-// and answers. The old files are deleted only once the new control answers; an update that
-// fails or is cancelled puts them back.
+// that hold them), run the packaged "flashax.exe /Q", wait for its process to end and then until
+// the control can be created and answers, each wait bounded (flash_player.h). The old files are
+// deleted only once the new control answers; an update that fails or is cancelled puts them
+// back, unless the player's installer is still running then (see installFlashPlayer).
 #ifndef VELUMAR_DESKTOP_FLASH_PLAYER_WIN32_H
 #define VELUMAR_DESKTOP_FLASH_PLAYER_WIN32_H
 
@@ -15,6 +16,7 @@
 
 #include "desktop/active_desktop_win32.h"
 #include "desktop/flash_player.h"
+#include "util/handles_win32.h"
 
 namespace velumar::desktop {
 
@@ -36,8 +38,11 @@ class FlashPlayerPrompt {
     // false, at once, when the user ended the wait with the preparing window's close box or
     // Escape, or the application is ending.
     virtual bool pauseLettingMessagesThrough(unsigned milliseconds) = 0;
-    // The owner of the started installer, and bringing the application to the front after it.
-    virtual HWND applicationWindow() = 0;
+    // Lets messages through until the object is signalled or that much time has passed; ends
+    // at once, as the pause does, at the user's request.
+    enum class WaitEnd { signalled, timedOut, endRequested };
+    virtual WaitEnd waitLettingMessagesThrough(HANDLE object, unsigned milliseconds) = 0;
+    // Brings the application to the front after the installer was started.
     virtual void bringApplicationToFront() = 0;
 };
 
@@ -57,6 +62,9 @@ class ControlFilesAside {
     void putBack();
     // The new control answers: the old files are no longer needed.
     void discard();
+    // The files stay where they were moved to, under their aside names, and are no longer
+    // put back: a player's installer that is still running would write over them.
+    void leaveAside() noexcept { moved_.clear(); }
 
   private:
     std::vector<std::pair<std::string, std::string>> moved_;  // place, aside
@@ -68,14 +76,20 @@ class FlashPlayerStep {
     FlashPlayerStep(std::string systemFolder, std::string windowsFolder, FlashPlayerPrompt& prompt,
                     FlashPlayerVersion& version, bool silent, FlashPlayerWait wait = {});
 
+    // "flashax.exe" as start-up wrote it and checked it to be the package's, held without write
+    // or delete sharing; the step starts only that file, and releases it once started. Without
+    // it the installer counts as missing (-401), whatever the Windows folder holds.
+    void holdCheckedInstaller(FileHandle installer) noexcept { checkedInstaller_ = std::move(installer); }
+
     void readFlashPlayerVersion();
     bool flashPlayerNeedsUpdate(bool strict);
     // True when a control file exists and could not be moved aside.
     bool removeFlashControlFile();
     ErrorCode installFlashPlayer();
+    // Starts the installer; its process is kept for the wait that follows.
     ErrorCode runFlashInstaller();
     // True when the control could be created and answered its version question.
-    bool waitForFlashPlayer(PlayerWait kind);
+    bool waitForFlashPlayer();
 
     // The Active Desktop as it was before the step first switched it off; nothing when it
     // never did. Whoever ends the run without installing puts it back.
@@ -87,6 +101,8 @@ class FlashPlayerStep {
     std::string controlFileInUse() const;
     bool askUntilUnlocked();
     void switchActiveDesktopOff();
+    bool waitForFlashInstaller();
+    bool flashInstallerRunning() const;
 
     std::string systemFolder_;
     std::string windowsFolder_;
@@ -95,6 +111,8 @@ class FlashPlayerStep {
     bool silent_;
     FlashPlayerWait wait_;
     ControlFilesAside aside_;
+    FileHandle checkedInstaller_;
+    KernelHandle installerProcess_;
     std::optional<ActiveDesktopState> desktopBefore_;
 };
 

@@ -147,7 +147,8 @@ ErrorCode Win32InstallSteps::setupWallpaper() {
         recordDesktopBeforeInstall(
             state_.wallpaperFolder,
             wallpaperPagePath(settings.windowsFolder, settings.wallpaperName),
-            installedBackground_, earlier.empty() ? state_.wallpaperFolder : earlier);
+            installedBackground_, earlier.empty() ? state_.wallpaperFolder : earlier,
+            state_.desktopBeforeFlashStep);
     }
     return desktop::setupWallpaper(settings);
 }

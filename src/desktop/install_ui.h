@@ -4,9 +4,11 @@
 #define VELUMAR_DESKTOP_INSTALL_UI_H
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "desktop/desktop_record.h"
 #include "package/datafile_host.h"
 #include "package/error_codes.h"
 #include "package/package_header.h"
@@ -67,6 +69,10 @@ struct InstallerState {
     // An installation left its files in place: it succeeded, or only its registration failed.
     bool installationKept = false;
     ErrorCode installResult = 0;  // the last installation's result
+    // The user's desktop values as start-up found them, kept when the Flash player step then
+    // emptied the Active Desktop wallpaper to release the control: the installation records the
+    // user's wallpaper from here, not the empty value the step left.
+    std::optional<DesktopValues> desktopBeforeFlashStep;
 };
 
 }  // namespace velumar::desktop

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -103,10 +105,78 @@ Outcome writeEntry(const ExtractionTarget& target, ByteSource& source, int slot,
     return writePlainFile(path, buffer);
 }
 
+// The package's bytes of a file the run checks: stored bytes as they are, imploded ones
+// expanded in memory to exactly the entry's size.
+Outcome packageBytesOf(const PackageEntry& entry, ByteSource& source, std::vector<uint8_t>& bytes) {
+    if (!entry.isCompressed()) return readStoredBytes(source, entry, bytes);
+    TCompressor compressor;
+    if (!compressor.compressionAvailable()) return {kNoCompression};
+    std::vector<uint8_t> stored;
+    if (Outcome read = readStoredBytes(source, entry, stored); read.code != kOk) return read;
+    const ErrorCode expanded = compressor.expandToMemory(
+        stored.data(), static_cast<int32_t>(stored.size()), entry.size, bytes);
+    // The binding has shown its own failures to stage the bytes; a lost output is ours to show.
+    if (const ErrorCode failed = compressor.outputWriteError(); failed != kOk) return ioFailure(failed);
+    if (expanded == kExpandedLengthWrong) return {kExpandedLengthWrong};
+    if (expanded != kOk) return {expanded, false, true};
+    if (entry.size < 0 || bytes.size() != uint64_t(uint32_t(entry.size))) return {kExpandedLengthWrong};
+    return {};
+}
+
+// True when the held file holds exactly bytes.
+bool holdsExactly(HANDLE file, const std::vector<uint8_t>& bytes) {
+    DWORD high = 0;
+    if (::GetFileSize(file, &high) != bytes.size() || high != 0) return false;
+    uint8_t block[4096];
+    for (size_t at = 0; at < bytes.size();) {
+        const DWORD wanted = static_cast<DWORD>(std::min(sizeof block, bytes.size() - at));
+        DWORD read = 0;
+        if (!::ReadFile(file, block, wanted, &read, nullptr) || read != wanted ||
+            std::memcmp(block, bytes.data() + at, wanted) != 0) {
+            return false;
+        }
+        at += wanted;
+    }
+    return true;
+}
+
+// The file at path, held and holding exactly bytes; empty when it cannot be opened for reading
+// or holds anything else.
+FileHandle holdIfItHolds(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FileHandle file = openForReading(path);
+    if (file && !holdsExactly(file.get(), bytes)) file.reset();
+    return file;
+}
+
+Outcome writeCheckedEntry(const ExtractionTarget& target, ByteSource& source, int slot,
+                          const std::string& path, FileHandle& held) {
+    const PackageEntry& entry = target.header.slot(slot);
+    uint64_t fileSize = 0;
+    if (const int32_t code = source.size(fileSize); code != 0) return ioFailure(code);
+    if (const ErrorCode code = checkStoredRange(entry, fileSize); code != kOk) return {code};
+    std::vector<uint8_t> bytes;
+    if (Outcome made = packageBytesOf(entry, source, bytes); made.code != kOk) return made;
+
+    // Cleared without the busy message: a busy file that is already the package's is fine.
+    ErrorCode cleared = deleteFileWithRetry(path, false, kDeleteAttempts);
+    if (cleared == kFileBusy || cleared == kWallpaperBusy) {
+        held = holdIfItHolds(path, bytes);
+        return {held ? kOk : cleared};
+    }
+    if (cleared != kOk) return {cleared};
+    if (Outcome written = writePlainFile(path, bytes); written.code != kOk) return written;
+    // Between the write and this, another program may have put a file of its own there.
+    held = holdIfItHolds(path, bytes);
+    return {held ? kOk : kFileBusy};
+}
+
 }  // namespace
 
-ErrorCode extractEntry(const ExtractionTarget& target, ByteSource& packageCopy, int slot,
-                       bool showProgress) {
+namespace {
+
+// Both ways of writing a slot; checked is set for a file the run will load or start.
+ErrorCode extractSlot(const ExtractionTarget& target, ByteSource& packageCopy, int slot,
+                      bool showProgress, CheckedFile* checked) {
     if (showProgress && target.progress)
         target.progress->setStatusText(texts::kWritingFiles);
     const PackageEntry& entry = target.header.slot(slot);
@@ -122,22 +192,36 @@ ErrorCode extractEntry(const ExtractionTarget& target, ByteSource& packageCopy, 
     }
 
     Outcome outcome;
+    FileHandle held;
     try {
-        outcome = writeEntry(target, packageCopy, slot, showProgress, *path);
+        outcome = checked ? writeCheckedEntry(target, packageCopy, slot, *path, held)
+                          : writeEntry(target, packageCopy, slot, showProgress, *path);
     } catch (const std::exception&) {
         outcome = {kNoMemory};
     }
-    if (outcome.code == kOk) return kOk;
-    if (outcome.ioFailure) {
-        reportInstallError(outcome.code, *path);
-        return outcome.code;
+    if (outcome.code == kOk) {
+        if (checked) *checked = CheckedFile{*path, std::move(held)};
+        return kOk;
     }
     // A busy destination stays as it is and counts as written: a busy library silently, any
-    // other file after the busy message the deletion has shown.
-    if (outcome.code == kFileBusy) return kOk;
-    if (!outcome.reported && outcome.code != kWallpaperBusy)
-        reportInstallError(outcome.code, *path);
+    // other file after the busy message the deletion has shown. Not so for a file the run will
+    // load or start: one that is not the package's is reported here and is never used.
+    if (!checked && outcome.code == kFileBusy && !outcome.ioFailure) return kOk;
+    if (outcome.ioFailure || !outcome.reported) reportInstallError(outcome.code, *path);
     return outcome.code;
+}
+
+}  // namespace
+
+ErrorCode extractEntry(const ExtractionTarget& target, ByteSource& packageCopy, int slot,
+                       bool showProgress) {
+    return extractSlot(target, packageCopy, slot, showProgress, nullptr);
+}
+
+ErrorCode extractCheckedEntry(const ExtractionTarget& target, ByteSource& packageCopy, int slot,
+                              CheckedFile& checked) {
+    checked = CheckedFile{};
+    return extractSlot(target, packageCopy, slot, false, &checked);
 }
 
 ErrorCode deleteFileWithRetry(const std::string& path, bool report, int attempts) {

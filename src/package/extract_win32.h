@@ -28,6 +28,7 @@
 #include "package/datafile_host.h"
 #include "package/error_codes.h"
 #include "package/package_header.h"
+#include "util/handles_win32.h"
 
 namespace velumar::package {
 
@@ -45,6 +46,23 @@ struct ExtractionTarget {
 // "Writing Velumar files..." and the progress bar takes a step.
 ErrorCode extractEntry(const ExtractionTarget& target, ByteSource& packageCopy, int slot,
                        bool showProgress);
+
+// A file the run goes on to load or start, as extractCheckedEntry left it: its path, and the
+// file held open, others may read it but nobody may write, delete or rename it.
+struct CheckedFile {
+    std::string path;
+    FileHandle file;
+};
+
+// Writes one slot as extractEntry does (without progress) for a file the run will load or
+// start: the package's bytes (expanded in memory when the slot is compressed) are written, the
+// file is opened again and held in `checked`, and it must hold exactly those bytes. A
+// destination that cannot be replaced stays only when it already holds exactly those bytes,
+// silently, and is held and used as written; any other, or a written file that no longer holds
+// them, is -32 with the busy message (-38 for a ".scr") and is never loaded or run: `checked`
+// then holds nothing. The other results are extractEntry's.
+ErrorCode extractCheckedEntry(const ExtractionTarget& target, ByteSource& packageCopy, int slot,
+                              CheckedFile& checked);
 
 // Number of deletion attempts every caller passes.
 inline constexpr int kDeleteAttempts = 5000;

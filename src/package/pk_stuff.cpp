@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 #include "package/package_texts.h"
 #include "util/dialogs_win32.h"
@@ -17,22 +18,12 @@ namespace {
 
 constexpr char kLibraryName[] = "impborl.dll";
 
-// The buffer the installer has always given GetWindowsDirectoryA.
-constexpr UINT kWindowsDirectoryBuffer = 301;
-
 // The library's working storage for expansion, shared by every binding: expansions run one at a
 // time on the user-interface thread.
 alignas(8) char g_explodeWork[IMPBORL_EXPLODE_WORK_SIZE];
 
 // A library that exists but cannot be loaded is worth one warning per run, not one per item.
 bool g_loadWarningShown = false;
-
-std::string systemWindowsDirectory() {
-    char buffer[kWindowsDirectoryBuffer] = {};
-    const UINT length = ::GetWindowsDirectoryA(buffer, kWindowsDirectoryBuffer);
-    if (length == 0 || length >= kWindowsDirectoryBuffer) return {};
-    return std::string(buffer, length);
-}
 
 std::string withSystemText(std::string_view message, ErrorCode code) {
     std::string text(message);
@@ -56,7 +47,54 @@ TCompressor* bindingFrom(void* param) noexcept {
     return param ? *static_cast<TCompressor**>(param) : nullptr;
 }
 
+struct LibraryEntries {
+    decltype(&impborl_implode) implode = nullptr;
+    decltype(&impborl_explode) explode = nullptr;
+    decltype(&impborl_crc32) crc32 = nullptr;
+};
+
+// The library at libraryPath with its three exports resolved; empty when there is no file, it
+// does not load (warned once) or an export is missing (freed again at once).
+Module loadLibrary(const std::string& libraryPath, LibraryEntries& entries) {
+    entries = {};
+    if (!fileExists(libraryPath)) return Module();
+    Module library(::LoadLibraryA(libraryPath.c_str()));
+    if (!library) {
+        warnLibraryUnusable(static_cast<ErrorCode>(::GetLastError()));
+        return Module();
+    }
+    LibraryEntries found;
+    found.implode = procAddress<decltype(found.implode)>(library.get(), "_implode");
+    found.explode = procAddress<decltype(found.explode)>(library.get(), "_explode");
+    found.crc32 = procAddress<decltype(found.crc32)>(library.get(), "_crc32");
+    if (!found.implode || !found.explode || !found.crc32) return Module();
+    entries = found;
+    return library;
+}
+
+// The run's library: loaded once, held until the program ends.
+struct RunLibrary {
+    bool tried = false;
+    Module module;
+    LibraryEntries entries;
+};
+
+RunLibrary g_runLibrary;
+
+RunLibrary& runLibrary() {
+    return g_runLibrary;
+}
+
 }  // namespace
+
+bool bindRunCompressionLibrary(const std::string& libraryPath) {
+    RunLibrary& run = runLibrary();
+    if (!run.tried) {
+        run.tried = true;
+        run.module = loadLibrary(libraryPath, run.entries);
+    }
+    return static_cast<bool>(run.module);
+}
 
 std::string compressionLibraryPath(std::string_view windowsDirectory) {
     if (windowsDirectory.empty()) return {};
@@ -64,7 +102,12 @@ std::string compressionLibraryPath(std::string_view windowsDirectory) {
 }
 
 TCompressor::TCompressor() {
-    bind(compressionLibraryPath(systemWindowsDirectory()));
+    const RunLibrary& run = runLibrary();
+    if (!run.module) return;
+    implodeEntry_ = run.entries.implode;
+    explodeEntry_ = run.entries.explode;
+    crc32Entry_ = run.entries.crc32;
+    compressionAvailable_ = true;
 }
 
 TCompressor::TCompressor(std::string_view windowsDirectory) {
@@ -74,20 +117,12 @@ TCompressor::TCompressor(std::string_view windowsDirectory) {
 TCompressor::~TCompressor() = default;
 
 void TCompressor::bind(const std::string& libraryPath) {
-    if (!fileExists(libraryPath)) return;
-    Module library(::LoadLibraryA(libraryPath.c_str()));
-    if (!library) {
-        warnLibraryUnusable(static_cast<ErrorCode>(::GetLastError()));
-        return;
-    }
-    const auto implodeEntry = procAddress<ImplodeEntry>(library.get(), "_implode");
-    const auto explodeEntry = procAddress<ExplodeEntry>(library.get(), "_explode");
-    const auto crc32Entry = procAddress<Crc32Entry>(library.get(), "_crc32");
-    if (!implodeEntry || !explodeEntry || !crc32Entry) return;  // freed by library's destructor
-    implodeEntry_ = implodeEntry;
-    explodeEntry_ = explodeEntry;
-    crc32Entry_ = crc32Entry;
-    library_ = std::move(library);
+    LibraryEntries entries;
+    library_ = loadLibrary(libraryPath, entries);
+    if (!library_) return;
+    implodeEntry_ = entries.implode;
+    explodeEntry_ = entries.explode;
+    crc32Entry_ = entries.crc32;
     compressionAvailable_ = true;
 }
 
@@ -99,16 +134,38 @@ ErrorCode TCompressor::expandToFile(const std::string& path, const void* data, s
     if (expectedSize < 0) return kExpandedLengthWrong;
     ErrorCode code = stageInput(data, count);
     if (code == kOk) code = createOutput(path);
-    if (code == kOk) {
-        outputRoom_ = static_cast<std::uint64_t>(expectedSize);
-        outputOverflowed_ = false;
-        TCompressor* self = this;
-        explodeEntry_(readInput, writeOutput, g_explodeWork, &self);
-    }
-    const bool overflowed = code == kOk && outputOverflowed_;
+    if (code == kOk) return explode(expectedSize);
     endExpansion();
-    if (overflowed) return kExpandedLengthWrong;
-    return code == kOk ? kOk : reportExpansionFailure(code);
+    return reportExpansionFailure(code);
+}
+
+ErrorCode TCompressor::expandToMemory(const void* data, std::int32_t count,
+                                      std::int64_t expectedSize, std::vector<std::uint8_t>& out) {
+    outputCreated_ = false;
+    outputWriteError_ = kOk;
+    out.clear();
+    if (!compressionAvailable_) return kNoCompression;
+    if (expectedSize < 0) return kExpandedLengthWrong;
+    const ErrorCode code = stageInput(data, count);
+    if (code != kOk) {
+        endExpansion();
+        return reportExpansionFailure(code);
+    }
+    memoryOutput_ = &out;
+    return explode(expectedSize);
+}
+
+// The staged input through _explode into the output (a file or memory), then the end of the
+// expansion.
+ErrorCode TCompressor::explode(std::int64_t expectedSize) {
+    outputRoom_ = static_cast<std::uint64_t>(expectedSize);
+    outputOverflowed_ = false;
+    outputFailed_ = false;
+    TCompressor* self = this;
+    explodeEntry_(readInput, writeOutput, g_explodeWork, &self);
+    const bool overflowed = outputOverflowed_;
+    endExpansion();
+    return overflowed ? kExpandedLengthWrong : kOk;
 }
 
 ErrorCode TCompressor::stageInput(const void* data, std::int32_t count) noexcept {
@@ -133,12 +190,25 @@ ErrorCode TCompressor::createOutput(const std::string& path) noexcept {
 
 void TCompressor::endExpansion() noexcept {
     output_.reset();
+    memoryOutput_ = nullptr;
     input_.clear();
     input_.shrink_to_fit();
     inputPosition_ = 0;
     outputFailed_ = false;
     outputOverflowed_ = false;
     outputRoom_ = 0;
+}
+
+ErrorCode TCompressor::writeExpanded(const char* buffer, unsigned int size) noexcept {
+    if (!memoryOutput_) return writeWhole(output_.get(), buffer, size);
+    try {
+        memoryOutput_->insert(memoryOutput_->end(), buffer, buffer + size);
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    } catch (const std::length_error&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return kOk;
 }
 
 unsigned int IMPBORL_CALL TCompressor::readInput(char* buffer, unsigned int* size,
@@ -162,7 +232,7 @@ void IMPBORL_CALL TCompressor::writeOutput(char* buffer, unsigned int* size, voi
         binding->outputFailed_ = true;
         return;
     }
-    if (const std::int32_t code = writeWhole(binding->output_.get(), buffer, *size); code != 0) {
+    if (const std::int32_t code = binding->writeExpanded(buffer, *size); code != 0) {
         binding->outputWriteError_ = code;
         binding->outputFailed_ = true;
     }

@@ -1,7 +1,10 @@
 // TCompressor: the run-time binding to the implode library impborl.dll (Win32 build only).
 //
-// Each object loads the library from the Windows folder when it is created and frees it when it
-// is destroyed; one object serves one compressed item. The library's _explode is driven through
+// The installer loads the library once per run (bindRunCompressionLibrary), by its full path,
+// from the file start-up wrote into the Windows folder and checked to be the package's; every
+// object made without a folder uses that one binding, so the file cannot be swapped between two
+// items. An object given a folder loads and frees a library of its own from there. One object
+// serves one compressed item. The library's _explode is driven through
 // two C callbacks that feed it the imploded bytes from a memory copy and append what it expands
 // to the destination file. The expanded length is not part of the implode stream: callers
 // compare the written file's length with their own records (that is how corrupt data shows up).
@@ -10,6 +13,9 @@
 //                           resolved. A missing library, or one lacking an export, is silent;
 //                           a library file that exists but does not load is reported once per
 //                           run in the error dialog. Callers turn "unavailable" into -35.
+//   expandToMemory(...)     the same into memory, for a file the caller checks or writes
+//                           itself; a failure to hold the output is ERROR_NOT_ENOUGH_MEMORY,
+//                           kept as outputWriteError().
 //   expandToFile(...)       0, or the system code of a failure to stage the bytes or to create
 //                           the output file (then also shown in the error dialog as
 //                           "Zip Error: Problem expanding data in memory. " and the system
@@ -39,9 +45,15 @@ namespace velumar::package {
 // Empty for an empty directory (no library rather than one found through the search path).
 std::string compressionLibraryPath(std::string_view windowsDirectory);
 
+// Loads the run's library from libraryPath (a full path; the caller holds the file without write
+// or delete sharing until this returns) and resolves its three exports; once per run: a second
+// call changes nothing. False when it cannot be loaded (warned once, as below) or lacks an
+// export: then nothing is bound and every compressed item fails with -35.
+bool bindRunCompressionLibrary(const std::string& libraryPath);
+
 class TCompressor {
   public:
-    // Binds to impborl.dll in the system's Windows directory.
+    // Uses the run's library (bindRunCompressionLibrary); unavailable when none is bound.
     TCompressor();
     // Binds to impborl.dll in the given folder (with or without its final "\").
     explicit TCompressor(std::string_view windowsDirectory);
@@ -56,6 +68,9 @@ class TCompressor {
     // replaced), writing at most expectedSize bytes.
     ErrorCode expandToFile(const std::string& path, const void* data, std::int32_t count,
                            std::int64_t expectedSize);
+    // Expands into out (replacing what it held), at most expectedSize bytes.
+    ErrorCode expandToMemory(const void* data, std::int32_t count, std::int64_t expectedSize,
+                             std::vector<std::uint8_t>& out);
 
     // Whether the last expandToFile created its output file: a caller that removes a failed
     // item's file removes only a file the binding made.
@@ -72,6 +87,8 @@ class TCompressor {
     using Crc32Entry = decltype(&impborl_crc32);
 
     void bind(const std::string& libraryPath);
+    ErrorCode explode(std::int64_t expectedSize);
+    ErrorCode writeExpanded(const char* buffer, unsigned int size) noexcept;
     ErrorCode stageInput(const void* data, std::int32_t count) noexcept;
     ErrorCode createOutput(const std::string& path) noexcept;
     void endExpansion() noexcept;
@@ -84,6 +101,7 @@ class TCompressor {
     ExplodeEntry explodeEntry_ = nullptr;
     Crc32Entry crc32Entry_ = nullptr;
     FileHandle output_;
+    std::vector<std::uint8_t>* memoryOutput_ = nullptr;
     std::vector<char> input_;
     std::size_t inputPosition_ = 0;
     // After a failed write nothing more is written and the input is cut short, so the file

@@ -4,8 +4,9 @@
 // colour and component flags recorded by the installer ("previous desktop.ini" in the folder)
 // where the user has not changed them since, or, without a usable record, clears the Active
 // Desktop wallpaper when it is that page. A running program cannot delete its own file, so
-// after the question it copies itself to a temporary folder and lets the copy do the removal
-// once the original has ended.
+// after the question it writes a copy of itself into a temporary folder and lets the copy do
+// the removal once the original has ended; the copy started is the file it wrote, checked to
+// hold its own bytes and held without write or delete sharing until it has started.
 //
 // It removes only what it belongs to: its folder, taken from its module path (never from its
 // command line), must be <Windows>\Web\Wallpaper\<name> dir\ for a name that passes the
@@ -151,13 +152,36 @@ void removeWallpaper(const std::string& folder, const InstalledWallpaper& instal
     desktop::deleteEarlierInstallations(package::wallpaperRootFolder(systemWindowsFolder()), name);
 }
 
+// This program's bytes written to path and the file opened again, held (others may read it,
+// nobody may write, delete or rename it) and holding exactly those bytes; empty otherwise.
+FileHandle writeCheckedCopy(const std::string& path) {
+    std::string bytes;
+    if (!velumar::readWholeFile(ownPath(), bytes) || bytes.empty()) return FileHandle();
+    {
+        const FileHandle written = createForWriting(path);
+        if (!written || writeWhole(written.get(), bytes.data(), bytes.size()) != 0)
+            return FileHandle();
+    }
+    FileHandle held = openForReading(path);
+    std::string onDisk;
+    onDisk.resize(bytes.size());
+    DWORD read = 0;
+    if (!held || ::GetFileSize(held.get(), nullptr) != bytes.size() ||
+        !::ReadFile(held.get(), onDisk.data(), static_cast<DWORD>(onDisk.size()), &read, nullptr) ||
+        read != bytes.size() || onDisk != bytes) {
+        return FileHandle();
+    }
+    return held;
+}
+
 // Runs the removal from a copy of this program outside the folder; false when no copy could
-// be started.
+// be started. The copy started is the file this wrote and checked, held until it has started.
 bool continueFromCopy(const std::string& folder) {
     const std::string temp = makeTempFolder("VLMRU");
     if (temp.empty()) return false;
     const std::string copy = temp + std::string(desktop::texts::kUninstaller);
-    if (!::CopyFileA(ownPath().c_str(), copy.c_str(), FALSE)) return false;
+    const FileHandle held = writeCheckedCopy(copy);
+    if (!held) return false;
     std::string commandLine =
         '"' + copy + "\" " + continueArguments(::GetCurrentProcessId(), folder);
     STARTUPINFOA startup{};

@@ -5,8 +5,8 @@
 
 namespace velumar {
 
-bool startProgram(const std::string& program, const std::string& arguments,
-                  const std::string& workingFolder, WORD show) {
+KernelHandle startProgram(const std::string& program, const std::string& arguments,
+                          const std::string& workingFolder, WORD show) {
     std::string commandLine = quotedCommandLine(program, arguments);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -16,11 +16,10 @@ bool startProgram(const std::string& program, const std::string& arguments,
     if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
                           &started)) {
-        return false;
+        return {};
     }
     const KernelHandle thread(started.hThread);
-    const KernelHandle process(started.hProcess);
-    return true;
+    return KernelHandle(started.hProcess);
 }
 
 }  // namespace velumar

@@ -138,7 +138,7 @@ TEST(DesktopRecord, NoRecordOverAnEarlierInstallationThatLeftNone) {
 }
 
 TEST(DesktopRecord, UnchangedDesktopComesBackWhole) {
-    const DesktopRestore plan = planDesktopRestore(userRecord(), installedDesktop(), kPage, true);
+    const DesktopRestore plan = planDesktopRestore(userRecord(), installedDesktop(), kPage);
     EXPECT_TRUE(plan.wallpaper);
     EXPECT_FALSE(plan.clearWallpaper);
     EXPECT_EQ(plan.background, "10 20 30");
@@ -150,7 +150,7 @@ TEST(DesktopRecord, WhatTheUserChangedSinceStays) {
     current.activeWallpaper = "C:\\WINDOWS\\Clouds.bmp";
     current.background = "5 5 5";
     current.componentFlags = 0x0003;
-    const DesktopRestore plan = planDesktopRestore(userRecord(), current, kPage, true);
+    const DesktopRestore plan = planDesktopRestore(userRecord(), current, kPage);
     EXPECT_FALSE(plan.wallpaper);
     EXPECT_FALSE(plan.clearWallpaper);
     EXPECT_FALSE(plan.background);
@@ -158,32 +158,37 @@ TEST(DesktopRecord, WhatTheUserChangedSinceStays) {
 
     // Another wallpaper, the colour as installed: the colour is still the package's.
     current.background = "255 128 0";
-    EXPECT_EQ(planDesktopRestore(userRecord(), current, kPage, true).background, "10 20 30");
+    EXPECT_EQ(planDesktopRestore(userRecord(), current, kPage).background, "10 20 30");
 }
 
-TEST(DesktopRecord, PreviousWallpaperGoneOrThePageItselfClearsThePage) {
-    DesktopRestore plan = planDesktopRestore(userRecord(), installedDesktop(), kPage, false);
+// The user's value comes back whatever it names (a file deleted since is still the user's
+// value, never replaced by nothing); only the page itself recorded as the previous wallpaper
+// (an earlier installation that left no record) is cleared.
+TEST(DesktopRecord, OnlyThePageItselfAsThePreviousWallpaperClearsThePage) {
+    DesktopRecord record = userRecord();
+    record.before.activeWallpaper = "C:\\windows\\Bar Mine.bmp";
+    DesktopRestore plan = planDesktopRestore(record, installedDesktop(), kPage);
+    EXPECT_TRUE(plan.wallpaper);
+    EXPECT_FALSE(plan.clearWallpaper);
+    EXPECT_EQ(plan.background, "10 20 30");
+
+    record.before.activeWallpaper = "c:\\windows\\web\\wallpaper\\autumn.HTML";
+    plan = planDesktopRestore(record, installedDesktop(), kPage);
     EXPECT_FALSE(plan.wallpaper);
     EXPECT_TRUE(plan.clearWallpaper);
     EXPECT_EQ(plan.background, "10 20 30");
-
-    DesktopRecord record = userRecord();
-    record.before.activeWallpaper = kPage;
-    plan = planDesktopRestore(record, installedDesktop(), kPage, true);
-    EXPECT_FALSE(plan.wallpaper);
-    EXPECT_TRUE(plan.clearWallpaper);
 }
 
 TEST(DesktopRecord, ValuesThatWereNotThereAreNotWritten) {
     DesktopRecord record;
     record.installedBackground = "255 128 0";
-    const DesktopRestore plan = planDesktopRestore(record, installedDesktop(), kPage, true);
+    const DesktopRestore plan = planDesktopRestore(record, installedDesktop(), kPage);
     EXPECT_TRUE(plan.wallpaper) << "an absent wallpaper comes back as none";
     EXPECT_FALSE(plan.background);
     EXPECT_FALSE(plan.componentFlags);
     // Flags without the bit were never changed.
     record.before.componentFlags = 0x0001;
-    EXPECT_FALSE(planDesktopRestore(record, installedDesktop(), kPage, true).componentFlags);
+    EXPECT_FALSE(planDesktopRestore(record, installedDesktop(), kPage).componentFlags);
 }
 
 // A failed or cancelled run gives back the desktop as it was just before its set-up.
@@ -192,23 +197,21 @@ TEST(DesktopRollback, EarlierPageComesBackAsTheWallpaperWithItsColour) {
     before.background = "1 2 3";
     DesktopValues current = before;
     current.background = "255 128 0";
-    DesktopRestore plan = planRollbackRestore(before, current, "255 128 0", true);
+    DesktopRestore plan = planRollbackRestore(before, current, "255 128 0");
     EXPECT_TRUE(plan.wallpaper);
     EXPECT_FALSE(plan.clearWallpaper);
     EXPECT_EQ(plan.background, "1 2 3");
 
-    plan = planRollbackRestore(userDesktop(), installedDesktop(), "255 128 0", true);
+    plan = planRollbackRestore(userDesktop(), installedDesktop(), "255 128 0");
     EXPECT_TRUE(plan.wallpaper);
     EXPECT_EQ(plan.background, "10 20 30");
     EXPECT_EQ(plan.componentFlags, 0x2001u);
 
     DesktopValues none = userDesktop();
     none.activeWallpaper.reset();
-    plan = planRollbackRestore(none, installedDesktop(), "255 128 0", true);
+    plan = planRollbackRestore(none, installedDesktop(), "255 128 0");
     EXPECT_FALSE(plan.wallpaper);
     EXPECT_TRUE(plan.clearWallpaper);
-    EXPECT_TRUE(planRollbackRestore(userDesktop(), installedDesktop(), "255 128 0", false)
-                    .clearWallpaper);
 }
 
 }  // namespace

@@ -16,12 +16,12 @@ TEST(FlashPlayerVersionRule, OldestAcceptedPlayerIsSixBuildFortySeven) {
     EXPECT_FALSE(playerNeedsUpdate({7, 0}, true)) << "the build counts only for major 6";
 }
 
-TEST(FlashPlayerVersionRule, ShellResults) {
-    EXPECT_EQ(shellStartResult(33), 0);
-    EXPECT_EQ(shellStartResult(42), 0);
-    EXPECT_EQ(shellStartResult(0), kShellOutOfResources);
-    EXPECT_EQ(shellStartResult(2), 2);
-    EXPECT_EQ(shellStartResult(32), 32);
+// A failed start is the system's code, and never 0 even when the system gave none.
+TEST(FlashPlayerVersionRule, StartFailures) {
+    EXPECT_EQ(installerStartFailure(193), 193);
+    EXPECT_EQ(installerStartFailure(2), 2);
+    EXPECT_EQ(installerStartFailure(0), kFlashInstallerNotStarted);
+    EXPECT_EQ(installerStartFailure(0x80000000u), kFlashInstallerNotStarted);
 }
 
 }  // namespace

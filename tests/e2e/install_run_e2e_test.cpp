@@ -306,6 +306,35 @@ TEST_F(InstallRun, PicturePackageInstallsEverythingAndTheWindowCloses) {
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
 }
 
+// The Windows folder's impborl.dll and flashax.exe held open by another program (a second run
+// of the same installer, say) but already holding the package's bytes: used as written, without
+// a box, and the installation expands its compressed records through the library loaded from
+// the held file.
+TEST_F(InstallRun, BusyFilesThatAreAlreadyThePackagesAreUsed) {
+    const Bytes installer = build(RunRecipe{});
+    const std::string library = windows + "impborl.dll";
+    const std::string flash = windows + "flashax.exe";
+    ASSERT_TRUE(::CopyFileA(hostPath(E2E_IMPBORL_DLL).c_str(), library.c_str(), FALSE));
+    const std::string slot2 = "stand-in Flash player installer";  // what build() puts there
+    writeFileBytes(flash, Bytes(slot2.begin(), slot2.end()));
+    std::vector<FileHandle> held;
+    for (const std::string& path : {library, flash}) {
+        held.emplace_back(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held.back()) << path;
+    }
+    auto process = start(installer);
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    EXPECT_FALSE(findWindowOf(process->id(), "#32770")) << "no box";
+    pressInstall(form);
+    const auto success = answerWith(process->id(), "&No", 60000);
+    ASSERT_TRUE(success);
+    EXPECT_EQ(success->title, "Installation Successful.");
+    ASSERT_TRUE(process->waitForExit(kExitTimeout));
+    expectContentInstalled();
+}
+
 TEST_F(InstallRun, ActiveDesktopIsSwitchedOnEmptyThenGivenThePageOnTwoInstances) {
     // Per user, as on Windows, where the user's classes come first; and in the machine's
     // classes, the only ones Wine's COM looks at, in place of its own object for the run.
@@ -1377,6 +1406,55 @@ TEST_F(DesktopGivenBack, DamagedRecordIsRemovedAsWithoutOne) {
               "SetWallpaper  0\n"
               "ApplyChanges 15\n"
               "release\n");
+}
+
+}  // namespace
+}  // namespace velumar::e2e
+
+namespace velumar::e2e {
+namespace {
+
+// No Active Desktop object at all: its class names a library that is not there, so every
+// creation fails, as on a shell without the Active Desktop. The registry values the installer
+// writes are what the record holds and the uninstaller writes back.
+class DesktopWithoutObject : public DesktopGivenBack {
+  protected:
+    void SetUp() override {
+        DesktopGivenBack::SetUp();
+        if (HasFatalFailure()) return;
+        forMachine.reset();
+        forUser.reset();
+        const std::string missing = scratch + "no-such-desktop.dll";
+        forUser = std::make_unique<StandInServerRegistration>(HKEY_CURRENT_USER,
+                                                              kActiveDesktopClass, missing);
+        forMachine = std::make_unique<StandInServerRegistration>(HKEY_LOCAL_MACHINE,
+                                                                 kActiveDesktopClass, missing);
+        ASSERT_TRUE(forUser->registered() && forMachine->registered());
+        mine = windows + "Bar Mine.bmp";
+        writeString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper", mine);
+        writeString(HKEY_CURRENT_USER, kColorsKey, "Background", "9 8 7");
+    }
+    void TearDown() override {
+        deleteFileQuiet(mine);
+        DesktopGivenBack::TearDown();
+    }
+    std::string mine;
+};
+
+TEST_F(DesktopWithoutObject, PreviousWallpaperValueAndColourComeBack) {
+    for (const bool fileThere : {true, false}) {
+        SCOPED_TRACE(fileThere ? "the wallpaper file is there" : "no such file");
+        if (fileThere) writeFileBytes(mine, Bytes{'B', 'M'});
+        else deleteFileQuiet(mine);
+        writeString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper", mine);
+        writeString(HKEY_CURRENT_USER, kColorsKey, "Background", "9 8 7");
+        install();
+        EXPECT_NE(readFileText(record()).find("\r\nActiveWallpaper=" + mine + "\r\n"),
+                  std::string::npos);
+        uninstall();
+        EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), mine);
+        EXPECT_EQ(readString(HKEY_CURRENT_USER, kColorsKey, "Background"), "9 8 7");
+    }
 }
 
 }  // namespace

@@ -538,60 +538,67 @@ TEST_F(Installer, LinkPutIntoThePackageCopyFolderIsNotFollowed) {
     testing::removeFolderLink(link);
 }
 
-TEST_F(Installer, BusyAndReadOnlyDestinations) {
+TEST_F(Installer, ReadOnlyFlashInstallerIsReplaced) {
     PackageRecipe recipe;
     recipe.previewSource = examples("preview.bmp");
-    const Bytes installer = build(recipe);
-
-    // A busy Flash installer: the busy message with its path, once; the old file stays.
     const std::string flash = windows + "flashax.exe";
     writeFileBytes(flash, Bytes{'o', 'l', 'd'});
-    {
-        HANDLE held = ::CreateFileA(flash.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        auto process = start(installer);
-        const auto report = answerDialog(process->id(), 60000);
-        ASSERT_TRUE(report);
-        EXPECT_EQ(report->texts,
+    ::SetFileAttributesA(flash.c_str(), FILE_ATTRIBUTE_READONLY);
+    auto process = start(build(recipe));
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+    ASSERT_TRUE(form);
+    EXPECT_FALSE(findWindowOf(process->id(), "#32770"));
+    EXPECT_EQ(readFileText(flash), "stand-in Flash player installer");
+    cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
+}
+
+// What another program left in the Windows folder under the names start-up writes, and holds
+// open so that it cannot be replaced (no write or delete sharing): a library exporting the
+// implode functions and a program, each recording its use. Neither is ever loaded or run: the
+// busy box with its path, then the start-up failure box with -32, and nothing is installed.
+// The player is due for an update, so a flashax.exe that were trusted would be run.
+TEST_F(Installer, ForeignFilesHeldInTheWindowsFolderAreNeverLoadedOrRun) {
+    flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
+    const std::string control = flashPlayer.folder() + "Flash.ocx";
+    const std::string controlBytes = readFileText(control);
+    PackageRecipe recipe;
+    recipe.previewSource = examples("preview.bmp");
+    recipe.flashInstaller = flashInstallerStandIn();
+    const Bytes installer = build(recipe);
+    for (const auto& [name, source] : {std::pair{"impborl.dll", E2E_FOREIGN_LIBRARY},
+                                       std::pair{"flashax.exe", E2E_FOREIGN_PROGRAM}}) {
+        SCOPED_TRACE(name);
+        const std::string path = windows + name;
+        const std::string foreign = readFileText(hostPath(source));
+        ASSERT_TRUE(::CopyFileA(hostPath(source).c_str(), path.c_str(), FALSE));
+        const FileHandle held(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        const std::string used = scratch + "foreign-" + name + ".log";
+        const std::string flashaxLog = scratch + "flashax-" + name + ".log";
+        auto process =
+            start(installer, {"VELUMAR_FOREIGN_LOG=" + used, "VELUMAR_FLASHAX_LOG=" + flashaxLog});
+        const auto busy = answerDialog(process->id(), 60000);
+        ASSERT_TRUE(busy);
+        EXPECT_EQ(busy->texts,
                   std::vector<std::string>{
                       "Installation Error:  File is busy and cannot be replaced. Please close any "
                       "other application that may be using this file and try again.\r\n\r\nFile: " +
-                      flash});
-        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
-        ASSERT_TRUE(form);
-        EXPECT_FALSE(findWindowOf(process->id(), "#32770"));
-        cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
-        ::CloseHandle(held);
-        EXPECT_EQ(readFileText(flash), "old");
-    }
-    // A read-only one is replaced.
-    ::SetFileAttributesA(flash.c_str(), FILE_ATTRIBUTE_READONLY);
-    {
-        auto process = start(installer);
-        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
-        ASSERT_TRUE(form);
-        EXPECT_FALSE(findWindowOf(process->id(), "#32770"));
-        EXPECT_EQ(readFileText(flash), "stand-in Flash player installer");
-        cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
-    }
-    // A busy library shows nothing and stays.
-    const std::string library = windows + "impborl.dll";
-    writeFileBytes(library, Bytes{'o', 'l', 'd'});
-    {
-        HANDLE held = ::CreateFileA(library.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        auto process = start(installer);
-        const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
-        ASSERT_TRUE(form);
-        EXPECT_FALSE(findWindowOf(process->id(), "#32770"));
-        cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
-        ::CloseHandle(held);
-        EXPECT_EQ(readFileText(library), "old");
+                      path});
+        expectStartupFailure(*process, -32);
+        EXPECT_FALSE(pathExists(used)) << "never loaded or run";
+        EXPECT_FALSE(pathExists(flashaxLog)) << "no player installer ran";
+        EXPECT_TRUE(readFileText(control) == controlBytes) << "the player step never began";
+        EXPECT_FALSE(pathExists(wallpaperFolder("Autumn") + "installer.BMP"));
+        EXPECT_FALSE(pathExists(windows + "Web\\Wallpaper\\Autumn.html"));
+        if (std::string(name) == "impborl.dll") {
+            EXPECT_FALSE(pathExists(wallpaperFolder("Autumn"))) << "start-up ended at slot 1";
+            EXPECT_FALSE(pathExists(windows + "flashax.exe"));
+        }
+        EXPECT_TRUE(readFileText(path) == foreign) << "left as it was";
+        cleanWindowsFolder();
     }
 }
-
 
 // The Flash player step: which control files lead to the packaged installer being run with "/Q"
 // (which then installs the stand-in control, so that start-up goes on to the window).
@@ -700,6 +707,50 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
                                         "SetWallpaper " + oldPage + " 0", "ApplyChanges 15", "release"}));
 }
 
+// The control held until the Active Desktop was switched off (which empties its wallpaper
+// value), then let go: the player is installed, and the installation records the user's own
+// wallpaper, as start-up found it, for the uninstaller to give back, not the empty value.
+TEST_F(Installer, RecordKeepsTheUsersWallpaperWhenTheFlashStepSwitchedTheActiveDesktopOff) {
+    const std::string page = windows + "Web\\Wallpaper\\Autumn.html";
+    deleteFileQuiet(page);  // no overwrite question
+    flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
+    const std::string control = flashPlayer.folder() + "Flash.ocx";
+    const std::string lake = scratch + "Lake.bmp";
+    writeFileBytes(lake, Bytes{'B', 'M'});
+    const DesktopWallpaperValue wallpaperValue(lake);
+    HANDLE held = ::CreateFileA(control.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::string desktop = hostPath(E2E_ACTIVE_DESKTOP_STANDIN);
+    const testing::StandInServerRegistration adUser(HKEY_CURRENT_USER, kActiveDesktopClass, desktop);
+    const testing::StandInServerRegistration adMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass, desktop);
+    PackageRecipe recipe;
+    recipe.previewSource = examples("preview.bmp");
+    recipe.flashInstaller = flashInstallerStandIn();
+    const std::string adLog = scratch + "active-desktop.log";
+    auto process = start(build(recipe), {"VELUMAR_AD_LOG=" + adLog, "VELUMAR_AD_WALLPAPER=" + lake});
+    const HWND box = waitForWindow(process->id(), app::kMessageBoxClass, kWindowTimeout);
+    ASSERT_TRUE(box);
+    ::Sleep(300);
+    pressKey(box, VK_RETURN);
+    for (int tries = 0; tries < 600 && readFileText(adLog).empty(); ++tries) ::Sleep(50);
+    ASSERT_FALSE(readFileText(adLog).empty()) << "the Active Desktop was switched off";
+    for (int tries = 0; tries < 100 && wallpaperValue.now() != ""; ++tries) ::Sleep(50);
+    EXPECT_EQ(wallpaperValue.now(), "") << "its wallpaper value emptied";
+    ::CloseHandle(held);
+    ::Sleep(300);
+    pressKey(box, VK_RETURN);
+    const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, 60000);
+    ASSERT_TRUE(form);
+    // The package offers no Display Properties: the window closes once it is installed.
+    ::PostMessageA(controlWithId(form, app::installBtn), BM_CLICK, 0, 0);
+    EXPECT_TRUE(process->waitForExit(60000));
+    EXPECT_TRUE(pathExists(page)) << "installed";
+    const std::string record = readFileText(wallpaperFolder("Autumn") + "previous desktop.ini");
+    EXPECT_NE(record.find("\r\nActiveWallpaper=" + lake + "\r\n"), std::string::npos) << record;
+    deleteFileQuiet(page);
+}
+
 // A missing player installer, or one the shell cannot start: the user's control files are back
 // under their own names, byte for byte, and nothing is left beside them.
 TEST_F(Installer, MissingOrFailingPlayerInstallerPutsTheOldControlFilesBack) {
@@ -803,6 +854,80 @@ TEST_F(Installer, UserEndsTheWaitAfterTheInstallerAndGetsTheOldControlBack) {
         EXPECT_FALSE(pathExists(control + ".old"));
         cleanWindowsFolder();
     }
+}
+
+// The player's installer runs and ends but leaves no control that can be created: the run ends
+// by itself, the control's half minute after the installer ended, with -402's box, in a window
+// kind and in the silent kind, and the user's old control is back. The installer was started by
+// its full path, quoted, hidden, in the system folder.
+TEST_F(Installer, PlayerInstallerThatLeavesNoUsableControlEndsTheRunWithMinus402) {
+    for (const int kind : {1, 4}) {
+        SCOPED_TRACE(kind);
+        flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
+        const std::string control = flashPlayer.folder() + "Flash.ocx";
+        const std::string oldBytes = readFileText(control);
+        PackageRecipe recipe;
+        recipe.kind = kind;
+        recipe.previewSource = examples("preview.bmp");
+        recipe.flashInstaller = flashInstallerStandIn();
+        const std::string startLog = scratch + "flashax-start-" + std::to_string(kind) + ".log";
+        const Bytes installer = build(recipe);
+        const DWORD started = ::GetTickCount();
+        auto process = start(installer, {"VELUMAR_FLASH_FAIL=create", "VELUMAR_FLASHAX_START_LOG=" + startLog});
+        const auto box = answerDialog(process->id(), 90000);
+        const DWORD took = ::GetTickCount() - started;
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->texts, std::vector<std::string>{"Installer file is corrupted. Corvana Error: -402. "});
+        EXPECT_TRUE(process->waitForExit(kExitTimeout));
+        std::printf("[ measured ] kind %d: -402 box %lu ms after the start (installer 1.5 s, then the control's 30 s)\n",
+                    kind, took);
+        EXPECT_GE(took, 30000u);
+        EXPECT_LT(took, 60000u);
+        const std::string system = systemFolder();
+        EXPECT_EQ(readFileText(startLog), "command=\"" + windows + "flashax.exe\" /Q\nfolder=" +
+                                              system.substr(0, system.size() - 1) + "\nhidden=yes\n");
+        EXPECT_TRUE(readFileText(control) == oldBytes) << "the old control, byte for byte";
+        EXPECT_FALSE(pathExists(control + ".old"));
+        cleanWindowsFolder();
+    }
+}
+
+// The wait ends while the player's installer still runs (the user's Escape here; in the silent
+// kind its own time, five minutes, which the step's own tests make short): -402's box at once,
+// and the old control is not put back under the running installer. When it ends, its control is
+// the one in place, and the user's old one is beside it under ".old", not lost.
+TEST_F(Installer, OldControlIsNotPutBackUnderAPlayerInstallerStillRunning) {
+    flashPlayer.placeControlFile("Flash.ocx", flashVersionFile("6_0_46"));
+    const std::string control = flashPlayer.folder() + "Flash.ocx";
+    const std::string oldBytes = readFileText(control);
+    PackageRecipe recipe;
+    recipe.previewSource = examples("preview.bmp");
+    recipe.flashInstaller = flashInstallerStandIn();
+    const std::string flashaxLog = scratch + "flashax.log";
+    auto process = start(build(recipe), {"VELUMAR_FLASH_FAIL=create", "VELUMAR_FLASHAX_DELAY=8000",
+                                         "VELUMAR_FLASHAX_LOG=" + flashaxLog});
+    const HWND preparing = preparingWindowAtHome(process->id(), kWindowTimeout);
+    ASSERT_TRUE(preparing);
+    for (int tries = 0; tries < 200 && readFileText(flashaxLog) != "/Q\n"; ++tries) ::Sleep(50);
+    ASSERT_EQ(readFileText(flashaxLog), "/Q\n");
+    ::Sleep(1000);
+    EXPECT_TRUE(answersMessages(preparing)) << "messages let through while it runs";
+    EXPECT_FALSE(pathExists(control)) << "moved aside while it runs";
+    const DWORD asked = ::GetTickCount();
+    pressKey(preparing, VK_ESCAPE);
+    const auto box = answerDialog(process->id(), kWindowTimeout);
+    ASSERT_TRUE(box);
+    std::printf("[ measured ] -402 box %lu ms after Escape, the player installer still running\n",
+                ::GetTickCount() - asked);
+    EXPECT_EQ(box->texts, std::vector<std::string>{"Installer file is corrupted. Corvana Error: -402. "});
+    EXPECT_TRUE(process->waitForExit(kExitTimeout));
+    EXPECT_FALSE(pathExists(control)) << "not put back while it runs";
+    EXPECT_TRUE(readFileText(control + ".old") == oldBytes);
+    for (int tries = 0; tries < 400 && !pathExists(control); ++tries) ::Sleep(50);
+    ::Sleep(500);
+    EXPECT_TRUE(readFileText(control) == readFileText(flashControlStandIn())) << "its control in place";
+    EXPECT_TRUE(readFileText(control + ".old") == oldBytes) << "the user's old control kept beside it";
+    deleteFileQuiet(control + ".old");
 }
 
 // The preparing window comes to its home position while the player is installed for a window

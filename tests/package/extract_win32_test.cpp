@@ -182,6 +182,88 @@ TEST_F(ExtractEntry, NoDestinationIsAReportedWriteError) {
     EXPECT_EQ(dialogs.dialogs().size(), 1u);
 }
 
+// A file the run goes on to load or start: held after the write, others may read it but not
+// write, delete or rename it.
+class CheckedEntry : public ExtractEntry {
+  protected:
+    void SetUp() override {
+        ExtractEntry::SetUp();
+        setEntry(slots::flashInstaller, "flashax.exe", destinations::windowsFolder, 100, 111);
+        setEntry(slots::compressionLibrary, "impborl.dll", destinations::windowsFolder, 100, 111);
+    }
+    ErrorCode extractChecked(int slot) {
+        MemorySource source(bytes);
+        const std::string windowsFolder = windows(), wallpaperFolder = wallpaper();
+        const ExtractionTarget target{header, windowsFolder, wallpaperFolder, &progress};
+        return extractCheckedEntry(target, source, slot, checked);
+    }
+    CheckedFile checked;
+};
+
+FileHandle holdForReading(const std::string& path) {
+    return FileHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+TEST_F(CheckedEntry, WrittenFileIsHeldAgainstWritingAndDeleting) {
+    DialogCatcher dialogs;
+    ASSERT_EQ(extractChecked(slots::flashInstaller), kOk);
+    EXPECT_EQ(checked.path, windows() + "flashax.exe");
+    ASSERT_TRUE(checked.file);
+    EXPECT_EQ(readFile(checked.path), "Hello, world") << "others may read it";
+    EXPECT_FALSE(::DeleteFileA(checked.path.c_str()));
+    EXPECT_FALSE(::MoveFileA(checked.path.c_str(), (windows() + "moved.exe").c_str()));
+    EXPECT_EQ(::CreateFileA(checked.path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    checked.file.reset();
+    EXPECT_TRUE(::DeleteFileA(checked.path.c_str()));
+    EXPECT_TRUE(dialogs.dialogs().empty());
+}
+
+// A file that cannot be replaced is used only when it is already the package's, silently;
+// another is the busy message and -32, for a library too, and nothing is held.
+TEST_F(CheckedEntry, BusyFileIsUsedOnlyWhenItHoldsThePackagesBytes) {
+    for (const int slot : {slots::flashInstaller, slots::compressionLibrary}) {
+        const std::string path =
+            windows() + (slot == slots::flashInstaller ? "flashax.exe" : "impborl.dll");
+        SCOPED_TRACE(path);
+        for (const std::string content : {"Hello, world", "Hello, World", "Hello, world!"}) {
+            velumar::testing::writeFile(path, content);
+            FileHandle other = holdForReading(path);
+            ASSERT_TRUE(other);
+            DialogCatcher dialogs;
+            const bool ours = content == "Hello, world";
+            EXPECT_EQ(extractChecked(slot), ours ? kOk : kFileBusy) << content;
+            EXPECT_EQ(static_cast<bool>(checked.file), ours);
+            const auto seen = dialogs.dialogs();
+            if (ours) {
+                EXPECT_TRUE(seen.empty());
+            } else {
+                ASSERT_EQ(seen.size(), 1u);
+                EXPECT_EQ(seen[0].texts.at(0),
+                          "Installation Error:  File is busy and cannot be replaced. Please close "
+                          "any other application that may be using this file and try again."
+                          "\r\n\r\nFile: " +
+                              path);
+            }
+            checked = CheckedFile{};
+            other.reset();
+            EXPECT_EQ(readFile(path), content);
+        }
+    }
+}
+
+// Held by a program that lets nobody read it either: it cannot be checked, so it is not used.
+TEST_F(CheckedEntry, FileThatCannotBeReadIsNotUsed) {
+    const std::string path = velumar::testing::writeFile(windows() + "flashax.exe", "Hello, world");
+    const FileHandle other = holdOpen(path);
+    DialogCatcher dialogs;
+    EXPECT_EQ(extractChecked(slots::flashInstaller), kFileBusy);
+    EXPECT_FALSE(checked.file);
+    EXPECT_EQ(dialogs.dialogs().size(), 1u);
+}
+
 TEST(DeleteFileWithRetry, MissingFileAndNoAttempts) {
     ScratchFolder scratch;
     EXPECT_EQ(deleteFileWithRetry(scratch / "missing.txt", true, 5000), kOk);

@@ -264,6 +264,47 @@ TEST_F(CompressorTest, ExpansionStopsAtTheExpectedSizeWithALengthError) {
     EXPECT_EQ(readWholeFile(output("exact.txt")), kAiaiExpanded);
 }
 
+TEST_F(CompressorTest, ExpandsIntoMemoryUpToTheExpectedSize) {
+    installLibrary("impborl.dll");
+    TCompressor compressor(windows_);
+    std::vector<std::uint8_t> out{'x'};
+    EXPECT_EQ(compressor.expandToMemory(kAiaiImploded.data(),
+                                        static_cast<std::int32_t>(kAiaiImploded.size()), kAiaiSize,
+                                        out),
+              kOk);
+    EXPECT_EQ(std::string(out.begin(), out.end()), kAiaiExpanded);
+    EXPECT_FALSE(compressor.outputCreated());
+    EXPECT_EQ(compressor.expandToMemory(kAiaiImploded.data(),
+                                        static_cast<std::int32_t>(kAiaiImploded.size()),
+                                        kAiaiSize - 1, out),
+              kExpandedLengthWrong);
+    EXPECT_LE(out.size(), std::size_t(kAiaiSize - 1));
+}
+
+// The run's library: bound once, from its full path; every binding made without a folder uses
+// it (none before it is bound), a second binding changes nothing, and it stays loaded for the
+// rest of the run, so that the file cannot be swapped between two items.
+TEST_F(CompressorTest, RunLibraryIsBoundOnceAndUsedByEveryDefaultBinding) {
+    EXPECT_FALSE(TCompressor().compressionAvailable()) << "nothing bound yet";
+    // The one beside the test program: it stays loaded until the program ends.
+    const std::string library = programFolder() + "impborl.dll";
+    ASSERT_TRUE(bindRunCompressionLibrary(library));
+    for (int item = 0; item < 2; ++item) {
+        TCompressor compressor;
+        ASSERT_TRUE(compressor.compressionAvailable());
+        EXPECT_EQ(compressor.expandToFile(output("run.txt"), kAiaiImploded.data(),
+                                          static_cast<std::int32_t>(kAiaiImploded.size()),
+                                          kAiaiSize),
+                  kOk);
+        EXPECT_EQ(readWholeFile(output("run.txt")), kAiaiExpanded);
+    }
+    EXPECT_TRUE(isLoaded(library)) << "held after the items";
+    const std::string other = programFolder() + "impborl_noexplode.dll";
+    EXPECT_TRUE(bindRunCompressionLibrary(other)) << "still the first";
+    EXPECT_FALSE(isLoaded(other));
+    EXPECT_TRUE(TCompressor().compressionAvailable());
+}
+
 TEST_F(CompressorTest, UnloadableLibraryWarnsOncePerRun) {
     writeFile(libraryPath(), "this is not a library");
     DialogCatcher catcher;

@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "file_io.h"
-#include "process.h"
+#include "child_process.h"
 
 namespace velpack {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "process.h"
+#include "child_process.h"
 
 extern char** environ;
 

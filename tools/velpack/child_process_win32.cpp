@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "process.h"
+#include "child_process.h"
 
 namespace velpack {
 

@@ -1,6 +1,8 @@
 // Running another program and waiting for it: the package tool signs through osslsigncode.
-#ifndef VELPACK_PROCESS_H
-#define VELPACK_PROCESS_H
+// (Not "process.h": this folder is on the include path, and the C run-time has a header of that
+// name, which winpthreads includes.)
+#ifndef VELPACK_CHILD_PROCESS_H
+#define VELPACK_CHILD_PROCESS_H
 
 #include <filesystem>
 #include <optional>

@@ -184,6 +184,8 @@ function findCaseInsensitive(root, relative) {
             entries.find((entry) => entry.toLowerCase() === part.toLowerCase());
         if (!match) return null;
         current = path.join(current, match);
+        // The copy holds what the installer wrote; a link would lead out of it.
+        if (fs.lstatSync(current).isSymbolicLink()) return null;
     }
     return current;
 }
@@ -263,7 +265,8 @@ function playerState() {
     const players = [...document.querySelectorAll("ruffle-object, ruffle-embed, ruffle-player")];
     if (players.length === 0) return { found: false };
     const player = players[0];
-    const panic = player.shadowRoot && player.shadowRoot.querySelector("#panic");
+    const panic = player.shadowRoot &&
+        (player.shadowRoot.querySelector("#panic-body") || player.shadowRoot.querySelector("#panic"));
     const api = typeof player.ruffle === "function" ? player.ruffle() : player;
     const metadata = api.metadata;
     return {
@@ -360,6 +363,8 @@ async function withBrowser(work) {
             executablePath: chromiumPath, headless: true, args: chromiumFlags,
             chromiumSandbox: false, deviceScaleFactor: 1,
         });
+        const browser = context.browser();
+        if (browser) say(`    Chromium ${browser.version()}`);
         return await work(context);
     } finally {
         if (context) await context.close();

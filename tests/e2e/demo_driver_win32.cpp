@@ -355,8 +355,9 @@ class Demo {
         {
             std::ofstream request(folder + "request.txt", std::ios::trunc);
             request << page_ << "\n";
-            if (!request) throw StepFailure{"the wallpaper on the desktop", "cannot write " +
-                                                                             folder + "request.txt"};
+            if (!request)
+                throw StepFailure{"the wallpaper on the desktop",
+                                  "cannot write " + folder + "request.txt"};
         }
         say("==> the wallpaper on the desktop: asking for the installed page's frames");
         const DWORD asked = ::GetTickCount();
@@ -710,8 +711,8 @@ void Demo::writeContactSheet() {
                                desktopFrames(*desktop_)});
     }
     const int width = std::max(rowWidth(steps), desktop.empty() ? 0 : rowWidth(desktop));
-    const int height = kMargin + rowHeight(steps) + kMargin +
-                       (desktop.empty() ? 0 : rowHeight(desktop) + kMargin);
+    const int height =
+        kMargin + rowHeight(steps) + kMargin + (desktop.empty() ? 0 : rowHeight(desktop) + kMargin);
     Canvas sheet(width, height);
     sheet.fill(kSheetColour);
     const HGDIOBJ font = ::SelectObject(sheet.dc(), ::GetStockObject(DEFAULT_GUI_FONT));
@@ -742,7 +743,8 @@ std::optional<Options> parse(int argc, char** argv) {
         if (arg == "--silent") {
             options.silent = true;
         } else if ((arg == "--preview" || arg == "--desktop") && i + 1 < argc && *argv[i + 1]) {
-            (arg == "--preview" ? options.previewFolder : options.desktopFolder) = folder(argv[++i]);
+            (arg == "--preview" ? options.previewFolder : options.desktopFolder) =
+                folder(argv[++i]);
         } else {
             return std::nullopt;
         }

@@ -119,7 +119,8 @@ TEST_F(Signing, ChangesOnlyTheChecksumAndCertificateEntryAndAppends) {
 
     const Inspection inspection = inspectInstaller(signedBytes, std::nullopt);
     ASSERT_TRUE(inspection.sound()) << inspection.problems.front();
-    EXPECT_EQ(inspection.location->offset, inspectInstaller(original, std::nullopt).location->offset);
+    EXPECT_EQ(inspection.location->offset,
+              inspectInstaller(original, std::nullopt).location->offset);
     const SignatureInfo signature = readSignature(signedBytes);
     EXPECT_TRUE(signature.present);
     EXPECT_EQ(signature.signer, "CN=Velumar Test Publisher, O=Velumar Tests");
@@ -147,7 +148,8 @@ TEST_F(Signing, SignedBuildIsVerifiedByOsslsigncodeAndNamed) {
         << verified;
     EXPECT_NE(verified.find("Signature verification: ok"), std::string::npos) << verified;
 
-    ASSERT_EQ(velpack({"extract", installer.string(), "-o", (temp / "files").string()}, out, err), 0)
+    ASSERT_EQ(velpack({"extract", installer.string(), "-o", (temp / "files").string()}, out, err),
+              0)
         << err;
     EXPECT_EQ(shell("osslsigncode verify -CAfile " + quoted(key.certificate) + " -in " +
                         quoted(temp / "files/uninstall.exe"),
@@ -197,9 +199,9 @@ TEST_F(Signing, FailuresWriteNothing) {
     EXPECT_FALSE(fs::exists(installer));
     EXPECT_EQ(velpack({"build", "x.ini", "--sign", key.certificate.string()}, out, err), 2);
     EXPECT_NE(err.find("--sign CERT and --key KEY go together"), std::string::npos) << err;
-    EXPECT_EQ(velpack({"build", "x.ini", "--sign", "c", "--key", "k", "--sign-digest", "md5"}, out,
-                      err),
-              2);
+    EXPECT_EQ(
+        velpack({"build", "x.ini", "--sign", "c", "--key", "k", "--sign-digest", "md5"}, out, err),
+        2);
 }
 
 // A certificate table that lies, or holds no signature, is a problem for verify, not a crash.

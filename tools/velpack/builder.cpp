@@ -271,7 +271,8 @@ class Builder {
         SignedProgram signedProgram =
             signProgram(program, *options_.signing, manifest_.wallpaperName + " uninstaller");
         if (!signedProgram.ok()) {
-            error(line, "cannot sign the uninstaller " + file.string() + ": " + signedProgram.error);
+            error(line,
+                  "cannot sign the uninstaller " + file.string() + ": " + signedProgram.error);
             return false;
         }
         note(line, "slot 9: " + utf8Of(file.filename()) + " signed (" +

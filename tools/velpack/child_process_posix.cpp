@@ -16,7 +16,8 @@ namespace velpack {
 ProcessRun runProgram(const std::vector<std::string>& arguments, const fs::path& output) {
     ProcessRun run;
     std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -231,7 +231,8 @@ int runBuild(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     if (options.signing) {
         BuildResult signedResult = result;
         signBuiltInstaller(*load.manifest, *options.signing, signedResult);
-        errors.insert(errors.end(), signedResult.errors.begin() + std::ptrdiff_t(result.errors.size()),
+        errors.insert(errors.end(),
+                      signedResult.errors.begin() + std::ptrdiff_t(result.errors.size()),
                       signedResult.errors.end());
         if (!json) {
             for (size_t i = result.errors.size(); i < signedResult.errors.size(); ++i)
@@ -300,9 +301,9 @@ std::string signatureText(const SignatureInfo& installer, const Inspection& insp
                           const SignatureInfo& uninstaller) {
     std::string line = !installer.present ? "not signed (a download warning names its publisher "
                                             "\"Unknown Publisher\")"
-                       : installer.problem.empty()
-                           ? "signed by " + installer.signer + " (issued by " + installer.issuer + ")"
-                           : "signed, but " + installer.problem;
+                       : installer.problem.empty() ? "signed by " + installer.signer +
+                                                         " (issued by " + installer.issuer + ")"
+                                                   : "signed, but " + installer.problem;
     if (inspection.slotContents[velumar::package::slots::uninstaller]) {
         line += uninstaller.present && uninstaller.problem.empty()
                     ? "; its uninstaller signed by " + uninstaller.signer
@@ -332,7 +333,8 @@ int runVerify(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     if (!signature.problem.empty()) problems.push_back(signature.problem);
     const bool sound = problems.empty() && !failsOn(advice, parsed);
     if (parsed.flags.contains("--json")) {
-        out << "{\"installer\": " << jsonString(path) << ", \"sound\": " << (sound ? "true" : "false")
+        out << "{\"installer\": " << jsonString(path)
+            << ", \"sound\": " << (sound ? "true" : "false")
             << ", \"problems\": " << jsonList(problems)
             << ", \"warnings\": " << jsonList(advice.warnings)
             << ", \"signed\": " << (signature.present ? "true" : "false")

@@ -50,7 +50,8 @@ class DerReader {
             for (size_t i = 0; i < count; ++i) length = (length << 8) | bytes_[at_++];
         }
         if (length > bytes_.size() - at_) return std::nullopt;
-        Element element{tag, bytes_.subspan(at_, length), bytes_.subspan(start, at_ - start + length)};
+        Element element{tag, bytes_.subspan(at_, length),
+                        bytes_.subspan(start, at_ - start + length)};
         at_ += length;
         return element;
     }
@@ -109,8 +110,10 @@ std::string stringValue(const Element& value) {
     if (value.tag == 0x1E) {
         for (size_t i = 0; i + 1 < value.contents.size(); i += 2) {
             const unsigned unit = unsigned(value.contents[i]) << 8 | value.contents[i + 1];
-            if (unit < 0x20) text += '?';
-            else if (unit < 0x80) text += char(unit);
+            if (unit < 0x20)
+                text += '?';
+            else if (unit < 0x80)
+                text += char(unit);
             else if (unit < 0x800) {
                 text += char(0xC0 | unit >> 6);
                 text += char(0x80 | (unit & 0x3F));
@@ -281,8 +284,8 @@ SignatureInfo readSignature(std::span<const uint8_t> file) {
         info.problem = "the certificate table holds no Authenticode signature";
         return info;
     }
-    return readSignedData(file.subspan(tableAt + kWinCertificateHeader,
-                                       length - kWinCertificateHeader));
+    return readSignedData(
+        file.subspan(tableAt + kWinCertificateHeader, length - kWinCertificateHeader));
 }
 
 }  // namespace velpack

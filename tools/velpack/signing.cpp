@@ -4,8 +4,8 @@
 #include <fstream>
 #include <system_error>
 
-#include "file_io.h"
 #include "child_process.h"
+#include "file_io.h"
 
 namespace velpack {
 
@@ -46,25 +46,28 @@ SignedProgram signProgram(std::span<const uint8_t> program, const SigningKey& ke
     if (const std::string failure = writeWholeFile(unsignedFile, program); !failure.empty()) {
         result.error = "cannot write " + unsignedFile.string() + ": " + failure;
     } else {
-        std::vector<std::string> command = {kSigner, "sign", "-certs", key.certificate.string(),
-                                            "-key", key.key.string(), "-h", key.digest,
-                                            "-n", description};
+        std::vector<std::string> command = {
+            kSigner, "sign",           "-certs", key.certificate.string(),
+            "-key",  key.key.string(), "-h",     key.digest,
+            "-n",    description};
         if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
             command.insert(command.end(), {"-time", epoch});
         }
         command.insert(command.end(), {"-in", unsignedFile.string(), "-out", signedFile.string()});
         const ProcessRun run = runProgram(command, log);
         if (!run.exitCode) {
-            result.error = std::string(kSigner) + ": " + run.failure +
-                           " (Debian: apt install osslsigncode)";
+            result.error =
+                std::string(kSigner) + ": " + run.failure + " (Debian: apt install osslsigncode)";
         } else if (*run.exitCode != 0) {
-            result.error = std::string(kSigner) + " failed (exit " +
-                           std::to_string(*run.exitCode) + "): " + lastLines(log);
+            result.error = std::string(kSigner) + " failed (exit " + std::to_string(*run.exitCode) +
+                           "): " + lastLines(log);
         } else {
             std::string reason;
             std::optional<std::vector<uint8_t>> bytes = readWholeFile(signedFile, reason);
-            if (bytes) result.bytes = std::move(*bytes);
-            else result.error = "cannot read the signed file: " + reason;
+            if (bytes)
+                result.bytes = std::move(*bytes);
+            else
+                result.error = "cannot read the signed file: " + reason;
         }
     }
     std::error_code ignored;

@@ -80,11 +80,35 @@ def repack(velpack, installer, folder):
     print(manifest)
 
 
+# The silent kind shows no window, so no preview.
+SILENT_KIND = 4
+
+
+def preview(velpack, installer, folder):
+    package = listing(velpack, installer)
+    if package["header"]["kind"] == SILENT_KIND:
+        return
+    slot = next((s for s in package["slots"] if s["slot"] == 3 and not s["empty"]), None)
+    if slot is None:
+        return
+    folder = pathlib.Path(folder).resolve()
+    subprocess.run([velpack, "extract", installer, "-o", str(folder)], check=True,
+                   stdout=subprocess.DEVNULL)
+    movie = folder / slot["name"]
+    renamed = folder / ("slot3-%s" % slot["name"])
+    movie = renamed if renamed.exists() else movie
+    # A Flash movie starts with "FWS" or, compressed, "CWS"; the picture kinds show a picture.
+    if movie.is_file() and movie.read_bytes()[:3] in (b"FWS", b"CWS"):
+        print(movie)
+
+
 def main():
     if len(sys.argv) == 4 and sys.argv[1] == "describe":
         describe(sys.argv[2], sys.argv[3])
     elif len(sys.argv) == 5 and sys.argv[1] == "repack":
         repack(sys.argv[2], sys.argv[3], sys.argv[4])
+    elif len(sys.argv) == 5 and sys.argv[1] == "preview":
+        preview(sys.argv[2], sys.argv[3], sys.argv[4])
     else:
         sys.exit(__doc__)
 

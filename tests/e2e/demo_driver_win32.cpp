@@ -5,6 +5,14 @@
 // that failed.
 //
 //   velumar_demo <installer.exe> <output folder> <wallpaper name> [--silent]
+//                [--preview FOLDER] [--desktop FOLDER]
+//
+// The pictures rendered by Ruffle come from examples/desktop_picture.mjs, which examples/demo
+// runs on the host: --preview names the folder of the preview movie's frames, made before the
+// tour; with --desktop the driver asks for the installed page's frames once the wallpaper is
+// installed (it writes request.txt into FOLDER) and waits for the answer (result.txt: "ok",
+// "failed: why" or "skipped: why", and frames.txt). A failed rendering fails the demo after the
+// uninstall and the contact sheet.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -12,7 +20,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +42,8 @@ namespace app = velumar::app;
 
 constexpr DWORD kWindowTimeout = 30000;
 constexpr DWORD kInstallTimeout = 90000;
+// Chromium's start and a few seconds of frames at two sizes, on a busy machine.
+constexpr DWORD kRenderTimeout = 600000;
 
 constexpr char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char kWritingStatus[] = "Writing Velumar files...";
@@ -48,12 +61,106 @@ struct Options {
     std::string outputFolder;  // with a trailing backslash
     std::string wallpaperName;
     bool silent = false;
+    std::string previewFolder;  // with a trailing backslash; empty when not asked for
+    std::string desktopFolder;  // the same
 };
 
 struct Shot {
     std::string caption;
     Screenshot image;
 };
+
+// What the renderer made of a movie: its frames, grouped by size in the renderer's order, or
+// why there are none.
+struct Rendering {
+    enum class Outcome { played, failed, skipped };
+    Outcome outcome = Outcome::skipped;
+    std::string reason;
+    std::vector<std::pair<std::string, std::vector<Screenshot>>> sizes;  // "800 x 600", frames
+};
+
+// A 24-bit bottom-up BMP as the renderer writes it; nothing for anything else.
+std::optional<Screenshot> readBmp(const std::string& path) {
+    const std::string bytes = readFileText(path);
+    const auto u32 = [&](size_t at) {
+        uint32_t value = 0;
+        std::memcpy(&value, bytes.data() + at, 4);
+        return value;
+    };
+    if (bytes.size() < 54 || bytes.compare(0, 2, "BM") != 0) return std::nullopt;
+    const uint32_t offset = u32(10);
+    const auto width = int32_t(u32(18));
+    const auto height = int32_t(u32(22));
+    const uint16_t bits = uint16_t(uint8_t(bytes[28]) | uint8_t(bytes[29]) << 8);
+    if (bits != 24 || width <= 0 || height <= 0 || width > 4096 || height > 4096)
+        return std::nullopt;
+    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    if (offset > bytes.size() || bytes.size() - offset < stride * size_t(height))
+        return std::nullopt;
+    Screenshot image{unsigned(width), unsigned(height), {}};
+    image.rgb.resize(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; ++y) {
+        const char* row = bytes.data() + offset + size_t(height - 1 - y) * stride;
+        for (int x = 0; x < width; ++x) {
+            uint8_t* pixel = &image.rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
+            pixel[0] = uint8_t(row[x * 3 + 2]);
+            pixel[1] = uint8_t(row[x * 3 + 1]);
+            pixel[2] = uint8_t(row[x * 3]);
+        }
+    }
+    return image;
+}
+
+// The renderer's answer in folder (result.txt, and frames.txt when the movie played).
+Rendering readRendering(const std::string& folder) {
+    Rendering rendering;
+    std::ifstream result(folder + "result.txt");
+    std::string line;
+    std::getline(result, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const auto reasonAfter = [&](const char* prefix) { return line.substr(std::strlen(prefix)); };
+    if (line == "ok") {
+        rendering.outcome = Rendering::Outcome::played;
+    } else if (line.starts_with("skipped: ")) {
+        rendering.reason = reasonAfter("skipped: ");
+        return rendering;
+    } else {
+        rendering.outcome = Rendering::Outcome::failed;
+        rendering.reason = line.starts_with("failed: ") ? reasonAfter("failed: ")
+                           : line.empty()               ? "the renderer gave no answer"
+                                                        : line;
+        return rendering;
+    }
+    std::ifstream frames(folder + "frames.txt");
+    unsigned width = 0;
+    unsigned height = 0;
+    std::string file;
+    while (frames >> width >> height >> file) {
+        const std::string size = std::to_string(width) + " x " + std::to_string(height);
+        std::optional<Screenshot> image = readBmp(folder + file);
+        if (!image) {
+            rendering.outcome = Rendering::Outcome::failed;
+            rendering.reason = "cannot read the frame " + folder + file;
+            rendering.sizes.clear();
+            return rendering;
+        }
+        if (rendering.sizes.empty() || rendering.sizes.back().first != size)
+            rendering.sizes.emplace_back(size, std::vector<Screenshot>{});
+        rendering.sizes.back().second.push_back(std::move(*image));
+    }
+    if (rendering.sizes.empty()) {
+        rendering.outcome = Rendering::Outcome::failed;
+        rendering.reason = "the renderer listed no frames in " + folder + "frames.txt";
+    }
+    return rendering;
+}
+
+std::string framesSummary(const Rendering& rendering) {
+    std::string text;
+    for (const auto& [size, frames] : rendering.sizes)
+        text += (text.empty() ? "" : ", ") + std::to_string(frames.size()) + " frames at " + size;
+    return text;
+}
 
 void say(const std::string& line) {
     std::printf("%s\n", line.c_str());
@@ -86,13 +193,16 @@ class Demo {
         // that the installer goes straight to its window and plays the movie there.
         const FlashPlayerSetup flashPlayer;
         prepare();
+        if (!options_.previewFolder.empty()) readPreviewRendering();
         if (options_.silent)
             installSilently();
         else
             installThroughTheWindow();
         reportInstallation();
+        if (!options_.desktopFolder.empty()) renderDesktop();
         uninstall();
         writeContactSheet();
+        if (failure_) throw *failure_;
     }
 
   private:
@@ -228,6 +338,58 @@ class Demo {
             " ms from the start to the installer's end");
     }
 
+    // The preview movie as the Flash player would show it in the preview area: rendered before
+    // the tour, shown beside the ready window (the window itself shows the stand-in control).
+    void readPreviewRendering() {
+        preview_ = readRendering(options_.previewFolder);
+        sayRendering("the preview movie", *preview_);
+        if (preview_->outcome == Rendering::Outcome::failed)
+            failure_ = StepFailure{"the preview movie", preview_->reason};
+    }
+
+    // The installed page and folder, as they are now under Web\Wallpaper, played by Ruffle on
+    // the host: the request names the page, the answer comes back in the same folder.
+    void renderDesktop() {
+        const std::string& folder = options_.desktopFolder;
+        deleteFileQuiet(folder + "result.txt");
+        {
+            std::ofstream request(folder + "request.txt", std::ios::trunc);
+            request << page_ << "\n";
+            if (!request)
+                throw StepFailure{"the wallpaper on the desktop",
+                                  "cannot write " + folder + "request.txt"};
+        }
+        say("==> the wallpaper on the desktop: asking for the installed page's frames");
+        const DWORD asked = ::GetTickCount();
+        while (!pathExists(folder + "result.txt") && ::GetTickCount() - asked < kRenderTimeout)
+            ::Sleep(200);
+        if (!pathExists(folder + "result.txt")) {
+            desktop_ = Rendering{Rendering::Outcome::failed,
+                                 "no answer from the renderer within " +
+                                     std::to_string(kRenderTimeout / 1000) + " s",
+                                 {}};
+        } else {
+            desktop_ = readRendering(folder);
+        }
+        sayRendering("the wallpaper on the desktop", *desktop_);
+        if (desktop_->outcome == Rendering::Outcome::failed && !failure_)
+            failure_ = StepFailure{"the wallpaper on the desktop", desktop_->reason};
+    }
+
+    static void sayRendering(const std::string& what, const Rendering& rendering) {
+        switch (rendering.outcome) {
+            case Rendering::Outcome::played:
+                say("==> " + what + ", rendered by Ruffle: " + framesSummary(rendering));
+                break;
+            case Rendering::Outcome::skipped:
+                say("==> " + what + ": skipped: " + rendering.reason);
+                break;
+            case Rendering::Outcome::failed:
+                say("==> " + what + ": FAILED: " + rendering.reason);
+                break;
+        }
+    }
+
     void reportInstallation() {
         if (!pathExists(page_) || !pathExists(folder_))
             throw StepFailure{"installation", "no wallpaper page or folder under Web\\Wallpaper"};
@@ -323,6 +485,9 @@ class Demo {
     std::string command_;
     DesktopState desktopBefore_;
     std::vector<Shot> shots_;
+    std::optional<Rendering> preview_;
+    std::optional<Rendering> desktop_;
+    std::optional<StepFailure> failure_;
 };
 
 // A top-down 32-bit drawing surface whose pixels can be read back.
@@ -360,20 +525,20 @@ class Canvas {
 
     // Draws the image with its top-left corner at (x, y).
     void draw(const Screenshot& image, int x, int y) {
-        std::vector<uint8_t> bgra(size_t(image.width) * image.height * 4);
-        for (size_t i = 0; i < size_t(image.width) * image.height; ++i) {
-            bgra[i * 4 + 0] = image.rgb[i * 3 + 2];
-            bgra[i * 4 + 1] = image.rgb[i * 3 + 1];
-            bgra[i * 4 + 2] = image.rgb[i * 3 + 0];
-        }
-        BITMAPINFO format = {};
-        format.bmiHeader.biSize = sizeof format.bmiHeader;
-        format.bmiHeader.biWidth = LONG(image.width);
-        format.bmiHeader.biHeight = -LONG(image.height);
-        format.bmiHeader.biPlanes = 1;
-        format.bmiHeader.biBitCount = 32;
+        const std::vector<uint8_t> bgra = bgraOf(image);
+        BITMAPINFO format = formatOf(image);
         ::SetDIBitsToDevice(dc_, x, y, image.width, image.height, 0, 0, 0, image.height,
                             bgra.data(), &format, DIB_RGB_COLORS);
+    }
+
+    // Draws the image shrunk or stretched to width x height, averaging its pixels.
+    void drawScaled(const Screenshot& image, int x, int y, int width, int height) {
+        const std::vector<uint8_t> bgra = bgraOf(image);
+        BITMAPINFO format = formatOf(image);
+        ::SetStretchBltMode(dc_, HALFTONE);
+        ::SetBrushOrgEx(dc_, 0, 0, nullptr);
+        ::StretchDIBits(dc_, x, y, width, height, 0, 0, int(image.width), int(image.height),
+                        bgra.data(), &format, DIB_RGB_COLORS, SRCCOPY);
     }
 
     Screenshot pixels() const {
@@ -390,6 +555,26 @@ class Canvas {
     }
 
   private:
+    static std::vector<uint8_t> bgraOf(const Screenshot& image) {
+        std::vector<uint8_t> bgra(size_t(image.width) * image.height * 4);
+        for (size_t i = 0; i < size_t(image.width) * image.height; ++i) {
+            bgra[i * 4 + 0] = image.rgb[i * 3 + 2];
+            bgra[i * 4 + 1] = image.rgb[i * 3 + 1];
+            bgra[i * 4 + 2] = image.rgb[i * 3 + 0];
+        }
+        return bgra;
+    }
+
+    static BITMAPINFO formatOf(const Screenshot& image) {
+        BITMAPINFO format = {};
+        format.bmiHeader.biSize = sizeof format.bmiHeader;
+        format.bmiHeader.biWidth = LONG(image.width);
+        format.bmiHeader.biHeight = -LONG(image.height);
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        return format;
+    }
+
     int width_;
     int height_;
     HDC dc_ = nullptr;
@@ -398,30 +583,143 @@ class Canvas {
     void* bits_ = nullptr;
 };
 
-// The steps side by side, each under its caption, on a light background.
-void Demo::writeContactSheet() {
-    constexpr int kMargin = 12;
-    constexpr int kCaption = 22;
-    int width = kMargin;
-    int tallest = 0;
-    for (const Shot& shot : shots_) {
-        width += int(shot.image.width) + kMargin;
-        tallest = std::max(tallest, int(shot.image.height));
+constexpr COLORREF kSheetColour = RGB(0xF4, 0xF4, 0xF0);
+constexpr COLORREF kTextColour = RGB(0x20, 0x20, 0x20);
+constexpr int kMargin = 12;
+constexpr int kCaption = 22;
+constexpr int kGap = 6;
+
+// A line or two of text on the sheet's colour, where a rendering has no frames to show.
+Screenshot note(const std::string& text) {
+    constexpr int kWidth = 360;
+    constexpr int kHeight = 64;
+    Canvas canvas(kWidth, kHeight);
+    canvas.fill(kSheetColour);
+    const HGDIOBJ font = ::SelectObject(canvas.dc(), ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(canvas.dc(), TRANSPARENT);
+    ::SetTextColor(canvas.dc(), kTextColour);
+    RECT box = {0, 0, kWidth, kHeight};
+    ::DrawTextA(canvas.dc(), text.c_str(), -1, &box, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+    ::SelectObject(canvas.dc(), font);
+    return canvas.pixels();
+}
+
+Screenshot noteOf(const Rendering& rendering) {
+    return note((rendering.outcome == Rendering::Outcome::skipped ? "Skipped: " : "FAILED: ") +
+                rendering.reason);
+}
+
+// The preview movie's frames at their size, two to a row, in the order they were taken.
+Screenshot previewStrip(const Rendering& rendering) {
+    if (rendering.outcome != Rendering::Outcome::played) return noteOf(rendering);
+    constexpr size_t kPerRow = 2;
+    const std::vector<Screenshot>& frames = rendering.sizes.front().second;
+    const int frameWidth = int(frames.front().width);
+    const int frameHeight = int(frames.front().height);
+    const int columns = int(std::min(kPerRow, frames.size()));
+    const int rows = int((frames.size() + kPerRow - 1) / kPerRow);
+    Canvas canvas(columns * (frameWidth + kGap) - kGap, rows * (frameHeight + kGap) - kGap);
+    canvas.fill(kSheetColour);
+    for (size_t i = 0; i < frames.size(); ++i) {
+        canvas.draw(frames[i], int(i % kPerRow) * (frameWidth + kGap),
+                    int(i / kPerRow) * (frameHeight + kGap));
     }
-    const int height = kMargin + kCaption + tallest + kMargin;
-    Canvas sheet(width, height);
-    sheet.fill(RGB(0xF4, 0xF4, 0xF0));
-    const HGDIOBJ font = ::SelectObject(sheet.dc(), ::GetStockObject(DEFAULT_GUI_FONT));
-    ::SetBkMode(sheet.dc(), TRANSPARENT);
-    ::SetTextColor(sheet.dc(), RGB(0x20, 0x20, 0x20));
+    return canvas.pixels();
+}
+
+// The desktop's frames: a row for each size, under the size's label, at half their size.
+Screenshot desktopFrames(const Rendering& rendering) {
+    if (rendering.outcome != Rendering::Outcome::played) return noteOf(rendering);
+    constexpr int kLabel = 18;
+    int width = 0;
+    int height = -kGap;
+    for (const auto& [size, frames] : rendering.sizes) {
+        int row = -kGap;
+        int tallest = 0;
+        for (const Screenshot& frame : frames) {
+            row += int(frame.width) / 2 + kGap;
+            tallest = std::max(tallest, int(frame.height) / 2);
+        }
+        width = std::max(width, row);
+        height += kLabel + tallest + kGap;
+    }
+    Canvas canvas(width, height);
+    canvas.fill(kSheetColour);
+    const HGDIOBJ font = ::SelectObject(canvas.dc(), ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(canvas.dc(), TRANSPARENT);
+    ::SetTextColor(canvas.dc(), kTextColour);
+    int y = 0;
+    for (const auto& [size, frames] : rendering.sizes) {
+        const std::string label = size + ": the installed page played by Ruffle in Chromium, " +
+                                  std::to_string(frames.size()) + " frames (half size)";
+        RECT box = {0, y, width, y + kLabel};
+        ::DrawTextA(canvas.dc(), label.c_str(), -1, &box,
+                    DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+        int x = 0;
+        int tallest = 0;
+        for (const Screenshot& frame : frames) {
+            canvas.drawScaled(frame, x, y + kLabel, int(frame.width) / 2, int(frame.height) / 2);
+            x += int(frame.width) / 2 + kGap;
+            tallest = std::max(tallest, int(frame.height) / 2);
+        }
+        y += kLabel + tallest + kGap;
+    }
+    ::SelectObject(canvas.dc(), font);
+    return canvas.pixels();
+}
+
+// Panels side by side, each under its caption, from (x, y); returns the row's height.
+int drawRow(Canvas& sheet, const std::vector<Shot>& row, int y) {
     int x = kMargin;
-    for (const Shot& shot : shots_) {
-        RECT label = {x, kMargin, x + int(shot.image.width), kMargin + kCaption};
+    int tallest = 0;
+    for (const Shot& shot : row) {
+        RECT label = {x, y, x + int(shot.image.width), y + kCaption};
         ::DrawTextA(sheet.dc(), shot.caption.c_str(), -1, &label,
                     DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-        sheet.draw(shot.image, x, kMargin + kCaption);
+        sheet.draw(shot.image, x, y + kCaption);
         x += int(shot.image.width) + kMargin;
+        tallest = std::max(tallest, int(shot.image.height));
     }
+    return kCaption + tallest;
+}
+
+int rowWidth(const std::vector<Shot>& row) {
+    int width = kMargin;
+    for (const Shot& shot : row) width += int(shot.image.width) + kMargin;
+    return width;
+}
+
+int rowHeight(const std::vector<Shot>& row) {
+    int tallest = 0;
+    for (const Shot& shot : row) tallest = std::max(tallest, int(shot.image.height));
+    return kCaption + tallest;
+}
+
+// The steps side by side, each under its caption, on a light background; the preview movie as
+// Ruffle plays it beside the ready window, and the wallpaper on the desktop in a row below.
+void Demo::writeContactSheet() {
+    std::vector<Shot> steps = shots_;
+    if (preview_) {
+        const size_t at = steps.empty() || options_.silent ? 0 : 1;
+        steps.insert(steps.begin() + std::ptrdiff_t(at),
+                     Shot{"The preview movie as the Flash player shows it, rendered by Ruffle",
+                          previewStrip(*preview_)});
+    }
+    std::vector<Shot> desktop;
+    if (desktop_) {
+        desktop.push_back(Shot{std::to_string(shots_.size() + 1) + ". The wallpaper on the desktop",
+                               desktopFrames(*desktop_)});
+    }
+    const int width = std::max(rowWidth(steps), desktop.empty() ? 0 : rowWidth(desktop));
+    const int height =
+        kMargin + rowHeight(steps) + kMargin + (desktop.empty() ? 0 : rowHeight(desktop) + kMargin);
+    Canvas sheet(width, height);
+    sheet.fill(kSheetColour);
+    const HGDIOBJ font = ::SelectObject(sheet.dc(), ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(sheet.dc(), TRANSPARENT);
+    ::SetTextColor(sheet.dc(), kTextColour);
+    const int below = kMargin + drawRow(sheet, steps, kMargin) + kMargin;
+    if (!desktop.empty()) drawRow(sheet, desktop, below);
     ::SelectObject(sheet.dc(), font);
     const Screenshot full = sheet.pixels();
     const std::string path = options_.outputFolder + "contact-sheet.png";
@@ -432,11 +730,24 @@ void Demo::writeContactSheet() {
 
 std::optional<Options> parse(int argc, char** argv) {
     if (argc < 4) return std::nullopt;
-    Options options{argv[1], argv[2], argv[3]};
-    if (options.outputFolder.back() != '\\') options.outputFolder += '\\';
+    const auto folder = [](std::string path) {
+        if (path.empty() || path.back() != '\\') path += '\\';
+        return path;
+    };
+    Options options;
+    options.installer = argv[1];
+    options.outputFolder = folder(argv[2]);
+    options.wallpaperName = argv[3];
     for (int i = 4; i < argc; ++i) {
-        if (std::string(argv[i]) != "--silent") return std::nullopt;
-        options.silent = true;
+        const std::string arg = argv[i];
+        if (arg == "--silent") {
+            options.silent = true;
+        } else if ((arg == "--preview" || arg == "--desktop") && i + 1 < argc && *argv[i + 1]) {
+            (arg == "--preview" ? options.previewFolder : options.desktopFolder) =
+                folder(argv[++i]);
+        } else {
+            return std::nullopt;
+        }
     }
     return options;
 }
@@ -450,7 +761,7 @@ int main(int argc, char** argv) {
     if (!options) {
         std::fprintf(stderr,
                      "usage: velumar_demo <installer.exe> <output folder> <wallpaper name> "
-                     "[--silent]\n");
+                     "[--silent] [--preview FOLDER] [--desktop FOLDER]\n");
         return 2;
     }
     try {

@@ -166,6 +166,23 @@ class DesktopWallpaperValue {
     RegistryKey key_;
 };
 
+// The height of text word-wrapped at `width` in the windows' font, 8-point "MS Sans Serif": one
+// line of 13 pixels for the preparing box's text in Windows' font, as the box was designed.
+int wrappedTextHeight(const std::string& text, int width) {
+    const HFONT font = ::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                     DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+    const HDC screen = ::GetDC(nullptr);
+    const HGDIOBJ previous = ::SelectObject(screen, font);
+    RECT needed{0, 0, width, 0};
+    ::DrawTextA(screen, text.c_str(), int(text.size()), &needed,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ::SelectObject(screen, previous);
+    ::ReleaseDC(nullptr, screen);
+    ::DeleteObject(font);
+    return int(needed.bottom);
+}
+
 TEST_F(Installer, PictureKindRenamesThePreviewAndShowsTheFixedWindow) {
     PackageRecipe recipe;
     recipe.kind = 1;
@@ -674,7 +691,9 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
     EXPECT_EQ(taskbarWindowsOf(process->id()), std::vector<HWND>{application});
     RECT label;
     ::GetClientRect(controlWithId(box, app::messageLabel), &label);
-    EXPECT_GE(label.bottom, 26) << "two lines of the 8-point font";
+    EXPECT_EQ(label.right, 387);
+    EXPECT_GE(label.bottom, wrappedTextHeight(textOf(controlWithId(box, app::messageLabel)), 387))
+        << "every line of the text in the 8-point font";
     ::Sleep(300);
     EXPECT_EQ(focusOf(box), controlWithId(box, app::continueBtn));
     pressKey(box, VK_RETURN);

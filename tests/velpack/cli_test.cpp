@@ -65,7 +65,9 @@ TEST_F(VelpackProgram, HelpDescribesEveryCommandAndOption) {
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     }
     const std::vector<std::pair<std::string, std::vector<std::string>>> commands = {
-        {"build", {"--output", "--json", "--strict", "--stub", "--impborl", "--project-dir", "Exit:"}},
+        {"build",
+         {"--output", "--json", "--strict", "--stub", "--impborl", "--project-dir", "--sign",
+          "--key", "--sign-digest", "Exit:"}},
         {"new", {"--name", "--movie", "--kind", "--preview", "--licence", "--force", "Exit:"}},
         {"list", {"--json", "--offset", "--code-page", "Exit:"}},
         {"extract", {"--output", "--offset", "--code-page", "Exit:"}},

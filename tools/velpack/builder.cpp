@@ -172,9 +172,11 @@ class Builder {
     std::optional<fs::path> resolve(const FileRef& file, int line) {
         if (file.projectName.empty()) return file.path;
         if (auto found = findProjectFile(file.projectName, options_.projectDirs)) return found;
-        error(line, "cannot find the project's " + file.projectName +
-                        " (looked beside velpack, in --project-dir folders and in the Windows "
-                        "build tree)");
+        std::string places;
+        for (const fs::path& place : projectFileCandidates(file.projectName, options_.projectDirs))
+            places += (places.empty() ? "" : ", ") + place.string();
+        error(line, "cannot find the project's " + file.projectName + " (looked for " + places +
+                        "; give --project-dir DIR)");
         return std::nullopt;
     }
 
@@ -245,6 +247,9 @@ class Builder {
         if (slot == package::slots::license && given.convert.value_or(true)) {
             if (!convertLicence(*plain, file, given.fileLine)) return;
         }
+        if (slot == package::slots::uninstaller && options_.signing) {
+            if (!signUninstaller(*plain, file, given.fileLine)) return;
+        }
         if (slot == package::slots::wallpaperPage) {
             page_ = PageText{file, given.fileLine ? given.fileLine : given.line, *plain};
         }
@@ -259,6 +264,23 @@ class Builder {
                   "slot " + std::to_string(slot) + ": the name \"" + shown(plan.name) +
                       "\" is not a plain file name of at most 255 characters");
         }
+    }
+
+    // The uninstaller is signed as it is written to the user's disk, so that it names its
+    // publisher when it runs; then it is packed like any file.
+    bool signUninstaller(Bytes& program, const fs::path& file, int line) {
+        SignedProgram signedProgram =
+            signProgram(program, *options_.signing, manifest_.wallpaperName + " uninstaller");
+        if (!signedProgram.ok()) {
+            error(line,
+                  "cannot sign the uninstaller " + file.string() + ": " + signedProgram.error);
+            return false;
+        }
+        note(line, "slot 9: " + utf8Of(file.filename()) + " signed (" +
+                       std::to_string(program.size()) + " to " +
+                       std::to_string(signedProgram.bytes.size()) + " bytes)");
+        program = std::move(signedProgram.bytes);
+        return true;
     }
 
     // The licence is shown by the installer as 8-bit text in the users' code page. False when
@@ -545,6 +567,23 @@ BuildResult buildInstaller(const Manifest& manifest, const BuildOptions& options
     Builder builder(manifest, options, result.errors, result.notes);
     result.installer = builder.build();
     return result;
+}
+
+void signBuiltInstaller(const Manifest& manifest, const SigningKey& key, BuildResult& result) {
+    SignedProgram signedInstaller = signProgram(result.installer, key, manifest.wallpaperName);
+    result.installer.clear();
+    if (!signedInstaller.ok()) {
+        result.errors.push_back(manifest.where(manifest.packageLine) +
+                                "cannot sign the installer: " + signedInstaller.error);
+        return;
+    }
+    const Inspection inspection =
+        inspectInstaller(signedInstaller.bytes, std::nullopt, manifest.codePage);
+    for (const std::string& problem : inspection.problems) {
+        result.errors.push_back(manifest.where(manifest.packageLine) +
+                                "the signed installer would not work: " + problem);
+    }
+    if (inspection.sound()) result.installer = std::move(signedInstaller.bytes);
 }
 
 }  // namespace velpack

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "manifest.h"
+#include "signing.h"
 
 namespace velpack {
 
@@ -35,6 +36,8 @@ struct BuildOptions {
     std::optional<fs::path> stub;       // overrides the manifest's stub
     std::optional<fs::path> library;    // overrides [slot1] file
     std::vector<fs::path> projectDirs;  // searched first for project files (runtime.h)
+    // Signs the uninstaller (slot 9) before it is packed; signBuiltInstaller signs the rest.
+    std::optional<SigningKey> signing;
 };
 
 struct BuildResult {
@@ -48,6 +51,12 @@ struct BuildResult {
 };
 
 BuildResult buildInstaller(const Manifest& manifest, const BuildOptions& options);
+
+// Signs a built installer with Authenticode and inspects it again: the last step of a build,
+// after everything that writes into the installer's bytes (signing changes only the PE
+// CheckSum and certificate-table entry, and appends the signature). On failure the installer
+// is cleared and the reason is in result.errors.
+void signBuiltInstaller(const Manifest& manifest, const SigningKey& key, BuildResult& result);
 
 }  // namespace velpack
 

@@ -14,6 +14,7 @@
 #include "listing.h"
 #include "manifest.h"
 #include "new_package.h"
+#include "signature.h"
 #include "texts.h"
 
 namespace velpack {
@@ -155,12 +156,29 @@ bool failsOn(const Advice& advice, const Arguments& parsed) {
     return !advice.errors.empty() || (parsed.flags.contains("--strict") && !advice.warnings.empty());
 }
 
+// --sign CERT and --key KEY come together; --sign-digest only with them.
+std::optional<SigningKey> signingOption(const Arguments& parsed) {
+    const std::optional<fs::path> certificate = pathOption(parsed, "--sign");
+    const std::optional<fs::path> key = pathOption(parsed, "--key");
+    const std::optional<std::string> digest = lastValue(parsed, "--sign-digest");
+    if (!certificate && !key && !digest) return std::nullopt;
+    if (!certificate || !key) throw UsageError("--sign CERT and --key KEY go together");
+    SigningKey signing{*certificate, *key};
+    if (digest) {
+        if (*digest != "sha1" && *digest != "sha256")
+            throw UsageError("--sign-digest must be sha1 or sha256, not \"" + *digest + "\"");
+        signing.digest = *digest;
+    }
+    return signing;
+}
+
 int runBuild(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     if (parsed.help) {
         out << texts::kBuildHelp;
         return kExitOk;
     }
     const fs::path manifestPath = onlyPositional(parsed, "MANIFEST");
+    const std::optional<SigningKey> signing = signingOption(parsed);
     const bool json = parsed.flags.contains("--json");
     const ManifestLoad load = loadManifest(manifestPath);
     fs::path output =
@@ -185,12 +203,13 @@ int runBuild(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     if (!load.manifest) return finish(kExitProblems, std::nullopt);
 
     BuildOptions options;
+    options.signing = signing;
     options.stub = pathOption(parsed, "--stub");
     options.library = pathOption(parsed, "--impborl");
     if (const auto dirs = parsed.values.find("--project-dir"); dirs != parsed.values.end()) {
         options.projectDirs.assign(dirs->second.begin(), dirs->second.end());
     }
-    const BuildResult result = buildInstaller(*load.manifest, options);
+    BuildResult result = buildInstaller(*load.manifest, options);
     for (const std::string& note : result.notes) err << note << "\n";
     errors.insert(errors.end(), result.errors.begin(), result.errors.end());
     if (!json) {
@@ -207,6 +226,21 @@ int runBuild(const Arguments& parsed, std::ostream& out, std::ostream& err) {
             err << where << "warning: " << warning << "\n";
     }
     if (failsOn(advice, parsed)) return finish(kExitProblems, std::nullopt);
+
+    // Signing comes last: nothing may write into the installer's bytes after it.
+    if (options.signing) {
+        BuildResult signedResult = result;
+        signBuiltInstaller(*load.manifest, *options.signing, signedResult);
+        errors.insert(errors.end(),
+                      signedResult.errors.begin() + std::ptrdiff_t(result.errors.size()),
+                      signedResult.errors.end());
+        if (!json) {
+            for (size_t i = result.errors.size(); i < signedResult.errors.size(); ++i)
+                err << signedResult.errors[i] << "\n";
+        }
+        if (!signedResult.ok()) return finish(kExitProblems, std::nullopt);
+        result = std::move(signedResult);
+    }
 
     if (const std::string failure = writeWholeFile(output, result.installer); !failure.empty()) {
         errors.push_back(output.string() + ": " + failure);
@@ -262,26 +296,57 @@ int runExtract(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     return inspection->sound() && result.errors.empty() ? kExitOk : kExitProblems;
 }
 
+// Who signed the installer, and its uninstaller (slot 9), as verify tells it.
+std::string signatureText(const SignatureInfo& installer, const Inspection& inspection,
+                          const SignatureInfo& uninstaller) {
+    std::string line = !installer.present ? "not signed (a download warning names its publisher "
+                                            "\"Unknown Publisher\")"
+                       : installer.problem.empty() ? "signed by " + installer.signer +
+                                                         " (issued by " + installer.issuer + ")"
+                                                   : "signed, but " + installer.problem;
+    if (inspection.slotContents[velumar::package::slots::uninstaller]) {
+        line += uninstaller.present && uninstaller.problem.empty()
+                    ? "; its uninstaller signed by " + uninstaller.signer
+                    : "; its uninstaller not signed";
+    }
+    return line;
+}
+
 int runVerify(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     if (parsed.help) {
         out << texts::kVerifyHelp;
         return kExitOk;
     }
     const std::string path = onlyPositional(parsed, "INSTALLER");
-    const std::optional<Inspection> inspection = inspectFile(parsed, path, err);
-    if (!inspection) return kExitProblems;
-    const Advice advice = adviseOn(*inspection);
-    std::vector<std::string> problems = inspection->problems;
+    const std::optional<uint64_t> offset = offsetOption(parsed);
+    const CodePage codePage = codePageOption(parsed);
+    const std::optional<LoadedInstaller> installer = loadInstaller(path, err);
+    if (!installer) return kExitProblems;
+    const Inspection inspection = inspectInstaller(installer->bytes, offset, codePage);
+    const Advice advice = adviseOn(inspection);
+    std::vector<std::string> problems = inspection.problems;
     problems.insert(problems.end(), advice.errors.begin(), advice.errors.end());
+    const SignatureInfo signature = readSignature(installer->bytes);
+    SignatureInfo uninstallerSignature;
+    if (const auto& uninstaller = inspection.slotContents[velumar::package::slots::uninstaller])
+        uninstallerSignature = readSignature(*uninstaller);
+    if (!signature.problem.empty()) problems.push_back(signature.problem);
     const bool sound = problems.empty() && !failsOn(advice, parsed);
     if (parsed.flags.contains("--json")) {
-        out << "{\"installer\": " << jsonString(path) << ", \"sound\": " << (sound ? "true" : "false")
+        out << "{\"installer\": " << jsonString(path)
+            << ", \"sound\": " << (sound ? "true" : "false")
             << ", \"problems\": " << jsonList(problems)
-            << ", \"warnings\": " << jsonList(advice.warnings) << "}\n";
+            << ", \"warnings\": " << jsonList(advice.warnings)
+            << ", \"signed\": " << (signature.present ? "true" : "false")
+            << ", \"signer\": " << jsonString(signature.signer)
+            << ", \"signerIssuer\": " << jsonString(signature.issuer)
+            << ", \"uninstallerSigner\": " << jsonString(uninstallerSignature.signer) << "}\n";
         return sound ? kExitOk : kExitProblems;
     }
     for (const std::string& problem : problems) out << path << ": " << problem << "\n";
     for (const std::string& warning : advice.warnings) out << path << ": warning: " << warning << "\n";
+    if (!parsed.flags.contains("--quiet"))
+        out << path << ": " << signatureText(signature, inspection, uninstallerSignature) << "\n";
     if (sound && !parsed.flags.contains("--quiet")) out << path << ": sound\n";
     return sound ? kExitOk : kExitProblems;
 }
@@ -338,7 +403,10 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
                                         {"--strict", "", false},
                                         {"--stub", "", true},
                                         {"--impborl", "", true},
-                                        {"--project-dir", "", true}}),
+                                        {"--project-dir", "", true},
+                                        {"--sign", "", true},
+                                        {"--key", "", true},
+                                        {"--sign-digest", "", true}}),
                         out, err);
     }
     if (command == "list") {

@@ -7,6 +7,10 @@
 #ifndef VELPACK_WIN32_BUILD_DIR
 #define VELPACK_WIN32_BUILD_DIR ""
 #endif
+// Where an installed velpack keeps the programs, from the folder it is in.
+#ifndef VELPACK_INSTALLED_PROGRAMS
+#define VELPACK_INSTALLED_PROGRAMS "../share/velumar"
+#endif
 
 namespace velpack {
 
@@ -15,22 +19,25 @@ namespace {
 struct ProjectProgram {
     std::string_view name;
     std::string_view buildSubfolder;
+    // Below the installed programs' folder; the stand-in is kept apart, so that nobody takes
+    // it for the real Flash player installer.
+    std::string_view installedSubfolder;
 };
 
 constexpr std::array<ProjectProgram, 6> kProjectPrograms = {{
-    {"install.exe", "src/app"},
-    {"uninstall.exe", "src/uninstall"},
-    {"impborl.dll", "src/implode"},
-    {"placeholder.exe", "examples/placeholder"},
-    {"flashax.exe", "examples/flashax"},
-    {"sample-stub.exe", "examples/placeholder"},
+    {"install.exe", "src/app", ""},
+    {"uninstall.exe", "src/uninstall", ""},
+    {"impborl.dll", "src/implode", ""},
+    {"placeholder.exe", "examples/placeholder", ""},
+    {"flashax.exe", "examples/flashax", "stand-in"},
+    {"sample-stub.exe", "examples/placeholder", ""},
 }};
 
-std::string_view buildSubfolder(std::string_view name) {
+const ProjectProgram* knownProgram(std::string_view name) {
     for (const ProjectProgram& program : kProjectPrograms) {
-        if (program.name == name) return program.buildSubfolder;
+        if (program.name == name) return &program;
     }
-    return {};
+    return nullptr;
 }
 
 }  // namespace
@@ -38,7 +45,8 @@ std::string_view buildSubfolder(std::string_view name) {
 std::vector<fs::path> projectFileCandidates(std::string_view name,
                                             const std::vector<fs::path>& projectDirs) {
     const std::string file(name);
-    const std::string_view subfolder = buildSubfolder(name);
+    const ProjectProgram* known = knownProgram(name);
+    const std::string_view subfolder = known ? known->buildSubfolder : std::string_view();
     std::vector<fs::path> candidates;
     for (const fs::path& dir : projectDirs) {
         candidates.push_back(dir / file);
@@ -46,6 +54,13 @@ std::vector<fs::path> projectFileCandidates(std::string_view name,
     }
     if (const fs::path self = executablePath(); !self.empty()) {
         candidates.push_back(self.parent_path() / file);
+        const fs::path installed =
+            (self.parent_path() / VELPACK_INSTALLED_PROGRAMS).lexically_normal();
+        candidates.push_back(known ? installed / fs::path(known->installedSubfolder) / file
+                                   : installed / file);
+        // An installed velpack uses its own programs only, never a build tree's.
+        std::error_code error;
+        if (fs::is_directory(installed, error)) return candidates;
     }
     if (const fs::path build = VELPACK_WIN32_BUILD_DIR; !build.empty() && !subfolder.empty()) {
         candidates.push_back(build / fs::path(subfolder) / file);

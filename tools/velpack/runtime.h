@@ -6,10 +6,13 @@
 // Searched in this order, for NAME:
 //   1. each folder given with --project-dir, as DIR/NAME and, for the known
 //      programs, as a Windows build tree DIR/<subfolder>/NAME;
-//   2. the folder of the velpack executable (an installed tool keeps them
-//      beside it);
-//   3. the Windows build tree given to CMake as VELPACK_WIN32_BUILD_DIR
-//      (default: build/win32 of the source tree), at <subfolder>/NAME.
+//   2. the folder of the velpack executable;
+//   3. the programs of an installed velpack: PREFIX/share/velumar/NAME for velpack
+//      in PREFIX/bin (`cmake --install`, the Debian package), with the stand-in
+//      Flash player installer apart, as share/velumar/stand-in/flashax.exe;
+//   4. the Windows build tree given to CMake as VELPACK_WIN32_BUILD_DIR
+//      (default: build/win32 of the source tree), at <subfolder>/NAME; not for an
+//      installed velpack (one whose share/velumar exists), which uses its own.
 // The known programs and their build subfolders are listed in runtime.cpp.
 #ifndef VELPACK_RUNTIME_H
 #define VELPACK_RUNTIME_H

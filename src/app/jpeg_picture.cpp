@@ -39,6 +39,12 @@ bool decodeJpeg(std::string_view bytes, DecodedPicture& picture) {
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()),
                  static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
+    // The installer's libjpeg is built without the arithmetic decoder; refused here as well, so
+    // that the package tool, built with the host's libjpeg, judges a preview the same way.
+    if (info.arith_code) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
     if (info.output_components != 3 || info.output_width == 0 || info.output_height == 0 ||

@@ -33,8 +33,11 @@ function(velumar_shipped_program target)
   get_target_property(type ${target} TYPE)
   if(VELUMAR_COMPACT_EH_FRAME AND type STREQUAL "EXECUTABLE")
     add_custom_command(TARGET ${target} POST_BUILD
-      COMMAND ${VELUMAR_COMPACT_EH_FRAME} $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.map
+      COMMAND ${VELUMAR_COMPACT_EH_FRAME} --objdump ${CMAKE_OBJDUMP}
+              $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.map
       VERBATIM)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
+                 ${PROJECT_SOURCE_DIR}/cmake/compact-eh-frame)
   endif()
 endfunction()
 

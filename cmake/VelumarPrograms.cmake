@@ -18,11 +18,26 @@ set(VELUMAR_CXX_RUNTIME ${PROJECT_SOURCE_DIR}/src/util/cxx_runtime.cpp)
 # Called where a shipped program is defined: the linker writes its map beside it
 # (<program>.map), so that the checks in tests/programs can name the function and the object
 # file behind an address of the stripped program. In the 32-bit build it is linked again
-# whenever ./dev setup rebuilds the i486 runtime (VELUMAR_RUNTIME_STAMP).
+# whenever ./dev setup rebuilds the i486 runtime (VELUMAR_RUNTIME_STAMP), and a program's
+# unwind tables are then rewritten in their shortest form (cmake/compact-eh-frame; the
+# stripped Release build only).
+if(VELUMAR_BUILD_PROGRAMS AND CMAKE_SIZEOF_VOID_P EQUAL 4 AND CMAKE_BUILD_TYPE STREQUAL "Release")
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  set(VELUMAR_COMPACT_EH_FRAME ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/compact-eh-frame)
+endif()
 function(velumar_shipped_program target)
   target_link_options(${target} PRIVATE "LINKER:-Map=$<TARGET_FILE:${target}>.map")
   if(VELUMAR_RUNTIME_STAMP)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${VELUMAR_RUNTIME_STAMP})
+  endif()
+  get_target_property(type ${target} TYPE)
+  if(VELUMAR_COMPACT_EH_FRAME AND type STREQUAL "EXECUTABLE")
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${VELUMAR_COMPACT_EH_FRAME} --objdump ${CMAKE_OBJDUMP}
+              $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.map
+      VERBATIM)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
+                 ${PROJECT_SOURCE_DIR}/cmake/compact-eh-frame)
   endif()
 endfunction()
 

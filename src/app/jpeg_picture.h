@@ -18,8 +18,8 @@ struct DecodedPicture {
     std::vector<unsigned char> rgb;  // rows top to bottom, three bytes per pixel
 };
 
-// False for a file libjpeg cannot decode, one that does not give three components, an empty
-// picture and one above kMaxPreviewPixels.
+// False for a file libjpeg cannot decode, an arithmetic-coded one, one that does not give three
+// components, an empty picture and one above kMaxPreviewPixels.
 bool decodeJpeg(std::string_view bytes, DecodedPicture& picture);
 
 }  // namespace velumar::app

@@ -1,6 +1,6 @@
 // The pieces of the Active Desktop calls shared by the installation's set-up
 // (active_desktop_setup_win32.cpp) and the uninstaller's clearing and giving back of the
-// wallpaper (active_desktop_win32.cpp), which sit in objects of their own so that the
+// wallpaper (desktop_restore_win32.cpp), which sit in objects of their own so that the
 // uninstaller carries only what it uses (Win32 build only).
 #ifndef VELUMAR_DESKTOP_ACTIVE_DESKTOP_CALLS_WIN32_H
 #define VELUMAR_DESKTOP_ACTIVE_DESKTOP_CALLS_WIN32_H

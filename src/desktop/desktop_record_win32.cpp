@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "desktop/active_desktop_win32.h"
 #include "desktop/desktop_texts.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
@@ -85,14 +84,6 @@ DesktopValues readDesktopValues() {
     values.componentFlags =
         readNumber(openUserKeyForReading(t::kComponentsKey).get(), t::kFlagsValue);
     return values;
-}
-
-bool restoreRecordedDesktop(const std::string& wallpaperFolder, const std::string& pagePath) {
-    const std::optional<DesktopRecord> record = readDesktopRecord(wallpaperFolder);
-    if (!record) return false;
-    const DesktopRestore plan = planDesktopRestore(*record, readDesktopValues(), pagePath);
-    restoreDesktop(record->before, plan);
-    return true;
 }
 
 }  // namespace velumar::desktop

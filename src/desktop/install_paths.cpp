@@ -84,23 +84,6 @@ std::optional<uint32_t> componentFlagsToWrite(uint32_t flags) noexcept {
     return flags ^ kBit;
 }
 
-std::string removeQuestion(std::string_view wallpaperName) {
-    return std::string(t::kRemoveQuestion)
-        .append(wallpaperDisplayName(wallpaperName))
-        .append(t::kRemoveQuestionEnd);
-}
-
-std::optional<std::string> wallpaperNameFromFolder(std::string_view folder) {
-    const std::string_view trimmed = withoutTrailingBackslash(folder);
-    const size_t slash = trimmed.find_last_of("\\:");
-    const std::string_view last =
-        slash == std::string_view::npos ? trimmed : trimmed.substr(slash + 1);
-    if (last.size() <= t::kFolderSuffix.size() || !last.ends_with(t::kFolderSuffix)) {
-        return std::nullopt;
-    }
-    return std::string(last.substr(0, last.size() - t::kFolderSuffix.size()));
-}
-
 bool samePathText(std::string_view a, std::string_view b) noexcept {
     return equalsIgnoringAsciiCase(a, b);
 }

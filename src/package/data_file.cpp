@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <limits>
 #include <new>
 
 #include "package/byte_io.h"
@@ -235,58 +234,6 @@ DataFileCheck readRecordStoredBytes(ByteSource& source, const DataFile& file, in
     const uint64_t at = uint64_t(file.record(number).blockOffset()) + kBlockHeaderSize;
     return fromRead(readExactly(source, at, stored), DataFileProblem::storedBytesOutsideFile,
                     number);
-}
-
-DataFileWriteResult writeDataFile(std::string_view wallpaperName, int32_t dataKind,
-                                  std::span<const DataRecordSource> records,
-                                  std::vector<uint8_t>& out) {
-    if (records.size() > size_t(kMaxDataRecords)) {
-        return {DataFileWriteProblem::tooManyRecords, 0};
-    }
-    DataFileHeader header;
-    if (!header.setWallpaperName(wallpaperName)) return {DataFileWriteProblem::badWallpaperName, 0};
-    header.setRecordCount(static_cast<int32_t>(records.size()));
-    header.setDataKind(dataKind);
-
-    uint64_t total = kDataFileHeaderSize + records.size() * kDataRecordSize;
-    std::vector<DataRecord> table(records.size());
-    for (size_t i = 0; i < records.size(); ++i) {
-        const DataRecordSource& source = records[i];
-        const int number = static_cast<int>(i + 1);
-        if (!isValidRelativePath(source.name) || !table[i].setName(source.name)) {
-            return {DataFileWriteProblem::badName, number};
-        }
-        if (source.copy) {
-            table[i].setType(kCopyRecordType);
-            continue;
-        }
-        table[i].setType(kBlockRecordType);
-        if (total > uint64_t(std::numeric_limits<int32_t>::max())) {
-            return {DataFileWriteProblem::tooLarge, number};
-        }
-        table[i].setBlockOffset(static_cast<int32_t>(total));
-        total += kBlockHeaderSize + source.stored.size();
-    }
-    if (total > uint64_t(std::numeric_limits<int32_t>::max())) {
-        return {DataFileWriteProblem::tooLarge, 0};
-    }
-
-    out.clear();
-    out.reserve(static_cast<size_t>(total));
-    out.insert(out.end(), header.bytes.begin(), header.bytes.end());
-    for (const DataRecord& record : table)
-        out.insert(out.end(), record.bytes.begin(), record.bytes.end());
-    for (const DataRecordSource& source : records) {
-        if (source.copy) continue;
-        BlockHeader block;
-        block.setTag();
-        block.setSize(source.compressed ? source.size : static_cast<int32_t>(source.stored.size()));
-        block.setStoredSize(source.compressed ? static_cast<int32_t>(source.stored.size()) : 0);
-        block.setCompressed(source.compressed);
-        out.insert(out.end(), block.bytes.begin(), block.bytes.end());
-        out.insert(out.end(), source.stored.begin(), source.stored.end());
-    }
-    return {};
 }
 
 }  // namespace velumar::package

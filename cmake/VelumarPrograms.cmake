@@ -31,6 +31,9 @@ function(velumar_shipped_program target)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${VELUMAR_RUNTIME_STAMP})
   endif()
   get_target_property(type ${target} TYPE)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND type STREQUAL "EXECUTABLE")
+    target_link_options(${target} PRIVATE -flto=auto)
+  endif()
   if(VELUMAR_COMPACT_EH_FRAME AND type STREQUAL "EXECUTABLE")
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND ${VELUMAR_COMPACT_EH_FRAME} --objdump ${CMAKE_OBJDUMP}

@@ -81,7 +81,7 @@ void checkDataFile(std::span<const uint8_t> bytes, const std::string& wallpaperN
     package::DataFileCheck check = package::readDataFile(source, file);
     if (check.ok()) check = package::checkDataFileWallpaperName(file.header, wallpaperName);
     if (!check.ok()) {
-        require(package::dataFileFailure(check).code != package::kOk);
+        require(package::dataFileFailure(check).code != velumar::kOk);
         return;
     }
     require(package::isValidWallpaperName(file.header.wallpaperName()));
@@ -131,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::span<const uint8_t> bytes(data, size);
     package::MemorySource source(bytes);
     package::PackageHeader header;
-    if (package::readPackageHeader(source, 0, header) != package::kOk) {
+    if (package::readPackageHeader(source, 0, header) != velumar::kOk) {
         require(size < package::kPackageHeaderSize);
         return 0;
     }

@@ -49,7 +49,7 @@ int readOwnPackage() {
 
     package::Win32FileSource source(file.get());
     package::PackageHeader header;
-    if (package::readPackageHeader(source, offset, header) != package::kOk) return 4;
+    if (package::readPackageHeader(source, offset, header) != velumar::kOk) return 4;
 
     std::printf("wallpaper %s\nkind %u\n", header.wallpaperName().c_str(), unsigned(header.kind));
     for (int slot = 0; slot < package::kSlotCount; ++slot) {

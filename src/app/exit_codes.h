@@ -11,7 +11,7 @@
 #ifndef VELUMAR_APP_EXIT_CODES_H
 #define VELUMAR_APP_EXIT_CODES_H
 
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 
 namespace velumar::app {
 
@@ -22,8 +22,8 @@ inline constexpr int kExitDamaged = 3;
 
 // The code for a run that ended: start-up's code, whether the wallpaper was installed, and the
 // last installation's result (0 when none ran or a run was cancelled without an error).
-int installerExitCode(package::ErrorCode startupCode, bool installed,
-                      package::ErrorCode installResult) noexcept;
+int installerExitCode(velumar::ErrorCode startupCode, bool installed,
+                      velumar::ErrorCode installResult) noexcept;
 
 }  // namespace velumar::app
 

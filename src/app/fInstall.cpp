@@ -21,8 +21,7 @@
 
 namespace velumar::app {
 
-using package::ErrorCode;
-using package::kOk;
+using velumar::kOk;
 namespace slots = package::slots;
 
 InstallerState& installerState() {

@@ -47,8 +47,8 @@ class TInstallerForm : public WindowBase, public desktop::InstallUi {
     void setStatusText(std::string_view text) override;
     void stepProgress() override;
     void showInstallStarted() override;
-    void showInstallResult(package::ErrorCode code) override;
-    void reportInstallError(package::ErrorCode code, const std::string& text) override;
+    void showInstallResult(velumar::ErrorCode code) override;
+    void reportInstallError(velumar::ErrorCode code, const std::string& text) override;
     void showErrorDialog(const std::string& message) override;
     void showInformationDialog(const std::string& message) override;
     bool cancelRequested() const override;
@@ -85,19 +85,19 @@ class TInstallerForm : public WindowBase, public desktop::InstallUi {
     void processMessages();
 
     // The start-up steps.
-    package::ErrorCode locateInstaller();
-    package::ErrorCode makePackageCopy();
-    package::ErrorCode readPackageHeader();
-    package::ErrorCode checkPackageCopy(package::ByteSource& copy);
+    velumar::ErrorCode locateInstaller();
+    velumar::ErrorCode makePackageCopy();
+    velumar::ErrorCode readPackageHeader();
+    velumar::ErrorCode checkPackageCopy(package::ByteSource& copy);
     void prepareWallpaperFolder();
-    package::ErrorCode extractSlot(int slot);
-    package::ErrorCode extractOpenAfterInstallFile();
-    package::ErrorCode extractFlashInstaller();
-    package::ErrorCode extractLicense();
-    package::ErrorCode extractPreview();
-    package::ErrorCode runFlashPlayerStep();
+    velumar::ErrorCode extractSlot(int slot);
+    velumar::ErrorCode extractOpenAfterInstallFile();
+    velumar::ErrorCode extractFlashInstaller();
+    velumar::ErrorCode extractLicense();
+    velumar::ErrorCode extractPreview();
+    velumar::ErrorCode runFlashPlayerStep();
     void setInstallerCaption(const std::string& wallpaperName);
-    void setUpLicense(package::ErrorCode& code);
+    void setUpLicense(velumar::ErrorCode& code);
     void showPreview();
     void showPicture(const std::string& path);
 
@@ -112,7 +112,7 @@ class TInstallerForm : public WindowBase, public desktop::InstallUi {
     desktop::FlashPlayerVersion flashVersion_;
     int installWidth_ = 80;
     bool closing_ = false;
-    package::ErrorCode startupCode_ = 0;
+    velumar::ErrorCode startupCode_ = 0;
     int exitCode_ = 0;
     bool movieFocused_ = false;
     // The Active Desktop as the Flash player step found it, when it switched it off.

@@ -18,11 +18,11 @@ void runInstallButton(TInstallerForm& form) {
     if (outcome == desktop::InstallButtonOutcome::closeWindow) form.close();
 }
 
-package::ErrorCode runSilentInstall(TInstallerForm& form) {
+velumar::ErrorCode runSilentInstall(TInstallerForm& form) {
     InstallerState& state = installerState();
     desktop::Win32InstallSteps steps(form, state);
-    const package::ErrorCode result = desktop::runSilentInstall(form, steps);
-    state.installed = result == package::kOk;
+    const velumar::ErrorCode result = desktop::runSilentInstall(form, steps);
+    state.installed = result == velumar::kOk;
     state.installationKept = steps.installationKept();
     state.installResult = result;
     return result;
@@ -30,7 +30,7 @@ package::ErrorCode runSilentInstall(TInstallerForm& form) {
 
 // ----- the window as the install driver sees it -----
 
-void TInstallerForm::reportInstallError(package::ErrorCode code, const std::string& text) {
+void TInstallerForm::reportInstallError(velumar::ErrorCode code, const std::string& text) {
     package::reportInstallError(code, text);
 }
 

@@ -7,7 +7,7 @@
 #ifndef VELUMAR_APP_INSTALL_RUNS_H
 #define VELUMAR_APP_INSTALL_RUNS_H
 
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 
 namespace velumar::app {
 
@@ -18,7 +18,7 @@ void runInstallButton(TInstallerForm& form);
 
 // The silent kind's installation at start-up: runInstallation, then openDisplayProperties when
 // it returns 0. Its code is not used by start-up.
-package::ErrorCode runSilentInstall(TInstallerForm& form);
+velumar::ErrorCode runSilentInstall(TInstallerForm& form);
 
 }  // namespace velumar::app
 

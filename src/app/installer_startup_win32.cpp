@@ -30,8 +30,7 @@
 
 namespace velumar::app {
 
-using package::ErrorCode;
-using package::kOk;
+using velumar::kOk;
 namespace slots = package::slots;
 
 namespace {
@@ -47,12 +46,12 @@ class PackageCopyReader {
   public:
     explicit PackageCopyReader(const std::string& path)
         : file_(openForReading(path)),
-          openError_(file_ ? 0 : static_cast<ErrorCode>(::GetLastError())),
+          openError_(file_ ? kOk : lastErrorCode()),
           source_(file_.get()) {}
 
     // 0, or the reason it could not be opened (never 0 then).
     ErrorCode openError() const noexcept {
-        return file_ ? kOk : (openError_ != 0 ? openError_ : ERROR_OPEN_FAILED);
+        return openError_;
     }
     package::ByteSource& source() noexcept { return source_; }
 
@@ -136,7 +135,7 @@ ErrorCode TInstallerForm::locateInstaller() {
     const std::string folder = makeTempFolder(std::string(texts::kPackageCopyFolderBase));
     if (folder.empty()) {
         const ErrorCode code = lastErrorCode();
-        package::reportInstallError(package::kPackageCopyFailed, std::string());
+        package::reportInstallError(velumar::kPackageCopyFailed, std::string());
         return code;
     }
     state.packageCopyFiles.folder(folder);
@@ -150,8 +149,8 @@ ErrorCode TInstallerForm::makePackageCopy() {
         package::deleteFileWithRetry(state.packageCopyPath, false, package::kDeleteAttempts);
     state.packageCopyFiles.file(state.packageCopyPath);
     if (code == kOk && !::CopyFileA(state.installerPath.c_str(), state.packageCopyPath.c_str(), FALSE))
-        code = static_cast<ErrorCode>(::GetLastError());
-    if (code != kOk) package::reportInstallError(package::kPackageCopyFailed, state.packageCopyPath);
+        code = lastErrorCode();
+    if (code != kOk) package::reportInstallError(velumar::kPackageCopyFailed, state.packageCopyPath);
     return code;
 }
 
@@ -236,7 +235,7 @@ void TInstallerForm::prepareWallpaperFolder() {
 
 ErrorCode TInstallerForm::extractSlot(int slot) {
     InstallerState& state = installerState();
-    if (state.header.slot(slot).empty()) return package::kEmptySlot;
+    if (state.header.slot(slot).empty()) return velumar::kEmptySlot;
     // Written beside the package copy while an earlier installation stands in the wallpaper
     // folder: removed with the copy.
     if (state.startupFolder != state.wallpaperFolder) {
@@ -261,7 +260,7 @@ ErrorCode TInstallerForm::extractOpenAfterInstallFile() {
 // package's is never started.
 ErrorCode TInstallerForm::extractFlashInstaller() {
     InstallerState& state = installerState();
-    if (state.header.slot(slots::flashInstaller).empty()) return package::kEmptySlot;
+    if (state.header.slot(slots::flashInstaller).empty()) return velumar::kEmptySlot;
     PackageCopyReader copy(state.packageCopyPath);
     if (const ErrorCode code = copy.openError(); code != kOk) {
         package::reportInstallError(code, state.packageCopyPath);
@@ -282,7 +281,7 @@ ErrorCode TInstallerForm::extractLicense() {
 
 ErrorCode TInstallerForm::extractPreview() {
     package::PackageEntry& preview = installerState().header.slot(slots::preview);
-    if (preview.empty()) return package::kEmptySlot;
+    if (preview.empty()) return velumar::kEmptySlot;
     package::renamePreview(installerState().header);
     return extractSlot(slots::preview);
 }

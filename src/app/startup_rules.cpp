@@ -17,7 +17,7 @@ int installerExitCode(ErrorCode startupCode, bool installed, ErrorCode installRe
     if (installed) return kExitInstalled;
     if (startupCode == kInstallerDamaged) return kExitDamaged;
     if (startupCode == kFlashStepCancelled) return kExitCancelled;
-    if (startupCode != package::kOk || installResult != package::kOk) return kExitFailed;
+    if (startupCode != velumar::kOk || installResult != velumar::kOk) return kExitFailed;
     return kExitCancelled;
 }
 

@@ -9,13 +9,11 @@
 #include <string_view>
 
 #include "desktop/flash_player.h"
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 
 namespace velumar::app {
 
-using package::ErrorCode;
-
-// Codes of start-up's own steps (the extraction codes are in package/error_codes.h):
+// Start-up's own codes (all in util/error_codes.h):
 //   -402  the Flash control cannot be created although no update was needed
 //   -540  the wallpaper name fails the wallpaper-name rule of package/package_rules.h (the one
 //         the package tool applies): it could place the wallpaper folder or page outside
@@ -26,10 +24,6 @@ using package::ErrorCode;
 //         right after the header is read, before anything else is written; the box then says
 //         to download the installer again.
 //   409   the user cancelled the Flash player step: start-up ends without any message
-inline constexpr ErrorCode kFlashControlUnusable = desktop::kFlashControlUnusable;
-inline constexpr ErrorCode kUnsafeWallpaperName = -540;
-inline constexpr ErrorCode kInstallerDamaged = -541;
-inline constexpr ErrorCode kFlashStepCancelled = desktop::kFlashStepCancelled;
 
 // "Installer file is corrupted. Corvana Error: " + code + ". ", and for a damaged installer
 // file the line that tells the user to download it again.

@@ -47,14 +47,14 @@ void startUninstaller(const WallpaperSettings& settings) {
 
 }  // namespace
 
-package::ErrorCode setupWallpaper(const WallpaperSettings& settings) {
+velumar::ErrorCode setupWallpaper(const WallpaperSettings& settings) {
     // The page and the uninstaller's folder are made from this name: one that fails the rule
     // could point the desktop, or the start of a program, outside "Web\Wallpaper\".
-    if (!package::isValidWallpaperName(settings.wallpaperName)) return package::kOk;
+    if (!package::isValidWallpaperName(settings.wallpaperName)) return velumar::kOk;
     if (settings.startUninstaller) startUninstaller(settings);
     applyActiveDesktopWallpaper(wallpaperPagePath(settings.windowsFolder, settings.wallpaperName),
                                 settings.red, settings.green, settings.blue);
-    return package::kOk;
+    return velumar::kOk;
 }
 
 void applyActiveDesktopWallpaper(const std::string& pagePath, int32_t red, int32_t green,

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "desktop/desktop_record.h"
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 
 namespace velumar::desktop {
 
@@ -28,7 +28,7 @@ struct WallpaperSettings {
 
 // Starts the package's uninstaller with "/b" when asked (by its full path, working folder the
 // wallpaper folder without its final "\", not waited for), then applies the page. Always 0.
-package::ErrorCode setupWallpaper(const WallpaperSettings& settings);
+velumar::ErrorCode setupWallpaper(const WallpaperSettings& settings);
 
 // The registry writes, the two passes, the wallpaper setting and the refresh, in that order.
 void applyActiveDesktopWallpaper(const std::string& pagePath, int32_t red, int32_t green,

@@ -75,9 +75,9 @@ std::string EarlierInstallationAside::earlierFolder() const {
     return asideFolderPath(root_, name_, record_->number) + '\\';
 }
 
-package::ErrorCode EarlierInstallationAside::setAside() {
+velumar::ErrorCode EarlierInstallationAside::setAside() {
     EarlierInstallation record{name_, 0, folderExists(folderPath()), fileExists(pagePath()), false};
-    if (!record.folder && !record.page) return package::kOk;
+    if (!record.folder && !record.page) return velumar::kOk;
     for (int number = 1; number <= kAsideNumbers && record.number == 0; ++number) {
         if (!pathExists(asideFolderPath(root_, name_, number)) &&
             !pathExists(asidePagePath(root_, name_, number)) &&
@@ -90,19 +90,19 @@ package::ErrorCode EarlierInstallationAside::setAside() {
     const std::string recordPath = asideRecordPath(root_, name_, record.number);
     const std::string folderAside = asideFolderPath(root_, name_, record.number);
     if (record.folder && !::MoveFileA(folderPath().c_str(), folderAside.c_str())) {
-        const package::ErrorCode code = lastErrorCode();
+        const velumar::ErrorCode code = lastErrorCode();
         ::DeleteFileA(recordPath.c_str());
         return code;
     }
     if (record.page &&
         !::MoveFileA(pagePath().c_str(), asidePagePath(root_, name_, record.number).c_str())) {
-        const package::ErrorCode code = lastErrorCode();
+        const velumar::ErrorCode code = lastErrorCode();
         if (record.folder) ::MoveFileA(folderAside.c_str(), folderPath().c_str());
         ::DeleteFileA(recordPath.c_str());
         return code;
     }
     record_ = record;
-    return package::kOk;
+    return velumar::kOk;
 }
 
 bool EarlierInstallationAside::putBack() {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "desktop/earlier_installation.h"
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 
 namespace velumar::desktop {
 
@@ -22,7 +22,7 @@ class EarlierInstallationAside {
     // Moves the earlier folder and page aside, when they are there, after writing the record.
     // 0 (also when there was nothing to move), or the system's code for what failed; nothing
     // stays moved then.
-    package::ErrorCode setAside();
+    velumar::ErrorCode setAside();
 
     // Something was set aside and has not been given back or deleted.
     bool holdsEarlier() const noexcept { return record_.has_value(); }

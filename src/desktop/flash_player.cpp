@@ -8,7 +8,7 @@ bool playerNeedsUpdate(const FlashPlayerVersion& version, bool strict) noexcept 
 }
 
 ErrorCode installerStartFailure(std::uint32_t systemCode) noexcept {
-    if (systemCode == 0 || systemCode > 0x7FFFFFFFu) return kFlashInstallerNotStarted;
+    if (systemCode == 0 || systemCode > 0x7FFFFFFFu) return kNoMemory;
     return static_cast<ErrorCode>(systemCode);
 }
 

@@ -1,6 +1,8 @@
 // The Flash player check's portable part: its codes, the files it looks at, the version rule and
 // the waits' bounds.
 //
+// Its codes (all in util/error_codes.h):
+//
 // | Code  | Meaning                                                                        |
 // |-------|--------------------------------------------------------------------------------|
 // | 0     | player present and usable (or installed and usable)                            |
@@ -25,17 +27,9 @@
 #include <string>
 #include <string_view>
 
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 
 namespace velumar::desktop {
-
-using package::ErrorCode;
-
-inline constexpr ErrorCode kFlashStepCancelled = 409;
-inline constexpr ErrorCode kFlashControlUnusable = -402;
-inline constexpr ErrorCode kFlashInstallerMissing = -401;
-inline constexpr ErrorCode kFlashControlLocked = -32;
-inline constexpr ErrorCode kFlashInstallerNotStarted = -7;
 
 // Under the system folder, looked for in this order.
 inline constexpr std::string_view kFlashControlFile = "Macromed\\Flash\\Flash.ocx";

@@ -10,6 +10,7 @@
 #include "util/processes_win32.h"
 #include "util/system_calls_win32.h"
 #include "util/windows_version_win32.h"
+#include "util/error_text_win32.h"
 
 namespace velumar::desktop {
 
@@ -152,7 +153,7 @@ bool FlashPlayerStep::askUntilUnlocked() {
 // where they were moved, beside the control under their ".old" names, where nothing of the
 // user's is lost and the installer's control, when it comes, is the one in place.
 ErrorCode FlashPlayerStep::installFlashPlayer() {
-    if (!flashPlayerNeedsUpdate(true)) return package::kOk;
+    if (!flashPlayerNeedsUpdate(true)) return velumar::kOk;
     aside_.moveAside(spelledAsOnDisk(systemFolder_ + std::string(kOldFlashControlUpperCase)));
     ErrorCode result = kFlashStepCancelled;
     if (askUntilUnlocked()) {
@@ -163,10 +164,10 @@ ErrorCode FlashPlayerStep::installFlashPlayer() {
             prompt_.processMessages();
         }
         result = runFlashInstaller();
-        if (result == package::kOk && !waitForFlashInstaller()) result = kFlashControlUnusable;
+        if (result == velumar::kOk && !waitForFlashInstaller()) result = kFlashControlUnusable;
     }
-    if (result == package::kOk && !waitForFlashPlayer()) result = kFlashControlUnusable;
-    if (result == package::kOk) {
+    if (result == velumar::kOk && !waitForFlashPlayer()) result = kFlashControlUnusable;
+    if (result == velumar::kOk) {
         aside_.discard();
     } else if (flashInstallerRunning()) {
         aside_.leaveAside();
@@ -184,15 +185,15 @@ ErrorCode FlashPlayerStep::installFlashPlayer() {
 // load libraries. Start-up holds the file, checked to be the package's, without write or
 // delete sharing until this has started it.
 ErrorCode FlashPlayerStep::runFlashInstaller() {
-    if (removeFlashControlFile()) return kFlashControlLocked;
+    if (removeFlashControlFile()) return kFileBusy;
     const std::string installer = windowsFolder_ + std::string(kFlashInstallerFile);
     if (!checkedInstaller_ || !fileExists(installer)) return kFlashInstallerMissing;
     const FileHandle held = std::move(checkedInstaller_);
     installerProcess_ = startProgram(installer, std::string(kFlashInstallerArguments),
                                      systemFolder_, SW_HIDE);
-    if (!installerProcess_) return installerStartFailure(::GetLastError());
+    if (!installerProcess_) return installerStartFailure(static_cast<std::uint32_t>(lastErrorCode()));
     prompt_.bringApplicationToFront();
-    return package::kOk;
+    return velumar::kOk;
 }
 
 // False when the installer's time ran out or the user ended the wait before it ended.

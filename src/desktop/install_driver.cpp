@@ -8,14 +8,14 @@ namespace velumar::desktop {
 namespace {
 
 bool isFree(const InstallUi& ui, ErrorCode result) {
-    return !ui.cancelRequested() && result == package::kOk;
+    return !ui.cancelRequested() && result == velumar::kOk;
 }
 
 }  // namespace
 
 ErrorCode runInstallation(InstallUi& ui, InstallSteps& steps) {
-    ErrorCode result = package::kOk;
-    ErrorCode warning = package::kOk;
+    ErrorCode result = velumar::kOk;
+    ErrorCode warning = velumar::kOk;
     steps.showHourglass();
     ui.showInstallStarted();
     if (!ui.cancelRequested()) steps.closeDisplayProperties();
@@ -27,16 +27,16 @@ ErrorCode runInstallation(InstallUi& ui, InstallSteps& steps) {
     if (isFree(ui, result)) steps.openAfterInstallFile();
     if (isFree(ui, result)) {
         const ErrorCode code = steps.registerUninstall();
-        if (warning == package::kOk) warning = code;
+        if (warning == velumar::kOk) warning = code;
     }
     steps.deleteDataFile();
-    if (ui.cancelRequested() || result != package::kOk) {
+    if (ui.cancelRequested() || result != velumar::kOk) {
         steps.cleanUpInstallation();
     } else {
         steps.discardEarlierInstallation();
     }
     steps.restoreCursor();
-    if (!ui.cancelRequested() && warning != package::kOk) result = warning;
+    if (!ui.cancelRequested() && warning != velumar::kOk) result = warning;
     if (!ui.cancelRequested()) ui.showInstallResult(result);
     return result;
 }
@@ -60,22 +60,22 @@ InstallButtonOutcome installBtnClick(InstallUi& ui, InstallSteps& steps, Install
     }
     const ErrorCode result = runInstallation(ui, steps);
     state.installResult = result;
-    state.installed = result == package::kOk && !ui.cancelRequested();
+    state.installed = result == velumar::kOk && !ui.cancelRequested();
     if (state.installed) showInstallSuccess(ui, steps, state);
     ui.setBusy(false);
-    return result == package::kOk ? InstallButtonOutcome::closeWindow
+    return result == velumar::kOk ? InstallButtonOutcome::closeWindow
                                   : InstallButtonOutcome::stayOpen;
 }
 
 ErrorCode runSilentInstall(InstallUi& ui, InstallSteps& steps) {
     const ErrorCode result = runInstallation(ui, steps);
-    if (result == package::kOk) steps.openDisplayProperties();
+    if (result == velumar::kOk) steps.openDisplayProperties();
     return result;
 }
 
 ErrorCode extractEntriesInOrder(InstallUi& ui, const package::PackageHeader& header,
                                 package::ByteSource& packageCopy, const EntryExtractor& extract) {
-    ErrorCode result = package::kOk;
+    ErrorCode result = velumar::kOk;
     for (const int slot : package::installEntrySlots(header)) {
         if (!isFree(ui, result)) break;
         result = extract(packageCopy, slot, true);

@@ -58,15 +58,15 @@ ErrorCode Win32InstallSteps::setAsideEarlierInstallation() {
     entryBefore_ = readUninstallEntry(HKEY_LOCAL_MACHINE, state_.wallpaperName);
     if (entryOwner(entryBefore_->exists, entryBefore_->uninstallString, ownUninstallers_) ==
         EntryOwner::foreign) {
-        ui_.reportInstallError(package::kForeignUninstallEntry, state_.wallpaperName);
-        return package::kForeignUninstallEntry;
+        ui_.reportInstallError(velumar::kForeignUninstallEntry, state_.wallpaperName);
+        return velumar::kForeignUninstallEntry;
     }
-    if (!state_.earlierInstallation) return package::kOk;
-    if (const ErrorCode code = aside_.setAside(); code != package::kOk) {
+    if (!state_.earlierInstallation) return velumar::kOk;
+    if (const ErrorCode code = aside_.setAside(); code != velumar::kOk) {
         // A file in the earlier folder is held open (a program showing the wallpaper).
         const std::string folder(withoutTrailingBackslash(state_.wallpaperFolder));
-        ui_.reportInstallError(package::kFileBusy, folder);
-        return package::kFileBusy;
+        ui_.reportInstallError(velumar::kFileBusy, folder);
+        return velumar::kFileBusy;
     }
     placesAreOurs_ = true;
     forceFolder(state_.wallpaperFolder);
@@ -89,10 +89,10 @@ ErrorCode Win32InstallSteps::writeStartupFilesAgain() {
     for (const int slot : {package::slots::preview, package::slots::license}) {
         if (!package::startupWrites(state_.header, slot)) continue;
         if (const ErrorCode code = package::extractEntry(target, source, slot, false);
-            code != package::kOk)
+            code != velumar::kOk)
             return code;
     }
-    return package::kOk;
+    return velumar::kOk;
 }
 
 ErrorCode Win32InstallSteps::extractInstallEntries() {
@@ -122,7 +122,7 @@ ErrorCode Win32InstallSteps::readDataFileHeader() {
     package::DataFile data;
     const ErrorCode code =
         package::openCheckedDataFile(ui_, state_.dataFilePath, state_.wallpaperName, file, data);
-    if (code == package::kOk) dataHeader_ = data.header;
+    if (code == velumar::kOk) dataHeader_ = data.header;
     return code;
 }
 

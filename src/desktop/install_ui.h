@@ -10,13 +10,12 @@
 
 #include "desktop/desktop_record.h"
 #include "package/datafile_host.h"
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 #include "package/package_header.h"
 #include "util/created_files.h"
 
 namespace velumar::desktop {
 
-using package::ErrorCode;
 
 // What the driver asks of the installer window. For the silent kind (window kind 4) the status,
 // progress, pause and state operations do nothing; the boxes are still real.

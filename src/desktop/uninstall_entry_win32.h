@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "desktop/install_paths.h"
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 
 namespace velumar::desktop {
 
@@ -44,11 +44,11 @@ EntryOwner uninstallEntryOwner(HKEY root, const std::string& wallpaperName,
 // path when it is ours. kForeignUninstallEntry, with nothing written, when the machine's key is
 // another program's; ERROR_INVALID_NAME for a name that names no single key; the registry's
 // code when it refuses to create or write the key.
-package::ErrorCode registerUninstall(const std::string& wallpaperName,
+velumar::ErrorCode registerUninstall(const std::string& wallpaperName,
                                      const std::string& wallpaperFolder);
 
 // As registerUninstall, with the choice of the short form given (Windows 95, 98 and ME).
-package::ErrorCode registerUninstallWith(const std::string& wallpaperName,
+velumar::ErrorCode registerUninstallWith(const std::string& wallpaperName,
                                          const std::string& wallpaperFolder, bool windows9x);
 
 // Deletes the entry's values and the key with any subkeys when the key is ours; a missing or

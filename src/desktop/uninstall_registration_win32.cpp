@@ -51,18 +51,18 @@ std::vector<std::string> ownUninstallers(const std::string& wallpaperName,
             uninstallString(windowsFolderFromEnvironment(), wallpaperName)};
 }
 
-package::ErrorCode registerUninstall(const std::string& wallpaperName,
+velumar::ErrorCode registerUninstall(const std::string& wallpaperName,
                                      const std::string& wallpaperFolder) {
     return registerUninstallWith(wallpaperName, wallpaperFolder,
                                  windowsVersionFlags().isWindows9x());
 }
 
-package::ErrorCode registerUninstallWith(const std::string& wallpaperName,
+velumar::ErrorCode registerUninstallWith(const std::string& wallpaperName,
                                          const std::string& wallpaperFolder, bool windows9x) {
     if (!namesOneUninstallKey(wallpaperName)) return ERROR_INVALID_NAME;
     const std::vector<std::string> own = ownUninstallers(wallpaperName, wallpaperFolder);
     if (uninstallEntryOwner(HKEY_LOCAL_MACHINE, wallpaperName, own) == EntryOwner::foreign)
-        return package::kForeignUninstallEntry;
+        return velumar::kForeignUninstallEntry;
     const std::string program = wallpaperFolder + std::string(texts::kUninstaller);
     const std::string command =
         windows9x ? uninstallCommand(shortFormOf(program), true) : uninstallCommand(program, false);
@@ -72,16 +72,16 @@ package::ErrorCode registerUninstallWith(const std::string& wallpaperName,
     LONG status =
         ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_WRITE, nullptr, key.put(), nullptr);
-    if (status != ERROR_SUCCESS) return static_cast<package::ErrorCode>(status);
+    if (status != ERROR_SUCCESS) return static_cast<velumar::ErrorCode>(status);
     status = writeString(key.get(), texts::kDisplayNameValue, wallpaperDisplayName(wallpaperName));
     if (status == ERROR_SUCCESS)
         status = writeString(key.get(), texts::kUninstallStringValue, command);
-    if (status != ERROR_SUCCESS) return static_cast<package::ErrorCode>(status);
+    if (status != ERROR_SUCCESS) return static_cast<velumar::ErrorCode>(status);
     key.reset();
     // No per-user entry of ours may stay beside the machine's; another program's stays.
     if (uninstallEntryOwner(HKEY_CURRENT_USER, wallpaperName, own) == EntryOwner::ours)
         deleteRegistryTree(HKEY_CURRENT_USER, keyPath);
-    return package::kOk;
+    return velumar::kOk;
 }
 
 void restoreUninstallEntry(const std::string& wallpaperName, const UninstallEntry& earlier,

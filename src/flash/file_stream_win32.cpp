@@ -3,13 +3,13 @@
 #include <windows.h>
 
 #include "flash/flash_texts.h"
+#include "util/error_text_win32.h"
 
 namespace velumar::flash {
 namespace {
 
 [[noreturn]] void raiseFileError() {
-    throw MovieError(MovieFailureKind::fileError, texts::kFileError,
-                     static_cast<std::int32_t>(::GetLastError()));
+    throw MovieError(MovieFailureKind::fileError, texts::kFileError, lastErrorCode());
 }
 
 // The largest piece handed to one ReadFile or WriteFile call.

@@ -13,7 +13,8 @@
 // Tag header: a 16-bit word, code = word >> 6, body length = word & 63; length 63 means a
 // 32-bit length follows. The background colour's body starts red, green, blue.
 //
-// Status codes: 0, -404 (signature), -405 (version above 6), -406 (version below 3). Failures
+// Status codes (util/error_codes.h): 0, -404 (signature), -405 (version above 6), -406 (version
+// below 3). Failures
 // of the streams travel as MovieError (movie_stream.h).
 #ifndef VELUMAR_FLASH_SWF_PREPARE_H
 #define VELUMAR_FLASH_SWF_PREPARE_H
@@ -24,14 +25,9 @@
 #include <string>
 
 #include "flash/movie_stream.h"
+#include "util/error_codes.h"
 
 namespace velumar::flash {
-
-inline constexpr std::int32_t kFlashControlNotCreated = -403;
-inline constexpr std::int32_t kMovieSignatureRejected = -404;
-inline constexpr std::int32_t kMovieVersionTooNew = -405;
-inline constexpr std::int32_t kMovieVersionTooOld = -406;
-inline constexpr std::int32_t kFlashControlNotReleased = -408;
 
 inline constexpr char kUncompressedSignature[] = "FWS";
 inline constexpr char kCompressedSignature[] = "CWS";

@@ -10,19 +10,14 @@
 #include <string_view>
 
 #include "package/data_file.h"
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 #include "package/package_texts.h"
 
 namespace velumar::package {
 
-// A record name that fails the name rule (package_rules.h): the data file is refused before
-// any record is written.
-inline constexpr ErrorCode kRecordNameUnsafe = -533;
-// A record count above 109: the data file is refused before any record is read.
-inline constexpr ErrorCode kRecordCountOutOfRange = -534;
-// The data file's wallpaper name fails the wallpaper-name rule or is not the package's: it
-// would point the desktop at a page that was never written, or elsewhere.
-inline constexpr ErrorCode kDataFileOtherWallpaper = -535;
+// Its own codes, -533 (a record name fails the name rule), -534 (a record count above 109)
+// and -535 (the data file's wallpaper name fails the rule or is not the package's), are in
+// util/error_codes.h.
 
 // How the installer meets a finding of the data file reader: the code it returns and which
 // message shows it.

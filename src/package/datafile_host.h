@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 
 namespace velumar::package {
 

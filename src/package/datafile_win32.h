@@ -33,7 +33,7 @@
 
 #include "package/data_file.h"
 #include "package/datafile_host.h"
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 #include "util/handles_win32.h"
 
 namespace velumar::package {

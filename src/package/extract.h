@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 #include "package/package_header.h"
 
 namespace velumar::package {

@@ -26,7 +26,7 @@
 
 #include "package/byte_source.h"
 #include "package/datafile_host.h"
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 #include "package/package_header.h"
 #include "util/handles_win32.h"
 

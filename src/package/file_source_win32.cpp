@@ -1,4 +1,5 @@
 #include "package/file_source_win32.h"
+#include "util/error_text_win32.h"
 
 #include <windows.h>
 
@@ -15,9 +16,7 @@ int32_t seekTo(HANDLE file, uint64_t offset) noexcept {
     SetLastError(NO_ERROR);
     const DWORD low =
         SetFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN);
-    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
-        return static_cast<int32_t>(GetLastError());
-    }
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return lastErrorCode();
     return 0;
 }
 
@@ -31,9 +30,7 @@ int32_t Win32FileSource::readAt(uint64_t offset, std::span<uint8_t> out, size_t&
                              ? std::numeric_limits<DWORD>::max()
                              : static_cast<DWORD>(out.size());
     DWORD read = 0;
-    if (!ReadFile(file, out.data(), wanted, &read, nullptr)) {
-        return static_cast<int32_t>(GetLastError());
-    }
+    if (!ReadFile(file, out.data(), wanted, &read, nullptr)) return lastErrorCode();
     got = read;
     return 0;
 }
@@ -42,9 +39,7 @@ int32_t Win32FileSource::size(uint64_t& bytes) noexcept {
     DWORD high = 0;
     SetLastError(NO_ERROR);
     const DWORD low = GetFileSize(static_cast<HANDLE>(file_), &high);
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-        return static_cast<int32_t>(GetLastError());
-    }
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return lastErrorCode();
     bytes = (uint64_t(high) << 32) | low;
     return 0;
 }

@@ -45,7 +45,7 @@
 #include <string_view>
 
 #include "package/byte_source.h"
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 
 namespace velumar::package {
 

@@ -60,7 +60,7 @@ Module loadLibrary(const std::string& libraryPath, LibraryEntries& entries) {
     if (!fileExists(libraryPath)) return Module();
     Module library(::LoadLibraryA(libraryPath.c_str()));
     if (!library) {
-        warnLibraryUnusable(static_cast<ErrorCode>(::GetLastError()));
+        warnLibraryUnusable(lastErrorCode());
         return Module();
     }
     LibraryEntries found;
@@ -182,7 +182,7 @@ ErrorCode TCompressor::stageInput(const void* data, std::int32_t count) noexcept
 
 ErrorCode TCompressor::createOutput(const std::string& path) noexcept {
     output_ = createForWriting(path);
-    if (!output_) return static_cast<ErrorCode>(::GetLastError());
+    if (!output_) return lastErrorCode();
     outputCreated_ = true;
     outputFailed_ = false;
     return kOk;

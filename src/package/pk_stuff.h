@@ -36,7 +36,7 @@
 #include <vector>
 
 #include "implode/impborl.h"
-#include "package/error_codes.h"
+#include "util/error_codes.h"
 #include "util/handles_win32.h"
 
 namespace velumar::package {

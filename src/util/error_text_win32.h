@@ -11,8 +11,9 @@ namespace velumar {
 // 5). Empty when the system has no text, and always for the program's own negative codes.
 std::string systemErrorText(std::int32_t code);
 
-// GetLastError() as an error code, never 0: a call that failed without setting the last error
-// still reads as a failure (ERROR_GEN_FAILURE).
+// The system's code for the failure just met, never 0: GetLastError(), and ERROR_GEN_FAILURE
+// when a call failed without setting the last error, so that it still reads as a failure. Every
+// failed system call whose code the installer keeps or shows takes it here.
 std::int32_t lastErrorCode();
 
 }  // namespace velumar

@@ -6,6 +6,7 @@
 #include "util/handles_win32.h"
 #include "util/paths.h"
 #include "util/private_folder_win32.h"
+#include "util/error_text_win32.h"
 
 namespace velumar {
 namespace {
@@ -133,10 +134,7 @@ std::int32_t writeWhole(HANDLE file, const void* data, std::size_t size) {
     while (size > 0) {
         const DWORD wanted = size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size);
         DWORD written = 0;
-        if (!::WriteFile(file, bytes, wanted, &written, nullptr)) {
-            const DWORD code = ::GetLastError();
-            return static_cast<std::int32_t>(code != 0 ? code : ERROR_WRITE_FAULT);
-        }
+        if (!::WriteFile(file, bytes, wanted, &written, nullptr)) return lastErrorCode();
         // A write that succeeds without taking a byte is how a full disk shows on Windows 95.
         if (written == 0) return ERROR_DISK_FULL;
         bytes += written;
@@ -170,7 +168,7 @@ std::int32_t deleteFileQuiet(const std::string& path) {
     if (::DeleteFileA(path.c_str())) return 0;
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (::DeleteFileA(path.c_str())) return 0;
-    return kErrorFileNotDeleted;
+    return kFileBusy;
 }
 
 void deleteFolderTree(const std::string& folder) {

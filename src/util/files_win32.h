@@ -9,12 +9,10 @@
 #include <cstdint>
 #include <string>
 
+#include "util/error_codes.h"
 #include "util/handles_win32.h"
 
 namespace velumar {
-
-// Code of a file that is still there after the second delete attempt.
-inline constexpr std::int32_t kErrorFileNotDeleted = -32;
 
 // Fills the Windows folder and the system folder (GetWindowsDirectoryA and
 // GetSystemDirectoryA into 301-character buffers, "\" appended). A folder the system cannot
@@ -58,8 +56,8 @@ bool folderExists(const std::string& path);
 // Creates the folder and its missing parents where possible. No result.
 void forceFolder(const std::string& folder);
 
-// 0 when no file is left at path (including when there was none); -32 when the file is still
-// there after clearing its attributes and trying again.
+// 0 when no file is left at path (including when there was none); kFileBusy (-32) when the file
+// is still there after clearing its attributes and trying again.
 std::int32_t deleteFileQuiet(const std::string& path);
 
 // Deletes the folder with everything in it, sub-folders first. A file that cannot be deleted

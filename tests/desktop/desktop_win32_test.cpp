@@ -55,7 +55,7 @@ class RecordingHost final : public package::DataFileHost {
         log.push_back("status " + std::string(text));
     }
     void stepProgress() override { log.push_back("step"); }
-    void reportInstallError(package::ErrorCode code, const std::string& text) override {
+    void reportInstallError(velumar::ErrorCode code, const std::string& text) override {
         log.push_back("report " + std::to_string(code) + " " + text);
     }
     void showErrorDialog(const std::string& message) override { log.push_back("error " + message); }
@@ -102,7 +102,7 @@ struct Expansion {
     package::DataFileExpander expander{"Beach", programFolder()};
 
     Expansion() { ::CreateDirectoryA(folder.c_str(), nullptr); }
-    package::ErrorCode expand(const std::vector<uint8_t>& bytes) {
+    velumar::ErrorCode expand(const std::vector<uint8_t>& bytes) {
         putFile(path, bytes);
         return expander.expandDataFile(host, path, folder);
     }
@@ -134,7 +134,7 @@ TEST(DataFileExpansion, MoviePackageCopiesInstallerSwfUnderRecordOnesName) {
     EXPECT_EQ(readWholeFile(run.folder + "again.swf"), "preview");
 
     Expansion missing;
-    EXPECT_EQ(missing.expand(dataFile({plain("main.swf", "x")}, 3)), package::kCopyRecordFailed);
+    EXPECT_EQ(missing.expand(dataFile({plain("main.swf", "x")}, 3)), velumar::kCopyRecordFailed);
     EXPECT_EQ(missing.host.log.back(), "report -532 " + missing.folder + "installer.swf");
 }
 
@@ -146,7 +146,7 @@ TEST(DataFileExpansion, NameLeavingTheFolderOrNamingADeviceFailsBeforeAnyRecordI
             dataFile({plain("first.txt", "first"), plain("aaaaaaaaaaaaaaaaaaa", "payload")});
         std::fill(bytes.begin() + recordAt(2) + 2, bytes.begin() + recordAt(2) + 258, 0);
         std::copy(name, name + strlen(name), bytes.begin() + recordAt(2) + 2);
-        EXPECT_EQ(run.expand(bytes), package::kRecordNameUnsafe) << name;
+        EXPECT_EQ(run.expand(bytes), velumar::kRecordNameUnsafe) << name;
         EXPECT_EQ(run.host.log.back(), "report -533 " + run.folder + name);
         EXPECT_FALSE(exists(run.scratch / "evil.txt"));
         EXPECT_FALSE(exists(run.folder + "first.txt")) << "nothing is written before the check";
@@ -160,7 +160,7 @@ TEST(DataFileExpansion, DataFileNamingAnotherWallpaperIsRefusedBeforeAnyRecord) 
         bytes = dataFile({plain("a.txt", "a")});
         std::fill_n(bytes.begin() + 248, 64, 0);
         std::copy(name, name + strlen(name), bytes.begin() + 248);
-        EXPECT_EQ(run.expand(bytes), package::kDataFileOtherWallpaper) << name;
+        EXPECT_EQ(run.expand(bytes), velumar::kDataFileOtherWallpaper) << name;
         EXPECT_EQ(run.host.log.back(), "error " + package::openingFailedMessage(run.path, -535));
         EXPECT_FALSE(exists(run.folder + "a.txt"));
     }
@@ -178,7 +178,7 @@ TEST(DataFileExpansion, RecordCountAbove109IsRefusedAndANegativeOneReadsNone) {
             EXPECT_EQ(run.expand(bytes), 0);
             EXPECT_EQ(run.host.log, (std::vector<std::string>{"status Expanding files...", "step"}));
         } else {
-            EXPECT_EQ(run.expand(bytes), package::kRecordCountOutOfRange);
+            EXPECT_EQ(run.expand(bytes), velumar::kRecordCountOutOfRange);
             EXPECT_EQ(run.host.log.back(),
                       "error " + package::openingFailedMessage(run.path, -534));
         }
@@ -191,7 +191,7 @@ TEST(DataFileExpansion, CopyRecordAfterAnEmptyFirstRecordFailsWith532) {
     Expansion run;
     std::vector<uint8_t> bytes = dataFile({plain("first.txt", "x"), copyOf("second.txt")});
     std::fill_n(bytes.begin() + recordAt(1) + 2, 256, 0);
-    EXPECT_EQ(run.expand(bytes), package::kCopyRecordFailed);
+    EXPECT_EQ(run.expand(bytes), velumar::kCopyRecordFailed);
     EXPECT_EQ(run.host.log.back(), "report -532 " + run.folder);
 }
 
@@ -202,7 +202,7 @@ TEST(DataFileExpansion, ImplodeBombStopsAtTheRecordSizeAndLeavesNoFile) {
     record.compressed = true;
     record.size = 5;  // the stream expands to 13 bytes
     record.stored = kAiaiImploded;
-    EXPECT_EQ(run.expand(dataFile({record})), package::kExpandedLengthWrong);
+    EXPECT_EQ(run.expand(dataFile({record})), velumar::kExpandedLengthWrong);
     EXPECT_FALSE(exists(run.folder + "bomb.bin"));
 }
 
@@ -215,7 +215,7 @@ TEST(DataFileExpansion, BlockRunningPastTheEndFailsAsShortReadWithoutAFile) {
     bytes[block + 9] = 0xFF;
     bytes[block + 10] = 0xFF;
     bytes[block + 11] = 0x7F;
-    EXPECT_EQ(run.expand(bytes), package::kShortBlockRead);
+    EXPECT_EQ(run.expand(bytes), velumar::kShortBlockRead);
     EXPECT_EQ(run.host.log.back(),
               "error Corvana Error: Problem reading Velumar data file. Disk read error");
     EXPECT_EQ(readWholeFile(run.folder + "a.txt"), "old") << "checked before anything is written";
@@ -228,13 +228,13 @@ TEST(DataFileExpansion, WrongExpandedLengthIsMinus13AndTheFileGoes) {
     record.compressed = true;
     record.size = 14;  // expands to 13 bytes
     record.stored = kAiaiImploded;
-    EXPECT_EQ(run.expand(dataFile({record})), package::kExpandedLengthWrong);
+    EXPECT_EQ(run.expand(dataFile({record})), velumar::kExpandedLengthWrong);
     EXPECT_FALSE(exists(run.folder + "aiai.txt"));
     EXPECT_TRUE(run.expander.isOpen());
 
     // A second expansion in the same run works on what the first one read.
     EXPECT_EQ(run.expander.expandDataFile(run.host, run.path, run.folder),
-              package::kExpandedLengthWrong);
+              velumar::kExpandedLengthWrong);
     EXPECT_NE(std::find(run.host.log.begin(), run.host.log.end(),
                         "info Corvana Error: Velumar data file already in use."),
               run.host.log.end());
@@ -249,7 +249,7 @@ TEST(DataFileExpansion, WrongExpandedLengthIsMinus13AndTheFileGoes) {
 TEST(DataFileExpansion, RecordNumbersAndOpenState) {
     RecordingHost host;
     package::DataFileExpander expander{"Beach"};
-    EXPECT_EQ(expander.extractDataRecord(host, "C:\\", 1), package::kRecordBeyondCount);
+    EXPECT_EQ(expander.extractDataRecord(host, "C:\\", 1), velumar::kRecordBeyondCount);
     EXPECT_EQ(expander.closeDataFile(host), 0);
 }
 

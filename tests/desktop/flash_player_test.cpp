@@ -20,8 +20,8 @@ TEST(FlashPlayerVersionRule, OldestAcceptedPlayerIsSixBuildFortySeven) {
 TEST(FlashPlayerVersionRule, StartFailures) {
     EXPECT_EQ(installerStartFailure(193), 193);
     EXPECT_EQ(installerStartFailure(2), 2);
-    EXPECT_EQ(installerStartFailure(0), kFlashInstallerNotStarted);
-    EXPECT_EQ(installerStartFailure(0x80000000u), kFlashInstallerNotStarted);
+    EXPECT_EQ(installerStartFailure(0), kNoMemory);
+    EXPECT_EQ(installerStartFailure(0x80000000u), kNoMemory);
 }
 
 }  // namespace

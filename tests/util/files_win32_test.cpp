@@ -65,7 +65,7 @@ TEST(DeleteFileQuiet, FileInUseGivesMinus32AndStays) {
     FileHandle open(
         ::CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(open);
-    EXPECT_EQ(deleteFileQuiet(file), kErrorFileNotDeleted);
+    EXPECT_EQ(deleteFileQuiet(file), kFileBusy);
     open.reset();
     EXPECT_TRUE(fileExists(file));
 }

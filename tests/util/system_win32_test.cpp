@@ -37,6 +37,15 @@ TEST(SystemErrorText, AccessDeniedWithoutFinalStopAndLineBreak) {
     EXPECT_EQ(raw.find_first_not_of(". \r\n\t", text.size()), std::string::npos) << raw;
 }
 
+TEST(LastErrorCode, TheSystemsCodeAndNeverZero) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(lastErrorCode(), ERROR_ACCESS_DENIED);
+    // A call that failed without setting the last error still reads as a failure.
+    ::SetLastError(0);
+    EXPECT_NE(lastErrorCode(), 0);
+    EXPECT_GT(lastErrorCode(), 0);
+}
+
 TEST(SystemErrorText, NegativeCodesHaveNoText) {
     EXPECT_EQ(systemErrorText(-531), "");
     EXPECT_EQ(systemErrorText(-35), "");

@@ -141,7 +141,7 @@ TEST_F(Builder, LayoutFollowsTheShippedConventions) {
     package::MemorySource source(installer);
     package::PackageHeader header;
     ASSERT_EQ(package::readPackageHeader(source, testing::kSyntheticStubSize, header),
-              package::kOk);
+              velumar::kOk);
 
     EXPECT_EQ(header.kind, 4);
     EXPECT_EQ(header.wallpaperName(), "W");

@@ -198,7 +198,7 @@ class Adviser {
         } else if (reading.failure) {
             warn(what + " ends before its background colour: the installer shows a white box "
                         "instead");
-        } else if (reading.status == flash::kMovieSignatureRejected) {
+        } else if (reading.status == velumar::kMovieSignatureRejected) {
             warn(what + " is not a Flash movie (it starts with neither \"FWS\" nor \"CWS\"): "
                         "the installer shows a white box instead");
         } else if (reading.status != 0) {

@@ -157,7 +157,7 @@ class PackageWriter {
                   reading.failure.message + ")");
             return std::nullopt;
         }
-        if (reading.status == flash::kMovieSignatureRejected) {
+        if (reading.status == velumar::kMovieSignatureRejected) {
             error(path.string() + ": not a Flash movie (it does not start with \"FWS\" or \"CWS\")");
             return std::nullopt;
         }

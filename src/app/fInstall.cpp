@@ -6,12 +6,13 @@
 #include "app/app_texts.h"
 #include "app/application_win32.h"
 #include "app/control_ids.h"
-#include "app/dialog_keys_win32.h"
+#include "util/dialog_keys_win32.h"
 #include "app/form_geometry_win32.h"
 #include "app/fMessageBox.h"
 #include "app/fPreparingInstallWnd.h"
 #include "app/install_runs.h"
 #include "app/layout.h"
+#include "app/window_font_win32.h"
 #include "app/panels_win32.h"
 #include "app/preview_win32.h"
 #include "desktop/install_steps_win32.h"
@@ -71,8 +72,6 @@ void TInstallerForm::createControls() {
     contentPanel_->create(handle(), contentPanel, designed::contentPanel, true);
     bmpPanel_ = std::make_unique<ImageWindow>();
     bmpPanel_->create(contentPanel_->handle(), bmpPanel, designed::bmpPanel);
-    moviePanel1_.setMessageHandler(&handleOneMessage);
-    moviePanel1_.setPendingMessagesHandler(&processPendingMessages);
     // Fills the content panel inside its bevel, in front of the preview image.
     moviePanel1_.create(contentPanel_->handle(), moviePanel1, 1, 1,
                         designed::contentPanel.width - 2, designed::contentPanel.height - 2);

@@ -12,10 +12,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/dialog_keys_win32.h"
+#include "util/dialog_keys_win32.h"
 #include "app/pause_timer_win32.h"
 #include "app/startup_steps_win32.h"
-#include "app/window_base_win32.h"
+#include "util/window_base_win32.h"
 #include "desktop/install_ui.h"
 #include "flash/FlashPanel.h"
 #include "util/handles_win32.h"

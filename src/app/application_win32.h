@@ -8,18 +8,13 @@
 
 #include <string>
 
-#include "app/window_base_win32.h"
+#include "util/message_loop_win32.h"
+#include "util/window_base_win32.h"
 
 namespace velumar::app {
 
-// Takes one message from the thread's queue, waiting while it is empty, and dispatches it
-// unless the filter drops it. False when the message was WM_QUIT (which is posted again, so
-// that every enclosing loop ends too).
-bool handleOneMessage();
-
-// Dispatches the messages already queued (filtered), without waiting. False when WM_QUIT was
-// met (posted again).
-bool processPendingMessages();
+using velumar::handleOneMessage;
+using velumar::processPendingMessages;
 
 class Application : private WindowBase {
   public:

@@ -6,17 +6,20 @@
 #include "app/app_texts.h"
 #include "app/application_win32.h"
 #include "app/control_ids.h"
-#include "app/dialog_keys_win32.h"
-#include "app/exit_codes.h"
+#include "util/dialog_keys_win32.h"
 #include "app/form_geometry_win32.h"
 #include "app/fMessageBox.h"
 #include "app/fPreparingInstallWnd.h"
 #include "app/install_runs.h"
 #include "app/layout.h"
+#include "app/window_font_win32.h"
 #include "app/panels_win32.h"
+#include "app/preview_win32.h"
+#include "desktop/install_steps_win32.h"
+#include "package/extract_win32.h"
 #include "package/package_rules.h"
-#include "util/files_win32.h"
-#include "util/paths.h"
+#include "util/dialogs_win32.h"
+#include "util/wallpaper_text.h"
 #include "util/window_tree_win32.h"
 
 namespace velumar::app {
@@ -24,14 +27,11 @@ namespace velumar::app {
 using velumar::kOk;
 namespace slots = package::slots;
 
-InstallerState& installerState() {
-    static InstallerState state;
-    return state;
-}
-
-
-TInstallerForm::TInstallerForm(TkvrMessageBox& messageBox, TpreparingInstallWnd& preparingWindow)
-    : messageBox_(messageBox), preparingWindow_(preparingWindow) {}
+TInstallerForm::TInstallerForm(TkvrMessageBox& messageBox, TpreparingInstallWnd& preparingWindow,
+                               StartupDriver& startup)
+    : startup_(startup),
+      state_(startup.state()),
+      startupSteps_(startup.state(), *this, messageBox, preparingWindow) {}
 
 TInstallerForm::~TInstallerForm() = default;
 
@@ -42,7 +42,9 @@ bool TInstallerForm::create() {
                       designed::windowHeight, Application::instance().window()))
         return false;
     createControls();
-    formCreate();
+    // Single border, close box only, always on top; centred once the layout has run.
+    setStyle(handle(), kSingleBorderStyle);
+    startup_.runStartup(*this, startupSteps_);
     return true;
 }
 
@@ -69,8 +71,6 @@ void TInstallerForm::createControls() {
     contentPanel_->create(handle(), contentPanel, designed::contentPanel, true);
     bmpPanel_ = std::make_unique<ImageWindow>();
     bmpPanel_->create(contentPanel_->handle(), bmpPanel, designed::bmpPanel);
-    moviePanel1_.setMessageHandler(&handleOneMessage);
-    moviePanel1_.setPendingMessagesHandler(&processPendingMessages);
     // Fills the content panel inside its bevel, in front of the preview image.
     moviePanel1_.create(contentPanel_->handle(), moviePanel1, 1, 1,
                         designed::contentPanel.width - 2, designed::contentPanel.height - 2);
@@ -108,21 +108,81 @@ void TInstallerForm::createControls() {
         ::SendMessageA(control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 }
 
-void TInstallerForm::formCreate() {
-    // Single border, close box only, always on top; centred once the layout has run.
-    setStyle(handle(), kSingleBorderStyle);
-    runStartup();
-}
-
 void TInstallerForm::processMessages() {
     Application::instance().processMessages();
 }
 
-// Start-up's: its files for the wallpaper folder go where start-up keeps them.
-package::ExtractionTarget TInstallerForm::extractionTarget() {
-    InstallerState& state = installerState();
-    return {state.header, state.windowsFolder,
-            state.startupFolder.empty() ? state.wallpaperFolder : state.startupFolder, this};
+// ----- start-up's view -----
+
+void TInstallerForm::setInstallerCaption(const std::string& wallpaperName) {
+    ::SetWindowTextA(handle(), installCaption(wallpaperName).c_str());
+}
+
+void TInstallerForm::showLicense(bool shown, const std::string& text) {
+    licenseShown_ = shown;
+    const HWND install = control(installBtn);
+    if (shown) {
+        ::SetWindowTextA(licenseScrollBox_, text.c_str());
+        ::ShowWindow(licenseScrollBox_, SW_SHOW);
+        setStyle(handle(), kResizableStyle);
+        Bounds memo = boundsOf(licenseScrollBox_);
+        memo.height = kLicenseMinimumHeight;
+        place(licenseScrollBox_, memo);
+        installWidth_ = kAcceptAndInstallWidth;
+        ::SetWindowTextA(install, texts::kAcceptAndInstall.data());
+        ::ShowWindow(control(cancelBtn), SW_SHOW);
+    } else {
+        installWidth_ = kInstallWidth;
+        ::SetWindowTextA(install, texts::kInstall.data());
+        ::ShowWindow(licenseScrollBox_, SW_HIDE);
+        setStyle(handle(), kSingleBorderStyle);
+    }
+    const Bounds cancel = boundsOf(control(cancelBtn));
+    Bounds installBounds = boundsOf(install);
+    installBounds.width = installWidth_;
+    installBounds.left = cancel.left - installWidth_ - kInstallGap;
+    place(install, installBounds);
+    ::SetWindowTextA(control(cancelBtn), texts::kCancel.data());
+    ::SetWindowTextA(control(doneBtn), texts::kClose.data());
+}
+
+void TInstallerForm::showPreview(const std::string& path) {
+    if (package::isPictureKind(windowKind_)) {
+        showPicture(path);
+    } else if (package::isMovieKind(windowKind_)) {
+        moviePanel1_.loadMovie(path);
+        Application::instance().bringToFront(handle());
+        processMessages();
+        if (Application::instance().isActive()) movieFocused_ = moviePanel1_.focusMovie();
+    }
+}
+
+void TInstallerForm::showPicture(const std::string& path) {
+    ::ShowWindow(moviePanel1_.handle(), SW_HIDE);
+    GdiObject<HBITMAP> picture = loadPreviewPicture(path);
+    if (!picture) showErrorDialog(std::string(texts::kCorruptFile));
+    bmpPanel_->setPicture(std::move(picture));
+    ::ShowWindow(bmpPanel_->handle(), SW_SHOW);
+    ::SetWindowPos(bmpPanel_->handle(), HWND_TOP, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TInstallerForm::layOutForStartup() {
+    ::SendMessageA(control(progressBar), PBM_SETRANGE32, 0, 10);
+    layoutWindow();
+}
+
+void TInstallerForm::showCentred() {
+    RECT outer;
+    ::GetWindowRect(handle(), &outer);
+    const int width = outer.right - outer.left;
+    const int height = outer.bottom - outer.top;
+    ::SetWindowPos(handle(), HWND_TOPMOST, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                   (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE);
+    ::ShowWindow(handle(), SW_SHOW);
+    ::SetForegroundWindow(handle());
+    // The movie keeps the focus that start-up gave it; showing the window must not take it away.
+    if (!movieFocused_ || !moviePanel1_.focusMovie()) ::SetFocus(control(installBtn));
 }
 
 // ----- layout -----
@@ -228,16 +288,15 @@ void TInstallerForm::showInstallResult(ErrorCode code) {
 
 void TInstallerForm::installBtnClick() {
     if (busy()) return;
-    runInstallButton(*this);
+    runInstallButton(*this, state_);
 }
 
 void TInstallerForm::cancelBtnClick() {
-    InstallerState& state = installerState();
-    if (!state.busy) {
+    if (!state_.busy) {
         close();
         return;
     }
-    state.cancelRequest = true;
+    state_.cancelRequest = true;
     setStatusText(texts::kAborted);
     setProgress(0);
     processMessages();
@@ -257,21 +316,53 @@ void TInstallerForm::close() {
 void TInstallerForm::formClose() {
     closing_ = true;
     if (package::showsWindow(windowKind_)) moviePanel1_.unloadMovie();
-    InstallerState& state = installerState();
-    // The package copy's folder goes with what start-up made in it; anything else found there
-    // stays.
-    state.packageCopyFiles.removeAll();
-    // What start-up wrote for a wallpaper that was never installed goes with the folder this run
-    // made; a folder that was there before is never touched.
-    if (state.folderWasCreated != 0 && !state.installationKept)
-        deleteFolderTree(state.wallpaperFolder);
-    // The Active Desktop that the Flash player step switched off is the user's again when this
-    // run installed nothing.
-    if (activeDesktopBefore_ && !state.installationKept)
-        desktop::restoreActiveDesktop(*activeDesktopBefore_);
-    exitCode_ = installerExitCode(startupCode_, state.installed, state.installResult);
+    exitCode_ = startup_.endRun(startupSteps_);
     ::DestroyWindow(handle());
     Application::instance().terminate();
+}
+
+// ----- the window as the install driver sees it -----
+
+void TInstallerForm::reportInstallError(velumar::ErrorCode code, const std::string& text) {
+    package::reportInstallError(code, text);
+}
+
+void TInstallerForm::showErrorDialog(const std::string& message) {
+    velumar::showErrorDialog(message);
+}
+
+void TInstallerForm::showInformationDialog(const std::string& message) {
+    velumar::showInformationDialog(message);
+}
+
+bool TInstallerForm::cancelRequested() const {
+    return state_.cancelRequest;
+}
+
+bool TInstallerForm::busy() const {
+    return state_.busy;
+}
+
+void TInstallerForm::setBusy(bool busy) {
+    state_.busy = busy;
+}
+
+bool TInstallerForm::confirmOverwrite(const std::string& text) {
+    return desktop::confirmOverwriteBox(handle(), text);
+}
+
+bool TInstallerForm::askOpenDisplayProperties() {
+    return desktop::successBox(handle());
+}
+
+void TInstallerForm::bringToFront() {
+    if (!handle()) return;
+    ::BringWindowToTop(handle());
+    ::SetForegroundWindow(handle());
+}
+
+void TInstallerForm::minimise() {
+    if (package::showsWindow(windowKind_) && handle()) ::ShowWindow(handle(), SW_MINIMIZE);
 }
 
 // Close once the installation is done, Install before; none while Install is disabled.

@@ -1,7 +1,8 @@
 // The installer window (class TInstallerForm, Win32 build only): the preview (a picture, or the
 // movie panel), the optional licence memo, the status line, the progress bar and the Install,
-// Close and Cancel buttons. Its creation runs the whole start-up sequence; closing it, by any
-// means, deletes the package copy's folder and ends the program.
+// Close and Cancel buttons: the install driver's InstallUi and the start-up driver's view. Its
+// creation runs start-up (app/startup_driver.h); closing it, by any means, runs the driver's end
+// of the run and ends the program.
 #ifndef VELUMAR_APP_FINSTALL_H
 #define VELUMAR_APP_FINSTALL_H
 
@@ -11,15 +12,12 @@
 #include <string>
 #include <string_view>
 
-#include "app/dialog_keys_win32.h"
-#include "app/installer_state.h"
+#include "util/dialog_keys_win32.h"
 #include "app/pause_timer_win32.h"
-#include "app/window_base_win32.h"
-#include "desktop/active_desktop_win32.h"
-#include "desktop/flash_player.h"
+#include "app/startup_steps_win32.h"
+#include "util/window_base_win32.h"
 #include "desktop/install_ui.h"
 #include "flash/FlashPanel.h"
-#include "package/extract_win32.h"
 #include "util/handles_win32.h"
 
 namespace velumar::app {
@@ -31,11 +29,11 @@ class ImageWindow;
 
 class TInstallerForm : public WindowBase, public desktop::InstallUi {
   public:
-    TInstallerForm(TkvrMessageBox& messageBox, TpreparingInstallWnd& preparingWindow);
+    TInstallerForm(TkvrMessageBox& messageBox, TpreparingInstallWnd& preparingWindow,
+                   StartupDriver& startup);
     ~TInstallerForm() override;
 
-    // Creates the window and runs FormCreate (start-up); shows it when start-up succeeded for a
-    // window kind.
+    // Creates the window and runs start-up; shows it when start-up succeeded for a window kind.
     bool create();
 
     uint8_t windowKind() const noexcept { return windowKind_; }
@@ -70,7 +68,15 @@ class TInstallerForm : public WindowBase, public desktop::InstallUi {
     // Closes the window unless busy (FormCloseQuery), then FormClose.
     void close();
 
-    package::ExtractionTarget extractionTarget();
+    // The start-up driver's view steps.
+    void setWindowKind(uint8_t kind) noexcept { windowKind_ = kind; }
+    void setInstallerCaption(const std::string& wallpaperName);
+    // The licence memo with its text and "Accept and Install", or Install alone.
+    void showLicense(bool shown, const std::string& text);
+    void showPreview(const std::string& path);
+    void layOutForStartup();
+    // Centred on the screen, on top, shown.
+    void showCentred();
 
   protected:
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -78,47 +84,24 @@ class TInstallerForm : public WindowBase, public desktop::InstallUi {
   private:
     int defaultButton() const;
     void createControls();
-    void formCreate();
-    void runStartup();
     void formResize();
     void formClose();
     void processMessages();
 
-    // The start-up steps.
-    velumar::ErrorCode locateInstaller();
-    velumar::ErrorCode makePackageCopy();
-    velumar::ErrorCode readPackageHeader();
-    velumar::ErrorCode checkPackageCopy(package::ByteSource& copy);
-    void prepareWallpaperFolder();
-    velumar::ErrorCode extractSlot(int slot);
-    velumar::ErrorCode extractOpenAfterInstallFile();
-    velumar::ErrorCode extractFlashInstaller();
-    velumar::ErrorCode extractLicense();
-    velumar::ErrorCode extractPreview();
-    velumar::ErrorCode runFlashPlayerStep();
-    void setInstallerCaption(const std::string& wallpaperName);
-    void setUpLicense(velumar::ErrorCode& code);
-    void showPreview();
     void showPicture(const std::string& path);
 
     void setProgress(int position);
     HWND control(int id) const;
 
-    TkvrMessageBox& messageBox_;
-    TpreparingInstallWnd& preparingWindow_;
+    StartupDriver& startup_;
+    InstallerState& state_;
+    Win32StartupSteps startupSteps_;
     uint8_t windowKind_ = 0;
     bool licenseShown_ = false;
-    bool openAfterInstall_ = false;
-    desktop::FlashPlayerVersion flashVersion_;
     int installWidth_ = 80;
     bool closing_ = false;
-    velumar::ErrorCode startupCode_ = 0;
     int exitCode_ = 0;
     bool movieFocused_ = false;
-    // The Active Desktop as the Flash player step found it, when it switched it off.
-    std::optional<desktop::ActiveDesktopState> activeDesktopBefore_;
-    // "flashax.exe" as start-up wrote and checked it, held until the Flash player step.
-    FileHandle flashInstaller_;
 
     GdiObject<HFONT> font_;
     std::unique_ptr<PanelWindow> contentPanel_;

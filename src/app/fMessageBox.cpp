@@ -1,5 +1,7 @@
 #include "app/fMessageBox.h"
 
+#include "app/window_font_win32.h"
+
 #include "app/app_texts.h"
 #include "app/application_win32.h"
 #include "app/control_ids.h"

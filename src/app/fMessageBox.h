@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "app/dialog_keys_win32.h"
-#include "app/window_base_win32.h"
+#include "util/dialog_keys_win32.h"
+#include "util/window_base_win32.h"
 #include "util/handles_win32.h"
 
 namespace velumar::app {

@@ -5,7 +5,7 @@
 #ifndef VELUMAR_APP_FPREPARINGINSTALLWND_H
 #define VELUMAR_APP_FPREPARINGINSTALLWND_H
 
-#include "app/window_base_win32.h"
+#include "util/window_base_win32.h"
 
 namespace velumar::app {
 

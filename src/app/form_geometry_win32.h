@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "app/layout.h"
-#include "app/window_base_win32.h"
+#include "util/window_base_win32.h"
 
 namespace velumar::app {
 

@@ -1,5 +1,6 @@
 // The installer's program entry: the application, then the preparing window (the main
-// window), the message box and the installer window, whose creation runs start-up. The message
+// window), the message box, the start-up driver with the run's state, and the installer window,
+// whose creation runs start-up. The message
 // loop runs for the window kinds only; the silent kind has finished by then.
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include "app/fInstall.h"
 #include "app/fMessageBox.h"
 #include "app/fPreparingInstallWnd.h"
+#include "app/startup_driver.h"
 #include "package/package_header.h"
 #include "util/handles_win32.h"
 #include "util/system_calls_win32.h"
@@ -32,7 +34,8 @@ int runInstaller() {
     preparingWindow.create();
     TkvrMessageBox messageBox;
     messageBox.create();
-    TInstallerForm installerForm(messageBox, preparingWindow);
+    StartupDriver startup;
+    TInstallerForm installerForm(messageBox, preparingWindow, startup);
     installerForm.create();
 
     if (!application.terminated() && velumar::package::showsWindow(installerForm.windowKind()))

@@ -9,7 +9,7 @@
 
 #include "app/control_ids.h"
 #include "app/layout.h"
-#include "app/window_base_win32.h"
+#include "util/window_base_win32.h"
 #include "util/handles_win32.h"
 #include "util/window_tree_win32.h"
 

@@ -29,6 +29,7 @@
 #include "flash/movie_stream.h"
 #include "flash/swf_prepare.h"
 #include "util/created_files.h"
+#include "util/window_base_win32.h"
 
 namespace velumar::flash {
 
@@ -45,25 +46,15 @@ struct MovieLoad {
     MovieFailure failure;
 };
 
-class TFlashPanel {
+class TFlashPanel final : public WindowBase {
   public:
-    // Handles one message of the application's loop, waiting for one when none is queued; false
-    // when it met WM_QUIT.
-    using MessageHandler = bool (*)();
-
     TFlashPanel();
-    ~TFlashPanel();
+    ~TFlashPanel() override;
     TFlashPanel(const TFlashPanel&) = delete;
     TFlashPanel& operator=(const TFlashPanel&) = delete;
 
     // Creates the panel as a child of parent with the given control id and bounds.
     bool create(HWND parent, int controlId, int left, int top, int width, int height);
-    HWND handle() const noexcept { return window_; }
-    void setMessageHandler(MessageHandler handler) noexcept { messageHandler_ = handler; }
-    // Handles the messages already queued, without waiting; false when it met WM_QUIT.
-    void setPendingMessagesHandler(MessageHandler handler) noexcept {
-        pendingMessagesHandler_ = handler;
-    }
 
     MovieLoad loadMovie(const std::string& path);
     // Repaints the panel and gives the focus to it, then to the control, when the panel is
@@ -95,10 +86,8 @@ class TFlashPanel {
     void setColor(COLORREF color);
     void onFSCommand(const std::string& command, const std::string& arguments);
 
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    HWND window_ = nullptr;
     std::unique_ptr<TShockwaveFlashMX> control_;
     std::string swfFilename_;
     std::string signature_;
@@ -106,8 +95,6 @@ class TFlashPanel {
     CreatedFiles tempFiles_;  // the folder and the two copies: removed with the panel
     MovieColour colour_;
     COLORREF color_ = RGB(255, 255, 255);
-    MessageHandler messageHandler_ = nullptr;
-    MessageHandler pendingMessagesHandler_ = nullptr;
 };
 
 }  // namespace velumar::flash

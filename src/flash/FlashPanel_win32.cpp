@@ -10,69 +10,24 @@
 #include "flash/flash_texts.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
+#include "util/message_loop_win32.h"
 
 namespace velumar::flash {
-namespace {
-
-void registerPanelClass(WNDPROC windowProc) {
-    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    WNDCLASSA existing;
-    if (::GetClassInfoA(instance, kFlashPanelClass, &existing)) return;
-    WNDCLASSA panelClass = {};
-    panelClass.lpfnWndProc = windowProc;
-    panelClass.hInstance = instance;
-    panelClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    panelClass.lpszClassName = kFlashPanelClass;
-    ::RegisterClassA(&panelClass);
-}
-
-// The application's loop when the owner gave none: one message, waiting for it.
-bool handleOneMessagePlainly() {
-    MSG message;
-    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
-    if (got == 0 || got == -1) {
-        ::PostQuitMessage(static_cast<int>(message.wParam));
-        return false;
-    }
-    ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
-    return true;
-}
-
-// The pending messages, when the owner gave no handler for them.
-bool handlePendingMessagesPlainly() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            return false;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-    return true;
-}
-
-}  // namespace
 
 TFlashPanel::TFlashPanel() = default;
 
 // Size 0 first, so that nothing of the control shows while the folder goes; the control is
 // destroyed with the panel (it is not stopped first).
 TFlashPanel::~TFlashPanel() {
-    if (window_) ::SetWindowPos(window_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (handle()) ::SetWindowPos(handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     tempFiles_.removeAll();
     control_.reset();
-    if (window_ && ::IsWindow(window_)) ::DestroyWindow(window_);
 }
 
 bool TFlashPanel::create(HWND parent, int controlId, int left, int top, int width, int height) {
-    registerPanelClass(&TFlashPanel::windowProc);
-    window_ = ::CreateWindowExA(0, kFlashPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                                left, top, width, height, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                                ::GetModuleHandleA(nullptr), this);
-    return window_ != nullptr;
+    registerClass(kFlashPanelClass, nullptr);
+    return createWindow(kFlashPanelClass, 0, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, left,
+                        top, width, height, parent, controlId);
 }
 
 MovieLoad TFlashPanel::loadMovie(const std::string& path) {
@@ -171,7 +126,7 @@ std::int32_t TFlashPanel::createFlashControl() {
     const DWORD started = ::GetTickCount();
     for (int attempts = 0; !control_ && attempts < kCreateControlAttempts; ++attempts) {
         if (attempts > 0 && ::GetTickCount() - started >= kCreateControlMilliseconds) break;
-        auto control = std::make_unique<TShockwaveFlashMX>(window_);
+        auto control = std::make_unique<TShockwaveFlashMX>(handle());
         if (FAILED(control->createInstance())) continue;
         control_ = std::move(control);
         applyControlSettings();
@@ -182,7 +137,7 @@ std::int32_t TFlashPanel::createFlashControl() {
 // In order, stopping at the first that fails.
 bool TFlashPanel::applyControlSettings() {
     RECT client;
-    ::GetClientRect(window_, &client);
+    ::GetClientRect(handle(), &client);
     return SUCCEEDED(control_->attachToParent()) &&
            SUCCEEDED(control_->setBounds(client.right, client.bottom)) &&
            SUCCEEDED(control_->subscribeFSCommand(
@@ -207,13 +162,13 @@ void TFlashPanel::startMovie() {
 // The control's destruction may leave messages for its window in the queue: one is handled
 // before the panel goes on. The WM_NULL posted first makes sure the wait for it ends.
 void TFlashPanel::handleOneMessage() {
-    if (window_) ::PostMessageA(window_, WM_NULL, 0, 0);
-    (messageHandler_ ? messageHandler_ : handleOneMessagePlainly)();
+    if (handle()) ::PostMessageA(handle(), WM_NULL, 0, 0);
+    velumar::handleOneMessage();
 }
 
 // A long expansion lets the messages through between its blocks, so that the windows answer.
 void TFlashPanel::processPendingMessages() {
-    (pendingMessagesHandler_ ? pendingMessagesHandler_ : handlePendingMessagesPlainly)();
+    velumar::processPendingMessages();
 }
 
 void TFlashPanel::unloadMovie() {
@@ -225,53 +180,33 @@ void TFlashPanel::unloadMovie() {
 // The panel's own visibility counts, not its window's: start-up focuses the movie while the
 // installer window is still hidden.
 bool TFlashPanel::focusMovie() {
-    if (!window_ || !(::GetWindowLongA(window_, GWL_STYLE) & WS_VISIBLE) || !control_) return false;
-    ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    ::SetFocus(window_);
+    if (!handle() || !(::GetWindowLongA(handle(), GWL_STYLE) & WS_VISIBLE) || !control_) return false;
+    ::RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    ::SetFocus(handle());
     control_->focus();
     return true;
 }
 
 void TFlashPanel::setColor(COLORREF color) {
     color_ = color;
-    if (window_) ::InvalidateRect(window_, nullptr, TRUE);
+    if (handle()) ::InvalidateRect(handle(), nullptr, TRUE);
 }
 
 // The movie's commands ("ALLOWSCALE", "FULLSCREEN" and the rest) change nothing: scale mode,
 // size and window state stay as createFlashControl set them.
 void TFlashPanel::onFSCommand(const std::string&, const std::string&) {}
 
-LRESULT CALLBACK TFlashPanel::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* created = static_cast<TFlashPanel*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
-        created->window_ = window;
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* panel = reinterpret_cast<TFlashPanel*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!panel) return ::DefWindowProcA(window, message, wParam, lParam);
-    try {
-        return panel->onMessage(message, wParam, lParam);
-    } catch (...) {
-        return 0;
-    }
-}
-
 LRESULT TFlashPanel::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_ERASEBKGND: {
             RECT client;
-            ::GetClientRect(window_, &client);
+            ::GetClientRect(handle(), &client);
             const GdiObject<HBRUSH> brush(::CreateSolidBrush(color_));
             ::FillRect(reinterpret_cast<HDC>(wParam), &client, brush.get());
             return 1;
         }
-        case WM_NCDESTROY: {
-            const HWND window = std::exchange(window_, nullptr);
-            ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            return ::DefWindowProcA(window, message, wParam, lParam);
-        }
         default:
-            return ::DefWindowProcA(window_, message, wParam, lParam);
+            return defaultProc(message, wParam, lParam);
     }
 }
 

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/window_base_win32.h"
+#include "app/window_font_win32.h"
 
 namespace velumar::app {
 namespace {

@@ -1,10 +1,10 @@
 // The program's message filter: every message the message loops take from the queue passes it
 // before dispatch. Right-button presses are dropped for every window of the program, the movie
 // panel included, so that no context menu of the Flash control can appear.
-#ifndef VELUMAR_APP_MESSAGE_FILTER_H
-#define VELUMAR_APP_MESSAGE_FILTER_H
+#ifndef VELUMAR_UTIL_MESSAGE_FILTER_H
+#define VELUMAR_UTIL_MESSAGE_FILTER_H
 
-namespace velumar::app {
+namespace velumar {
 
 inline constexpr unsigned kRightButtonDown = 0x0204;  // WM_RBUTTONDOWN
 
@@ -12,6 +12,6 @@ constexpr bool isDroppedMessage(unsigned message) noexcept {
     return message == kRightButtonDown;
 }
 
-}  // namespace velumar::app
+}  // namespace velumar
 
 #endif

@@ -1,8 +1,8 @@
-#include "app/dialog_keys_win32.h"
+#include "util/dialog_keys_win32.h"
 
 #include "util/window_tree_win32.h"
 
-namespace velumar::app {
+namespace velumar {
 
 bool routeDialogKey(MSG& message) {
     if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !message.hwnd)
@@ -40,4 +40,4 @@ void FocusMemory::restore(HWND window, HWND firstControl) {
     if (target) ::SetFocus(target);
 }
 
-}  // namespace velumar::app
+}  // namespace velumar

@@ -2,12 +2,12 @@
 // marked WS_EX_CONTROLPARENT, as are the panels inside it, and the message loops pass its keys
 // through the dialog navigation: Tab and Shift+Tab move between the tab stops, Enter asks the
 // window for its default button (DM_GETDEFID) and Escape sends IDCANCEL.
-#ifndef VELUMAR_APP_DIALOG_KEYS_WIN32_H
-#define VELUMAR_APP_DIALOG_KEYS_WIN32_H
+#ifndef VELUMAR_UTIL_DIALOG_KEYS_WIN32_H
+#define VELUMAR_UTIL_DIALOG_KEYS_WIN32_H
 
 #include <windows.h>
 
-namespace velumar::app {
+namespace velumar {
 
 // True when the message was a key for such a window and the navigation has handled it.
 bool routeDialogKey(MSG& message);
@@ -31,6 +31,6 @@ class FocusMemory {
     HWND last_ = nullptr;
 };
 
-}  // namespace velumar::app
+}  // namespace velumar
 
 #endif

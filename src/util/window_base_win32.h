@@ -1,14 +1,16 @@
-// A small base for the program's windows (Win32 build only): one static window procedure binds
-// the HWND to its C++ object at WM_NCCREATE and forwards every message to onMessage; nothing
-// thrown by a handler crosses back into the system. Window objects are neither copied nor moved.
-#ifndef VELUMAR_APP_WINDOW_BASE_WIN32_H
-#define VELUMAR_APP_WINDOW_BASE_WIN32_H
+// A small base for the programs' windows, the installer's and the Flash panel alike (Win32 build
+// only): one static window procedure binds the HWND to its C++ object at WM_NCCREATE and
+// forwards every message to onMessage; nothing thrown by a handler crosses back into the
+// system (the message then gets the class's default handling). Window objects are neither
+// copied nor moved.
+#ifndef VELUMAR_UTIL_WINDOW_BASE_WIN32_H
+#define VELUMAR_UTIL_WINDOW_BASE_WIN32_H
 
 #include <windows.h>
 
 #include <string>
 
-namespace velumar::app {
+namespace velumar {
 
 class WindowBase {
   public:
@@ -43,9 +45,6 @@ HWND createControl(const char* className, const std::string& text, DWORD style, 
 void setBounds(HWND window, int left, int top, int width, int height);
 std::string windowText(HWND window);
 
-// The windows' font: "MS Sans Serif" at 8 points (-11 pixels).
-HFONT createWindowFont();
-
-}  // namespace velumar::app
+}  // namespace velumar
 
 #endif

@@ -1,9 +1,6 @@
-#include "app/window_base_win32.h"
+#include "util/window_base_win32.h"
 
-#include "app/app_texts.h"
-#include "app/control_ids.h"
-
-namespace velumar::app {
+namespace velumar {
 
 WindowBase::~WindowBase() {
     if (hwnd_) {
@@ -82,12 +79,6 @@ void setBounds(HWND window, int left, int top, int width, int height) {
     ::SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HFONT createWindowFont() {
-    return ::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                         DEFAULT_PITCH | FF_DONTCARE, texts::kFontName.data());
-}
-
 std::string windowText(HWND window) {
     const int length = ::GetWindowTextLengthA(window);
     std::string text(static_cast<size_t>(length) + 1, '\0');
@@ -95,4 +86,4 @@ std::string windowText(HWND window) {
     return text;
 }
 
-}  // namespace velumar::app
+}  // namespace velumar

@@ -29,9 +29,6 @@ inline constexpr std::string_view kDisplayPropertiesArguments =
 
 // Paths under the Windows folder.
 inline constexpr std::string_view kUninstallWallpaperRoot = "WEB\\Wallpaper\\";
-inline constexpr std::string_view kPageSuffix = ".html";
-inline constexpr std::string_view kFolderSuffix = " dir";
-inline constexpr std::string_view kUninstaller = "uninstall.exe";
 inline constexpr std::string_view kUninstallerBackground = "/b";
 
 // Registry keys and values.

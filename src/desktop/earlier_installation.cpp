@@ -3,6 +3,7 @@
 #include "desktop/desktop_texts.h"
 #include "desktop/earlier_installation_keys.h"
 #include "package/package_rules.h"
+#include "package/package_header.h"
 
 namespace velumar::desktop {
 
@@ -77,11 +78,11 @@ bool take(EarlierInstallation& record, unsigned& seen, std::string_view key,
 }  // namespace
 
 std::string asideFolderPath(std::string_view wallpaperRoot, std::string_view name, int number) {
-    return std::string(wallpaperRoot).append(name).append(t::kFolderSuffix) + asideSuffix(number);
+    return std::string(wallpaperRoot).append(name).append(package::kFolderSuffix) + asideSuffix(number);
 }
 
 std::string asidePagePath(std::string_view wallpaperRoot, std::string_view name, int number) {
-    return std::string(wallpaperRoot).append(name).append(t::kPageSuffix) + asideSuffix(number);
+    return std::string(wallpaperRoot).append(name).append(package::kPageSuffix) + asideSuffix(number);
 }
 
 std::string asideRecordPath(std::string_view wallpaperRoot, std::string_view name, int number) {

@@ -8,6 +8,7 @@
 #include "util/error_text_win32.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
+#include "package/package_header.h"
 
 namespace velumar::desktop {
 
@@ -39,8 +40,8 @@ bool writeRecord(const std::string& path, const EarlierInstallation& record, boo
 // first when `replace` is set. True when nothing is left aside; the record is deleted then.
 bool moveBack(const std::string& root, const EarlierInstallation& record, bool replace) {
     const std::string& name = record.wallpaperName;
-    const std::string folder = root + name + std::string(t::kFolderSuffix);
-    const std::string page = root + name + std::string(t::kPageSuffix);
+    const std::string folder = root + name + std::string(package::kFolderSuffix);
+    const std::string page = root + name + std::string(package::kPageSuffix);
     const std::string folderAside = asideFolderPath(root, name, record.number);
     const std::string pageAside = asidePagePath(root, name, record.number);
     if (record.folder && pathExists(folderAside)) {
@@ -63,11 +64,11 @@ EarlierInstallationAside::EarlierInstallationAside(std::string wallpaperRoot,
     : root_(std::move(wallpaperRoot)), name_(std::move(wallpaperName)) {}
 
 std::string EarlierInstallationAside::folderPath() const {
-    return root_ + name_ + std::string(t::kFolderSuffix);
+    return root_ + name_ + std::string(package::kFolderSuffix);
 }
 
 std::string EarlierInstallationAside::pagePath() const {
-    return root_ + name_ + std::string(t::kPageSuffix);
+    return root_ + name_ + std::string(package::kPageSuffix);
 }
 
 std::string EarlierInstallationAside::earlierFolder() const {

@@ -27,6 +27,7 @@
 #include <string>
 #include <string_view>
 
+#include "package/package_header.h"
 #include "util/error_codes.h"
 
 namespace velumar::desktop {
@@ -38,7 +39,7 @@ inline constexpr std::string_view kOldFlashControlFile = "Macromed\\Flash\\swfla
 // it).
 inline constexpr std::string_view kOldFlashControlUpperCase = "MACROMED\\FLASH\\SWFLASH.OCX";
 // Under the Windows folder, and its one argument.
-inline constexpr std::string_view kFlashInstallerFile = "flashax.exe";
+inline constexpr std::string_view kFlashInstallerFile = package::kFlashInstallerFileName;
 inline constexpr std::string_view kFlashInstallerArguments = "/Q";
 
 // The major version and the third version number of the control file; 0 each when it is

@@ -11,11 +11,11 @@ namespace velumar::desktop {
 namespace t = texts;
 
 std::string wallpaperPagePath(std::string_view windowsFolder, std::string_view name) {
-    return package::wallpaperRootFolder(windowsFolder).append(name).append(t::kPageSuffix);
+    return package::wallpaperRootFolder(windowsFolder).append(name).append(package::kPageSuffix);
 }
 
 std::string uninstallerWorkingFolder(std::string_view windowsFolder, std::string_view name) {
-    return package::wallpaperRootFolder(windowsFolder).append(name).append(t::kFolderSuffix);
+    return package::wallpaperRootFolder(windowsFolder).append(name).append(package::kFolderSuffix);
 }
 
 std::string wallpaperFolderPath(std::string_view windowsFolder, std::string_view name) {
@@ -23,7 +23,7 @@ std::string wallpaperFolderPath(std::string_view windowsFolder, std::string_view
 }
 
 std::string uninstallerPath(std::string_view windowsFolder, std::string_view name) {
-    return wallpaperFolderPath(windowsFolder, name).append(t::kUninstaller);
+    return wallpaperFolderPath(windowsFolder, name).append(package::kUninstallerFileName);
 }
 
 std::string uninstallKeyPath(std::string_view name) {
@@ -38,9 +38,9 @@ std::string uninstallString(std::string_view windowsFolder, std::string_view nam
     return std::string(windowsFolder)
         .append(t::kUninstallWallpaperRoot)
         .append(name)
-        .append(t::kFolderSuffix)
+        .append(package::kFolderSuffix)
         .append("\\")
-        .append(t::kUninstaller);
+        .append(package::kUninstallerFileName);
 }
 
 std::string uninstallCommand(std::string_view program, bool quoteOnlyWithBlanks) {

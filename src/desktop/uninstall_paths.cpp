@@ -5,6 +5,7 @@
 #include "desktop/install_paths.h"
 #include "util/paths.h"
 #include "util/wallpaper_text.h"
+#include "package/package_header.h"
 
 namespace velumar::desktop {
 
@@ -21,10 +22,10 @@ std::optional<std::string> wallpaperNameFromFolder(std::string_view folder) {
     const size_t slash = trimmed.find_last_of("\\:");
     const std::string_view last =
         slash == std::string_view::npos ? trimmed : trimmed.substr(slash + 1);
-    if (last.size() <= t::kFolderSuffix.size() || !last.ends_with(t::kFolderSuffix)) {
+    if (last.size() <= package::kFolderSuffix.size() || !last.ends_with(package::kFolderSuffix)) {
         return std::nullopt;
     }
-    return std::string(last.substr(0, last.size() - t::kFolderSuffix.size()));
+    return std::string(last.substr(0, last.size() - package::kFolderSuffix.size()));
 }
 
 }  // namespace velumar::desktop

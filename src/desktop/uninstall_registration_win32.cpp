@@ -10,6 +10,7 @@
 #include "util/registry_win32.h"
 #include "util/wallpaper_text.h"
 #include "util/windows_version_win32.h"
+#include "package/package_header.h"
 
 namespace velumar::desktop {
 
@@ -46,7 +47,7 @@ void putValueBack(HKEY key, std::string_view value, const std::optional<std::str
 
 std::vector<std::string> ownUninstallers(const std::string& wallpaperName,
                                          const std::string& wallpaperFolder) {
-    const std::string program = wallpaperFolder + std::string(texts::kUninstaller);
+    const std::string program = wallpaperFolder + std::string(package::kUninstallerFileName);
     return {program, shortFormOf(program),
             uninstallString(windowsFolderFromEnvironment(), wallpaperName)};
 }
@@ -63,7 +64,7 @@ velumar::ErrorCode registerUninstallWith(const std::string& wallpaperName,
     const std::vector<std::string> own = ownUninstallers(wallpaperName, wallpaperFolder);
     if (uninstallEntryOwner(HKEY_LOCAL_MACHINE, wallpaperName, own) == EntryOwner::foreign)
         return velumar::kForeignUninstallEntry;
-    const std::string program = wallpaperFolder + std::string(texts::kUninstaller);
+    const std::string program = wallpaperFolder + std::string(package::kUninstallerFileName);
     const std::string command =
         windows9x ? uninstallCommand(shortFormOf(program), true) : uninstallCommand(program, false);
 

@@ -11,7 +11,6 @@ namespace velumar::package {
 
 namespace {
 
-constexpr std::string_view kFlashInstallerName = "flashax.exe";
 constexpr std::string_view kLibraryExtension = ".dll";
 
 PackageEntry readEntry(ByteReader& in) noexcept {
@@ -150,7 +149,7 @@ std::optional<std::string> destinationPath(const PackageEntry& entry,
         return joinInside(wallpaperRootFolder(windowsFolder), name);
     }
     if (entry.destination == destinations::windowsFolder) {
-        if (name == kFlashInstallerName) return joinInside(windowsFolder, name);
+        if (name == kFlashInstallerFileName) return joinInside(windowsFolder, name);
         return joinInside(windowsFolder, replaceExtension(name, kLibraryExtension));
     }
     return std::nullopt;

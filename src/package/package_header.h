@@ -68,6 +68,35 @@ enum class InstallerKind : uint8_t {
     jpegPicture = 8,  // slot 3 is a JPEG picture, renamed to ".jpg"
 };
 
+// The kinds' names, as a manifest and the package tool write them.
+struct KindName {
+    std::string_view name;
+    InstallerKind kind;
+};
+inline constexpr std::array<KindName, 4> kKindNames = {{
+    {"picture", InstallerKind::picture},
+    {"movie", InstallerKind::movie},
+    {"silent", InstallerKind::silent},
+    {"jpeg", InstallerKind::jpegPicture},
+}};
+
+// The kind of a name of kKindNames (in lower case); nothing for any other text.
+constexpr std::optional<InstallerKind> kindNamed(std::string_view name) noexcept {
+    for (const KindName& entry : kKindNames) {
+        if (entry.name == name) return entry.kind;
+    }
+    return std::nullopt;
+}
+
+// The name of a header's kind ("movie" also for movieAlike); "" for a value without one.
+constexpr std::string_view kindName(uint8_t kind) noexcept {
+    if (kind == static_cast<uint8_t>(InstallerKind::movieAlike)) return "movie";
+    for (const KindName& entry : kKindNames) {
+        if (static_cast<uint8_t>(entry.kind) == kind) return entry.name;
+    }
+    return "";
+}
+
 // True for every kind that shows the installer window (all but silent).
 constexpr bool showsWindow(uint8_t kind) noexcept {
     return kind != static_cast<uint8_t>(InstallerKind::silent);
@@ -100,8 +129,33 @@ inline constexpr int32_t installerImage = 6;   // wallpaper folder
 inline constexpr int32_t extraFile = 10;       // wallpaper folder
 }  // namespace destinations
 
+// The shipped package's destination for each slot, as the package tool writes it.
+inline constexpr std::array<int32_t, kSlotCount> kDefaultDestinations = {
+    destinations::installerImage,  destinations::windowsFolder,  destinations::windowsFolder,
+    destinations::wallpaperFiles,  destinations::wallpaperFiles, destinations::wallpaperFiles,
+    destinations::wallpaperRoot,   destinations::wallpaperFiles, destinations::dataFile,
+    destinations::wallpaperFiles,  destinations::extraFile};
+
 // The folder under the Windows folder that holds every wallpaper's page and folder.
 inline constexpr std::string_view kWallpaperRoot = "Web\\Wallpaper\\";
+
+// The shipped file names, the same for the installer and the package tool: the compression
+// library under the Windows folder, the Flash player's installer there, the uninstaller in the
+// wallpaper's folder; and the wallpaper's page "<name>.html" and folder "<name> dir\" under
+// kWallpaperRoot.
+inline constexpr std::string_view kLibraryFileName = "impborl.dll";
+inline constexpr std::string_view kFlashInstallerFileName = "flashax.exe";
+inline constexpr std::string_view kUninstallerFileName = "uninstall.exe";
+inline constexpr std::string_view kPageSuffix = ".html";
+inline constexpr std::string_view kFolderSuffix = " dir";
+
+inline std::string wallpaperPageName(std::string_view wallpaperName) {
+    return std::string(wallpaperName).append(kPageSuffix);
+}
+// With its final "\".
+inline std::string wallpaperFolderName(std::string_view wallpaperName) {
+    return std::string(wallpaperName).append(kFolderSuffix).append("\\");
+}
 
 // That folder under windowsFolder (which ends in "\\"). Inline: the uninstaller needs it and
 // nothing else of the package header's code.

@@ -7,6 +7,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "package/package_header.h"
 #include "package/package_texts.h"
 #include "util/dialogs_win32.h"
 #include "util/error_text_win32.h"
@@ -16,7 +17,6 @@
 namespace velumar::package {
 namespace {
 
-constexpr char kLibraryName[] = "impborl.dll";
 
 // The library's working storage for expansion, shared by every binding: expansions run one at a
 // time on the user-interface thread.
@@ -98,7 +98,7 @@ bool bindRunCompressionLibrary(const std::string& libraryPath) {
 
 std::string compressionLibraryPath(std::string_view windowsDirectory) {
     if (windowsDirectory.empty()) return {};
-    return withTrailingBackslash(windowsDirectory) + kLibraryName;
+    return withTrailingBackslash(windowsDirectory) + std::string(kLibraryFileName);
 }
 
 TCompressor::TCompressor() {

@@ -179,7 +179,7 @@ FileHandle writeCheckedCopy(const std::string& path) {
 bool continueFromCopy(const std::string& folder) {
     const std::string temp = makeTempFolder("VLMRU");
     if (temp.empty()) return false;
-    const std::string copy = temp + std::string(desktop::texts::kUninstaller);
+    const std::string copy = temp + std::string(package::kUninstallerFileName);
     const FileHandle held = writeCheckedCopy(copy);
     if (!held) return false;
     std::string commandLine =
@@ -265,7 +265,7 @@ int removeFromCopy(const Command& command) {
     }
     const std::string folder = withTrailingBackslash(longFormOf(command.wallpaperFolder));
     const std::optional<InstalledWallpaper> installed =
-        installedWallpaperOf(folder, folder + std::string(desktop::texts::kUninstaller));
+        installedWallpaperOf(folder, folder + std::string(package::kUninstallerFileName));
     if (!installed) {
         sayNotInstalled();
         return kExitFailure;

@@ -10,6 +10,7 @@
 #include "app/layout.h"
 #include "flash/movie_reading.h"
 #include "package/package_rules.h"
+#include "package/package_header.h"
 
 namespace velpack {
 
@@ -275,7 +276,7 @@ class Adviser {
     // What the package installs, as paths below the wallpaper root, in lower case.
     std::set<std::string> installedPaths() const {
         std::set<std::string> paths;
-        const std::string folder = header_.wallpaperName() + " dir\\";
+        const std::string folder = package::wallpaperFolderName(header_.wallpaperName());
         for (int slot = 1; slot < package::kSlotCount; ++slot) {
             const package::PackageEntry& entry = header_.slot(slot);
             if (entry.empty() || !package::slotIsWritten(header_, slot)) continue;
@@ -296,7 +297,7 @@ class Adviser {
     // The data record installed at a path below the wallpaper root, if any.
     std::optional<int> recordAt(const std::string& path) const {
         if (!inspection_.dataFile) return std::nullopt;
-        const std::string folder = lowered(header_.wallpaperName() + " dir\\");
+        const std::string folder = lowered(package::wallpaperFolderName(header_.wallpaperName()));
         for (int number = 1; number <= inspection_.dataFile->recordCount(); ++number) {
             if (lowered(path) == folder + lowered(inspection_.dataFile->record(number).name()))
                 return number;

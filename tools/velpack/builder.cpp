@@ -26,16 +26,10 @@ using package::PackageHeader;
 
 constexpr std::string_view kInstallerName = "install.exe";
 constexpr std::string_view kLibraryName = "impborl.dat";
-constexpr std::string_view kFlashInstallerName = "flashax.exe";
-constexpr std::string_view kUninstallerName = "uninstall.exe";
 constexpr std::string_view kPreviewBaseName = "installer";
-constexpr std::string_view kPageSuffix = ".html";
 constexpr std::string_view kDataFileSuffix = ".ssd";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-// The shipped package's destination for each slot.
-constexpr std::array<int32_t, package::kSlotCount> kDefaultDestinations = {6, 3, 3, 5, 5, 5,
-                                                                           2, 5, 4, 5, 10};
 
 struct SlotPlan {
     bool filled = false;
@@ -150,7 +144,7 @@ class Builder {
             case package::slots::compressionLibrary:
                 return std::string(kLibraryName);
             case package::slots::flashInstaller:
-                return std::string(kFlashInstallerName);
+                return std::string(package::kFlashInstallerFileName);
             case package::slots::preview: {
                 const std::optional<std::string> extension =
                     hostNameInCodePage(line, "slot 3: the file's extension", file.extension());
@@ -158,11 +152,11 @@ class Builder {
                 return std::string(kPreviewBaseName) + *extension;
             }
             case package::slots::wallpaperPage:
-                return manifest_.wallpaperName + std::string(kPageSuffix);
+                return package::wallpaperPageName(manifest_.wallpaperName);
             case package::slots::dataFile:
                 return manifest_.wallpaperName + std::string(kDataFileSuffix);
             case package::slots::uninstaller:
-                return std::string(kUninstallerName);
+                return std::string(package::kUninstallerFileName);
             default:
                 return hostNameInCodePage(line, what, file.filename());
         }
@@ -200,7 +194,7 @@ class Builder {
         const SlotDescription& given = described(slot);
         SlotPlan& plan = plans_[static_cast<size_t>(slot)];
         plan.destination =
-            given.destination.value_or(kDefaultDestinations[static_cast<size_t>(slot)]);
+            given.destination.value_or(package::kDefaultDestinations[static_cast<size_t>(slot)]);
         plan.compressed = given.compressed.value_or(false);
 
         std::optional<Bytes> plain;
@@ -493,7 +487,7 @@ class Builder {
 
         PackageEntry& installer = header_.slot(package::slots::installer);
         installer.setName(described(0).name.value_or(std::string(kInstallerName)));
-        installer.destination = described(0).destination.value_or(kDefaultDestinations[0]);
+        installer.destination = described(0).destination.value_or(package::kDefaultDestinations[package::slots::installer]);
         installer.startOffset = 0;
         installer.endOffset = static_cast<int32_t>(packageOffset - 1);
         installer.size = static_cast<int32_t>(packageOffset);

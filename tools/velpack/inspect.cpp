@@ -6,6 +6,7 @@
 #include "codec.h"
 #include "manifest.h"
 #include "package/package_rules.h"
+#include "package/package_header.h"
 
 namespace velpack {
 
@@ -17,8 +18,6 @@ using package::PackageHeader;
 
 constexpr std::string_view kProbeWindows = "C:\\WINDOWS\\";
 constexpr std::string_view kProbeWallpaper = "C:\\WINDOWS\\Web\\Wallpaper\\w dir\\";
-constexpr std::string_view kLibraryFileName = "impborl.dll";
-constexpr std::string_view kPageSuffix = ".html";
 
 // Windows file names compare without regard to case.
 bool sameFileName(std::string_view a, std::string_view b) noexcept {
@@ -233,7 +232,7 @@ class Inspector {
         const std::optional<std::string> path =
             destinationPath(entry, kProbeWindows, kProbeWallpaper);
         if (path && (entry.destination != package::destinations::windowsFolder ||
-                     !sameFileName(path->substr(kProbeWindows.size()), kLibraryFileName))) {
+                     !sameFileName(path->substr(kProbeWindows.size()), package::kLibraryFileName))) {
             problem(label +
                     ": it must be written to the Windows folder as impborl.dll "
                     "(destination 3, base name impborl)");
@@ -245,7 +244,7 @@ class Inspector {
     void checkWallpaperPage(const PackageHeader& header) {
         const PackageEntry& page = header.slot(package::slots::wallpaperPage);
         if (page.empty()) return;
-        const std::string expected = header.wallpaperName() + std::string(kPageSuffix);
+        const std::string expected = package::wallpaperPageName(header.wallpaperName());
         if (page.destination != package::destinations::wallpaperRoot ||
             !sameFileName(page.name(), expected)) {
             problem(slotLabel(package::slots::wallpaperPage) + ": the page must be named " +

@@ -18,18 +18,6 @@ namespace {
 namespace package = velumar::package;
 namespace implode = velumar::implode;
 
-struct KindName {
-    std::string_view name;
-    uint8_t value;
-};
-
-constexpr std::array<KindName, 4> kKindNames = {{
-    {"picture", 1},
-    {"movie", 2},
-    {"silent", 4},
-    {"jpeg", 8},
-}};
-
 constexpr std::array<std::string_view, package::kSlotCount> kSlotRoles = {
     "installer image", "compression library", "Flash player installer",
     "preview",         "licence text",        "open-after-install file",
@@ -176,11 +164,9 @@ class ManifestParser {
 
     void parseKind(const IniEntry& entry) {
         const std::string value = lowered(entry.value);
-        for (const KindName& kind : kKindNames) {
-            if (value == kind.name) {
-                manifest_.kind = kind.value;
-                return;
-            }
+        if (const std::optional<package::InstallerKind> kind = package::kindNamed(value)) {
+            manifest_.kind = static_cast<uint8_t>(*kind);
+            return;
         }
         if (const std::optional<int64_t> number = parseInteger(value);
             number && *number >= 0 && *number <= 255) {
@@ -499,11 +485,7 @@ ManifestLoad loadManifest(const fs::path& path) {
 }
 
 std::string_view kindName(uint8_t kind) noexcept {
-    if (kind == 3) return "movie";
-    for (const KindName& entry : kKindNames) {
-        if (entry.value == kind) return entry.name;
-    }
-    return "";
+    return package::kindName(kind);
 }
 
 std::string_view slotRole(int slot) noexcept {

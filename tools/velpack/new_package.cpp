@@ -7,6 +7,7 @@
 #include "code_page.h"
 #include "file_io.h"
 #include "flash/movie_reading.h"
+#include "package/package_header.h"
 #include "package/package_rules.h"
 
 namespace velpack {
@@ -16,6 +17,7 @@ namespace {
 namespace package = velumar::package;
 namespace flash = velumar::flash;
 using Bytes = std::vector<uint8_t>;
+using Kind = package::InstallerKind;
 
 constexpr const char* kContentFolder = "content";
 constexpr const char* kPageFile = "page.html";
@@ -23,16 +25,18 @@ constexpr const char* kLicenceFile = "license.txt";
 
 struct KindChoice {
     const char* name;
+    package::InstallerKind kind;
     const char* previewFile;  // "" when the kind has no preview of its own
     const char* description;
 };
 
 const std::map<std::string, KindChoice>& kindChoices() {
     static const std::map<std::string, KindChoice> choices = {
-        {"movie", {"movie", "preview.swf", "the movie plays in the installer window"}},
-        {"picture", {"picture", "preview.bmp", "a .bmp picture in the installer window"}},
-        {"jpeg", {"jpeg", "preview.jpg", "a .jpg picture in the installer window"}},
-        {"silent", {"silent", "", "no window: the installer installs at once"}},
+        {"movie", {"movie", Kind::movie, "preview.swf", "the movie plays in the installer window"}},
+        {"picture",
+         {"picture", Kind::picture, "preview.bmp", "a .bmp picture in the installer window"}},
+        {"jpeg", {"jpeg", Kind::jpegPicture, "preview.jpg", "a .jpg picture in the installer window"}},
+        {"silent", {"silent", Kind::silent, "", "no window: the installer installs at once"}},
     };
     return choices;
 }
@@ -123,8 +127,8 @@ class PackageWriter {
   private:
     void error(const std::string& message) { result_.errors.push_back(message); }
 
-    bool isMovieKind() const { return std::string(kind_->name) == "movie"; }
-    bool isSilent() const { return std::string(kind_->name) == "silent"; }
+    bool isMovieKind() const { return kind_->kind == Kind::movie; }
+    bool isSilent() const { return kind_->kind == Kind::silent; }
 
     void checkName() {
         const Conversion converted = fromUtf8(request_.name, codePage_);
@@ -191,9 +195,9 @@ class PackageWriter {
     void readPreview() {
         const std::string kind = kind_->name;
         if (!request_.preview) {
-            if (kind == "picture" || kind == "jpeg") {
+            if (kind_->kind == Kind::picture || kind_->kind == Kind::jpegPicture) {
                 error("--kind " + kind + " needs --preview IMAGE (" +
-                      (kind == "picture" ? "a .bmp picture" : "a .jpg picture") +
+                      (kind_->kind == Kind::picture ? "a .bmp picture" : "a .jpg picture") +
                       ", shown in the installer's 350 x 150 preview area)");
             }
             return;
@@ -204,15 +208,15 @@ class PackageWriter {
         }
         const std::optional<Bytes> bytes = readInput(*request_.preview, "preview");
         if (!bytes) return;
-        if (kind == "picture" && !startsWith(*bytes, {'B', 'M'})) {
+        if (kind_->kind == Kind::picture && !startsWith(*bytes, {'B', 'M'})) {
             error(request_.preview->string() + ": --kind picture needs a .bmp picture");
             return;
         }
-        if (kind == "jpeg" && !startsWith(*bytes, {0xFF, 0xD8, 0xFF})) {
+        if (kind_->kind == Kind::jpegPicture && !startsWith(*bytes, {0xFF, 0xD8, 0xFF})) {
             error(request_.preview->string() + ": --kind jpeg needs a JPEG picture");
             return;
         }
-        if (kind == "movie" && !readableMovie(*request_.preview, *bytes)) return;
+        if (kind_->kind == Kind::movie && !readableMovie(*request_.preview, *bytes)) return;
         preview_ = *bytes;
     }
 

@@ -26,10 +26,10 @@ struct ProjectProgram {
 
 constexpr std::array<ProjectProgram, 6> kProjectPrograms = {{
     {"install.exe", "src/app", ""},
-    {"uninstall.exe", "src/uninstall", ""},
-    {"impborl.dll", "src/implode", ""},
+    {velumar::package::kUninstallerFileName, "src/uninstall", ""},
+    {velumar::package::kLibraryFileName, "src/implode", ""},
     {"placeholder.exe", "examples/placeholder", ""},
-    {"flashax.exe", "examples/flashax", "stand-in"},
+    {velumar::package::kFlashInstallerFileName, "examples/flashax", "stand-in"},
     {"sample-stub.exe", "examples/placeholder", ""},
 }};
 

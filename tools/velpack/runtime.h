@@ -21,13 +21,14 @@
 #include <optional>
 #include <string_view>
 #include <vector>
+#include "package/package_header.h"
 
 namespace velpack {
 
 namespace fs = std::filesystem;
 
 inline constexpr std::string_view kDefaultStubName = "install.exe";
-inline constexpr std::string_view kDefaultLibraryName = "impborl.dll";
+inline constexpr std::string_view kDefaultLibraryName = velumar::package::kLibraryFileName;
 
 // The places searched for `name`, in order.
 std::vector<fs::path> projectFileCandidates(std::string_view name,

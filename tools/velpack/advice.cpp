@@ -6,10 +6,12 @@
 #include <set>
 
 #include "app/jpeg_picture.h"
+#include "bitmap_check.h"
 #include "code_page.h"
 #include "app/layout.h"
 #include "flash/movie_reading.h"
 #include "package/package_rules.h"
+#include "util/ascii.h"
 #include "package/package_header.h"
 
 namespace velpack {
@@ -27,11 +29,7 @@ constexpr int kNewestPanelVersion = 6;
 
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
+std::string lowered(std::string_view text) { return velumar::asciiLowered(text); }
 
 // ---- the page's links ----------------------------------------------------------------------
 
@@ -66,7 +64,7 @@ std::vector<Tag> tagsOf(std::string_view page) {
         ++at;
         Tag tag;
         while (at < page.size() && (std::isalnum(static_cast<unsigned char>(page[at])) != 0))
-            tag.name += static_cast<char>(std::tolower(static_cast<unsigned char>(page[at++])));
+            tag.name += velumar::asciiLower(page[at++]);
         while (at < page.size() && page[at] != '>') {
             if (std::isspace(static_cast<unsigned char>(page[at])) != 0 || page[at] == '/') {
                 ++at;
@@ -75,7 +73,7 @@ std::vector<Tag> tagsOf(std::string_view page) {
             std::string key;
             while (at < page.size() && page[at] != '=' && page[at] != '>' &&
                    std::isspace(static_cast<unsigned char>(page[at])) == 0)
-                key += static_cast<char>(std::tolower(static_cast<unsigned char>(page[at++])));
+                key += velumar::asciiLower(page[at++]);
             while (at < page.size() && std::isspace(static_cast<unsigned char>(page[at])) != 0) ++at;
             std::string value;
             if (at < page.size() && page[at] == '=') {
@@ -237,38 +235,14 @@ class Adviser {
         return std::pair<long, long>(picture.width, picture.height);
     }
 
-    // The headers the system's bitmap loader needs: "BM", an info header it knows, a size, one
-    // plane, a bit count and compression it draws, and pixels inside the file.
     std::optional<std::pair<long, long>> bitmapSize(const Bytes& bytes, const std::string& what) {
-        const auto word = [&](size_t at) { return uint32_t(bytes[at] | (bytes[at + 1] << 8)); };
-        const auto dword = [&](size_t at) { return word(at) | (word(at + 2) << 16); };
-        const auto refuse = [&](const char* why) {
-            fail(what + " cannot be decoded by the installer (" + why +
+        const BitmapCheck check = checkBitmap(bytes);
+        if (check.refusal) {
+            fail(what + " cannot be decoded by the installer (" + check.refusal +
                  "): the preview area stays empty");
             return std::nullopt;
-        };
-        if (bytes.size() < 26 || bytes[0] != 'B' || bytes[1] != 'M') return refuse("not a bitmap");
-        const uint32_t infoSize = dword(14);
-        if (infoSize == 12) return std::pair<long, long>(word(18), word(20));
-        if (infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 108 && infoSize != 124)
-            return refuse("an unknown bitmap header");
-        if (bytes.size() < 14 + 40) return refuse("the bitmap is cut short");
-        const auto width = static_cast<int32_t>(dword(18));
-        const auto height = static_cast<int32_t>(dword(22));
-        const uint32_t planes = word(26);
-        const uint32_t bits = word(28);
-        const uint32_t compression = dword(30);
-        if (width <= 0 || height == 0 || planes != 1) return refuse("no picture size");
-        if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-            return refuse("an unknown number of bits per pixel");
-        if (compression > 3) return refuse("a compression the system does not draw");
-        const long absoluteHeight = height < 0 ? -long(height) : long(height);
-        if (compression == 0) {
-            const uint64_t stride = ((uint64_t(width) * bits + 31) / 32) * 4;
-            if (dword(10) + stride * uint64_t(absoluteHeight) > bytes.size())
-                return refuse("the bitmap is cut short");
         }
-        return std::pair<long, long>(width, absoluteHeight);
+        return std::pair<long, long>(check.width, check.height);
     }
 
     // ---- the page

@@ -1,6 +1,5 @@
-// libFuzzer target for the desktop record the uninstaller reads from the wallpaper folder: a
-// file anyone may have edited or damaged. Built outside CMake by fuzz/run-desktop-record-fuzz
-// with clang's -fsanitize=fuzzer,address,undefined.
+// Fuzz target for the desktop record the uninstaller reads from the wallpaper folder: a
+// file anyone may have edited or damaged.
 //
 // For every input it checks that:
 //  - the reading ends with a record or with none (never a crash or an exception);

@@ -1,6 +1,5 @@
-// libFuzzer target for the implode decompressor (and, on the side, the
-// compressors' round trip). Built outside CMake by fuzz/run-explode-fuzz with
-// clang's -fsanitize=fuzzer,address,undefined.
+// Fuzz target for the implode decompressor (and, on the side, the
+// compressors' round trip).
 //
 // For every input it checks that:
 //  - expansion ends with one of the documented results and never more output

@@ -1,7 +1,6 @@
-// libFuzzer target for the package readers: the data file reader and the
+// Fuzz target for the package readers: the data file reader and the
 // package tool's inspection of a whole installer (package location, header,
-// slot checks, expansion, data file). Built outside CMake by
-// fuzz/run-installer-fuzz with clang's -fsanitize=fuzzer,address,undefined.
+// slot checks, expansion, data file).
 //
 // For every input it checks that:
 //  - the data file reader either refuses the bytes or returns a table whose

@@ -1,5 +1,4 @@
-// libFuzzer target for the movie preparation. Built outside CMake by fuzz/run-movie-fuzz with
-// clang's -fsanitize=fuzzer,address,undefined.
+// Fuzz target for the movie preparation.
 //
 // For every input it checks that:
 //  - the header inspection ends with a status or one of the documented failures (never a
@@ -22,6 +21,9 @@
 namespace {
 
 using namespace velumar::flash;
+using velumar::kMovieSignatureRejected;
+using velumar::kMovieVersionTooNew;
+using velumar::kMovieVersionTooOld;
 
 constexpr std::size_t kInflateCap = 1u << 20;
 

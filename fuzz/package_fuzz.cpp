@@ -1,8 +1,7 @@
-// libFuzzer target for what the installer itself reads from a package: the
+// Fuzz target for what the installer itself reads from a package: the
 // package header, the destinations it makes from the slot names, the data file
 // reader with the data file's wallpaper name check, and the paths made from
-// the record names. Built outside CMake by fuzz/run-package-fuzz with clang's
-// -fsanitize=fuzzer,address,undefined.
+// the record names.
 //
 // The input is a 3176-byte package header followed by a data file. For every
 // input it checks that:

@@ -1,7 +1,6 @@
-// libFuzzer target for the package tool's reading of an Authenticode signature: the PE
+// Fuzz target for the package tool's reading of an Authenticode signature: the PE
 // certificate table and the PKCS #7 signed data in it, down to the signer certificate's
-// names. Built outside CMake by fuzz/run-signature-fuzz with clang's
-// -fsanitize=fuzzer,address,undefined.
+// names.
 //
 // The input is a whole file. For every input it checks that nothing is reported for a file
 // that has no certificate table, that a signer is named only when the table was read without a

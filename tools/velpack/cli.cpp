@@ -4,6 +4,7 @@
 #include <exception>
 #include <map>
 #include <optional>
+#include <string_view>
 
 #include "advice.h"
 #include "builder.h"
@@ -172,34 +173,43 @@ std::optional<SigningKey> signingOption(const Arguments& parsed) {
     return signing;
 }
 
-int runBuild(const Arguments& parsed, std::ostream& out, std::ostream& err) {
-    if (parsed.help) {
-        out << texts::kBuildHelp;
-        return kExitOk;
+// A build's errors and warnings, gathered in order and told once at its end: as lines on
+// stderr, or as the lists of the JSON summary.
+struct BuildReport {
+    std::vector<std::string> errors;
+    std::vector<std::string> warnings;  // the advice's, as it words them
+
+    void add(const std::vector<std::string>& more, std::string_view where = "") {
+        for (const std::string& error : more) errors.push_back(std::string(where) + error);
     }
+};
+
+int runBuild(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     const fs::path manifestPath = onlyPositional(parsed, "MANIFEST");
     const std::optional<SigningKey> signing = signingOption(parsed);
     const bool json = parsed.flags.contains("--json");
     const ManifestLoad load = loadManifest(manifestPath);
     fs::path output =
         pathOption(parsed, "--output").value_or(manifestPath.filename().replace_extension(".exe"));
-    std::vector<std::string> errors = load.errors;
-    Advice advice;
+    const std::string where = manifestPath.string() + ": ";
+    BuildReport report;
     const auto finish = [&](int code, std::optional<size_t> size) {
         if (json) {
             out << "{\"manifest\": " << jsonString(manifestPath.string())
                 << ", \"output\": " << jsonString(output.string())
                 << ", \"written\": " << (size ? "true" : "false")
-                << ", \"bytes\": " << size.value_or(0) << ", \"errors\": " << jsonList(errors)
-                << ", \"warnings\": " << jsonList(advice.warnings) << "}\n";
-        } else if (size) {
-            out << output.string() << ": " << *size << " bytes\n";
+                << ", \"bytes\": " << size.value_or(0)
+                << ", \"errors\": " << jsonList(report.errors)
+                << ", \"warnings\": " << jsonList(report.warnings) << "}\n";
+            return code;
         }
+        for (const std::string& error : report.errors) err << error << "\n";
+        for (const std::string& warning : report.warnings)
+            err << where << "warning: " << warning << "\n";
+        if (size) out << output.string() << ": " << *size << " bytes\n";
         return code;
     };
-    if (!json) {
-        for (const std::string& error : load.errors) err << error << "\n";
-    }
+    report.add(load.errors);
     if (!load.manifest) return finish(kExitProblems, std::nullopt);
 
     BuildOptions options;
@@ -211,40 +221,28 @@ int runBuild(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     }
     BuildResult result = buildInstaller(*load.manifest, options);
     for (const std::string& note : result.notes) err << note << "\n";
-    errors.insert(errors.end(), result.errors.begin(), result.errors.end());
-    if (!json) {
-        for (const std::string& error : result.errors) err << error << "\n";
-    }
+    report.add(result.errors);
     if (!result.ok()) return finish(kExitProblems, std::nullopt);
 
-    advice = adviseOn(inspectInstaller(result.installer, std::nullopt, load.manifest->codePage));
-    const std::string where = manifestPath.string() + ": ";
-    for (const std::string& error : advice.errors) errors.push_back(where + error);
-    if (!json) {
-        for (const std::string& error : advice.errors) err << where << error << "\n";
-        for (const std::string& warning : advice.warnings)
-            err << where << "warning: " << warning << "\n";
-    }
+    const Advice advice =
+        adviseOn(inspectInstaller(result.installer, std::nullopt, load.manifest->codePage));
+    report.add(advice.errors, where);
+    report.warnings = advice.warnings;
     if (failsOn(advice, parsed)) return finish(kExitProblems, std::nullopt);
 
     // Signing comes last: nothing may write into the installer's bytes after it.
     if (options.signing) {
         BuildResult signedResult = result;
         signBuiltInstaller(*load.manifest, *options.signing, signedResult);
-        errors.insert(errors.end(),
-                      signedResult.errors.begin() + std::ptrdiff_t(result.errors.size()),
-                      signedResult.errors.end());
-        if (!json) {
-            for (size_t i = result.errors.size(); i < signedResult.errors.size(); ++i)
-                err << signedResult.errors[i] << "\n";
-        }
+        report.add(std::vector<std::string>(
+            signedResult.errors.begin() + std::ptrdiff_t(result.errors.size()),
+            signedResult.errors.end()));
         if (!signedResult.ok()) return finish(kExitProblems, std::nullopt);
         result = std::move(signedResult);
     }
 
     if (const std::string failure = writeWholeFile(output, result.installer); !failure.empty()) {
-        errors.push_back(output.string() + ": " + failure);
-        if (!json) err << output.string() << ": " << failure << "\n";
+        report.add({failure}, output.string() + ": ");
         return finish(kExitProblems, std::nullopt);
     }
     return finish(kExitOk, result.installer.size());
@@ -263,10 +261,6 @@ std::optional<Inspection> inspectFile(const Arguments& parsed, const std::string
 }
 
 int runList(const Arguments& parsed, std::ostream& out, std::ostream& err) {
-    if (parsed.help) {
-        out << texts::kListHelp;
-        return kExitOk;
-    }
     const std::string path = onlyPositional(parsed, "INSTALLER");
     const std::optional<Inspection> inspection = inspectFile(parsed, path, err);
     if (!inspection) return kExitProblems;
@@ -280,10 +274,6 @@ int runList(const Arguments& parsed, std::ostream& out, std::ostream& err) {
 }
 
 int runExtract(const Arguments& parsed, std::ostream& out, std::ostream& err) {
-    if (parsed.help) {
-        out << texts::kExtractHelp;
-        return kExitOk;
-    }
     const std::string path = onlyPositional(parsed, "INSTALLER");
     const fs::path folder = pathOption(parsed, "--output")
                                 .value_or(fs::path(fs::path(path).stem().string() + "-files"));
@@ -313,10 +303,6 @@ std::string signatureText(const SignatureInfo& installer, const Inspection& insp
 }
 
 int runVerify(const Arguments& parsed, std::ostream& out, std::ostream& err) {
-    if (parsed.help) {
-        out << texts::kVerifyHelp;
-        return kExitOk;
-    }
     const std::string path = onlyPositional(parsed, "INSTALLER");
     const std::optional<uint64_t> offset = offsetOption(parsed);
     const CodePage codePage = codePageOption(parsed);
@@ -352,10 +338,6 @@ int runVerify(const Arguments& parsed, std::ostream& out, std::ostream& err) {
 }
 
 int runNew(const Arguments& parsed, std::ostream& out, std::ostream& err) {
-    if (parsed.help) {
-        out << texts::kNewHelp;
-        return kExitOk;
-    }
     NewPackageRequest request;
     request.folder = onlyPositional(parsed, "FOLDER");
     const std::optional<std::string> name = lastValue(parsed, "--name");
@@ -376,6 +358,55 @@ int runNew(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
+// Each command: its name, its options, its help (printed for -h or --help, whatever else
+// the line holds) and what it does with the line parsed.
+struct Command {
+    std::string_view name;
+    std::vector<Option> options;
+    std::string_view help;
+    int (*run)(const Arguments&, std::ostream&, std::ostream&);
+};
+
+const Command kCommands[] = {
+    {"new",
+     {{"--name", "", true},
+      {"--movie", "", true},
+      {"--kind", "", true},
+      {"--preview", "", true},
+      {"--licence", "", true},
+      {"--force", "", false}},
+     texts::kNewHelp,
+     runNew},
+    {"build",
+     {{"--output", "-o", true},
+      {"--json", "", false},
+      {"--strict", "", false},
+      {"--stub", "", true},
+      {"--impborl", "", true},
+      {"--project-dir", "", true},
+      {"--sign", "", true},
+      {"--key", "", true},
+      {"--sign-digest", "", true}},
+     texts::kBuildHelp,
+     runBuild},
+    {"list",
+     {{"--json", "", false}, {"--offset", "", true}, {"--code-page", "", true}},
+     texts::kListHelp,
+     runList},
+    {"extract",
+     {{"--output", "-o", true}, {"--offset", "", true}, {"--code-page", "", true}},
+     texts::kExtractHelp,
+     runExtract},
+    {"verify",
+     {{"--offset", "", true},
+      {"--quiet", "-q", false},
+      {"--json", "", false},
+      {"--strict", "", false},
+      {"--code-page", "", true}},
+     texts::kVerifyHelp,
+     runVerify},
+};
+
 int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty() || args[0] == "-h" || args[0] == "--help" || args[0] == "help") {
         out << texts::kUsage;
@@ -385,54 +416,16 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         out << texts::kVersion;
         return kExitOk;
     }
-    const std::string& command = args[0];
-    if (command == "new") {
-        return runNew(parseArguments(args, 1,
-                                     {{"--name", "", true},
-                                      {"--movie", "", true},
-                                      {"--kind", "", true},
-                                      {"--preview", "", true},
-                                      {"--licence", "", true},
-                                      {"--force", "", false}}),
-                      out, err);
+    for (const Command& command : kCommands) {
+        if (args[0] != command.name) continue;
+        const Arguments parsed = parseArguments(args, 1, command.options);
+        if (parsed.help) {
+            out << command.help;
+            return kExitOk;
+        }
+        return command.run(parsed, out, err);
     }
-    if (command == "build") {
-        return runBuild(parseArguments(args, 1,
-                                       {{"--output", "-o", true},
-                                        {"--json", "", false},
-                                        {"--strict", "", false},
-                                        {"--stub", "", true},
-                                        {"--impborl", "", true},
-                                        {"--project-dir", "", true},
-                                        {"--sign", "", true},
-                                        {"--key", "", true},
-                                        {"--sign-digest", "", true}}),
-                        out, err);
-    }
-    if (command == "list") {
-        return runList(parseArguments(args, 1,
-                                      {{"--json", "", false},
-                                       {"--offset", "", true},
-                                       {"--code-page", "", true}}),
-                       out, err);
-    }
-    if (command == "extract") {
-        return runExtract(parseArguments(args, 1,
-                                         {{"--output", "-o", true},
-                                          {"--offset", "", true},
-                                          {"--code-page", "", true}}),
-                          out, err);
-    }
-    if (command == "verify") {
-        return runVerify(parseArguments(args, 1,
-                                        {{"--offset", "", true},
-                                         {"--quiet", "-q", false},
-                                         {"--json", "", false},
-                                         {"--strict", "", false},
-                                         {"--code-page", "", true}}),
-                         out, err);
-    }
-    throw UsageError("unknown command \"" + command + "\"");
+    throw UsageError("unknown command \"" + args[0] + "\"");
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #include "new_package.h"
 
 #include <cstdio>
-#include <map>
+#include <optional>
 #include <span>
+#include <string_view>
 
 #include "code_page.h"
 #include "file_io.h"
@@ -23,22 +24,26 @@ constexpr const char* kContentFolder = "content";
 constexpr const char* kPageFile = "page.html";
 constexpr const char* kLicenceFile = "license.txt";
 
+// What a new project of each kind starts with; the kinds' names are the header's.
 struct KindChoice {
-    const char* name;
     package::InstallerKind kind;
     const char* previewFile;  // "" when the kind has no preview of its own
     const char* description;
 };
 
-const std::map<std::string, KindChoice>& kindChoices() {
-    static const std::map<std::string, KindChoice> choices = {
-        {"movie", {"movie", Kind::movie, "preview.swf", "the movie plays in the installer window"}},
-        {"picture",
-         {"picture", Kind::picture, "preview.bmp", "a .bmp picture in the installer window"}},
-        {"jpeg", {"jpeg", Kind::jpegPicture, "preview.jpg", "a .jpg picture in the installer window"}},
-        {"silent", {"silent", Kind::silent, "", "no window: the installer installs at once"}},
-    };
-    return choices;
+constexpr KindChoice kKindChoices[] = {
+    {Kind::movie, "preview.swf", "the movie plays in the installer window"},
+    {Kind::picture, "preview.bmp", "a .bmp picture in the installer window"},
+    {Kind::jpegPicture, "preview.jpg", "a .jpg picture in the installer window"},
+    {Kind::silent, "", "no window: the installer installs at once"},
+};
+
+const KindChoice* kindChoice(std::string_view name) {
+    const std::optional<Kind> kind = package::kindNamed(name);
+    for (const KindChoice& choice : kKindChoices) {
+        if (kind && choice.kind == *kind) return &choice;
+    }
+    return nullptr;
 }
 
 // What is written, gathered before anything touches the disk.
@@ -107,12 +112,11 @@ class PackageWriter {
     explicit PackageWriter(const NewPackageRequest& request) : request_(request) {}
 
     NewPackageResult run() {
-        const auto kind = kindChoices().find(request_.kind);
-        if (kind == kindChoices().end()) {
+        kind_ = kindChoice(request_.kind);
+        if (kind_ == nullptr) {
             error("--kind must be movie, picture, jpeg or silent, not \"" + request_.kind + "\"");
             return result_;
         }
-        kind_ = &kind->second;
         checkName();
         readMainMovie();
         readPreview();
@@ -193,7 +197,7 @@ class PackageWriter {
     }
 
     void readPreview() {
-        const std::string kind = kind_->name;
+        const std::string kind(package::kindName(static_cast<uint8_t>(kind_->kind)));
         if (!request_.preview) {
             if (kind_->kind == Kind::picture || kind_->kind == Kind::jpegPicture) {
                 error("--kind " + kind + " needs --preview IMAGE (" +
@@ -298,7 +302,7 @@ class PackageWriter {
 
     std::string manifestText() const {
         const std::string name = request_.name;
-        const std::string kind = kind_->name;
+        const std::string kind(package::kindName(static_cast<uint8_t>(kind_->kind)));
         std::string text;
         text += "; " + name + ": a desktop-movie wallpaper installer, written by velpack new.\n";
         text += "; Build it:  velpack build \"" + utf8Of(manifestPath().filename()) +

@@ -1,7 +1,7 @@
 # The Debian packages the project builds and tests with, and wine32 where the host can run it.
 
 apt_packages=(
-    cmake g++ clang make pkg-config dpkg-dev file python3
+    cmake g++ clang clang-format make pkg-config dpkg-dev file python3
     g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
     zlib1g-dev libjpeg62-turbo-dev libjpeg-turbo-progs googletest libbenchmark-dev

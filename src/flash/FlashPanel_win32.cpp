@@ -8,6 +8,7 @@
 #include "flash/ZLibEx.h"
 #include "flash/file_stream_win32.h"
 #include "flash/flash_texts.h"
+#include "util/error_text_win32.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
 #include "util/message_loop_win32.h"
@@ -19,15 +20,16 @@ TFlashPanel::TFlashPanel() = default;
 // Size 0 first, so that nothing of the control shows while the folder goes; the control is
 // destroyed with the panel (it is not stopped first).
 TFlashPanel::~TFlashPanel() {
-    if (handle()) ::SetWindowPos(handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (handle())
+        ::SetWindowPos(handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     tempFiles_.removeAll();
     control_.reset();
 }
 
 bool TFlashPanel::create(HWND parent, int controlId, int left, int top, int width, int height) {
     registerClass(kFlashPanelClass, nullptr);
-    return createWindow(kFlashPanelClass, 0, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, left,
-                        top, width, height, parent, controlId);
+    return createWindow(kFlashPanelClass, 0, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, left, top,
+                        width, height, parent, controlId);
 }
 
 MovieLoad TFlashPanel::loadMovie(const std::string& path) {
@@ -40,7 +42,8 @@ MovieLoad TFlashPanel::loadMovie(const std::string& path) {
         load.failure = error.failure();
         return load;
     } catch (const std::bad_alloc&) {
-        load.failure = {MovieFailureKind::fileError, ERROR_NOT_ENOUGH_MEMORY, std::string(texts::kFileError)};
+        load.failure = {MovieFailureKind::fileError, ERROR_NOT_ENOUGH_MEMORY,
+                        std::string(texts::kFileError)};
         return load;
     }
     if (load.status == 0) releaseFlashControl();
@@ -70,10 +73,7 @@ std::int32_t TFlashPanel::classifyMovie() {
 std::int32_t TFlashPanel::expandCompressedMovie() {
     if (tempFolder_.empty()) {
         tempFolder_ = makeTempFolder(std::string(texts::kTempFolderBase));
-        if (tempFolder_.empty()) {
-            const DWORD reason = ::GetLastError();
-            return reason != 0 ? static_cast<std::int32_t>(reason) : -1;
-        }
+        if (tempFolder_.empty()) return lastErrorCode();
         tempFiles_.folder(tempFolder_);
         tempFiles_.file(tempFolder_ + std::string(texts::kCompressedSegmentFile));
         tempFiles_.file(tempFolder_ + std::string(texts::kUncompressedCopyFile));
@@ -180,7 +180,8 @@ void TFlashPanel::unloadMovie() {
 // The panel's own visibility counts, not its window's: start-up focuses the movie while the
 // installer window is still hidden.
 bool TFlashPanel::focusMovie() {
-    if (!handle() || !(::GetWindowLongA(handle(), GWL_STYLE) & WS_VISIBLE) || !control_) return false;
+    if (!handle() || !(::GetWindowLongA(handle(), GWL_STYLE) & WS_VISIBLE) || !control_)
+        return false;
     ::RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     ::SetFocus(handle());
     control_->focus();

@@ -47,7 +47,8 @@ Bytes buildInstaller(const PackageRecipe& recipe, const std::string& folder) {
     if (recipe.flashInstaller.empty())
         write(flashName, "stand-in Flash player installer");
     else
-        fs::copy_file(recipe.flashInstaller, root / flashName, fs::copy_options::overwrite_existing);
+        fs::copy_file(recipe.flashInstaller, root / flashName,
+                      fs::copy_options::overwrite_existing);
     write("uninstall.exe", "stand-in uninstaller");
     write("page.html", "<html><body>wallpaper</body></html>");
     write("license.txt", "Licence line one\nLicence line two\r\nLicence line three\n");
@@ -62,16 +63,22 @@ Bytes buildInstaller(const PackageRecipe& recipe, const std::string& folder) {
     if (recipe.license) text += "[slot4]\nfile = license.txt\n";
     text += "[slot6]\nfile = page.html\n[slot9]\nfile = uninstall.exe\n";
     text += "[data]\nfolder = content\n";
-    const fs::path manifestPath = root / "test.ini";
-    write("test.ini", text);
+    return buildFromManifest(text, root / "test.ini").installer;
+}
 
-    velpack::ManifestLoad load = velpack::parseManifest(text, manifestPath);
-    if (!load.manifest) return {};
+BuiltInstaller buildFromManifest(const std::string& text,
+                                 const std::filesystem::path& manifestPath) {
+    std::ofstream(manifestPath, std::ios::binary) << text;
+    const velpack::ManifestLoad load = velpack::parseManifest(text, manifestPath);
+    if (!load.manifest)
+        return {{}, load.errors.empty() ? "the manifest was refused" : load.errors.front()};
     velpack::BuildOptions options;
-    options.stub = fs::path(hostPath(E2E_INSTALL_EXE));
-    options.library = fs::path(hostPath(E2E_IMPBORL_DLL));
+    options.stub = std::filesystem::path(hostPath(E2E_INSTALL_EXE));
+    options.library = std::filesystem::path(hostPath(E2E_IMPBORL_DLL));
     velpack::BuildResult result = velpack::buildInstaller(*load.manifest, options);
-    return result.ok() ? result.installer : Bytes{};
+    if (!result.ok())
+        return {{}, result.errors.empty() ? "the build failed" : result.errors.front()};
+    return {std::move(result.installer), ""};
 }
 
 uint32_t packageOffsetOf() {
@@ -157,7 +164,8 @@ std::string describeInstallation(const std::string& windowsFolder, const std::st
     const std::string page = root + name + ".html";
     out += "page = " + (pathExists(page) ? readFileText(page) : std::string("(none)")) + "\n";
     const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name;
-    out += "DisplayName = " + shown(readString(HKEY_LOCAL_MACHINE, key.c_str(), "DisplayName")) + "\n";
+    out +=
+        "DisplayName = " + shown(readString(HKEY_LOCAL_MACHINE, key.c_str(), "DisplayName")) + "\n";
     out += "UninstallString = " +
            shown(readString(HKEY_LOCAL_MACHINE, key.c_str(), "UninstallString")) + "\n";
     out += "Wallpaper = " + shown(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper")) + "\n";
@@ -245,10 +253,9 @@ InstallerProcess::InstallerProcess(const std::string& exe, const std::string& te
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                         environment.data(),
-                         workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
-                         &info)) {
+    if (::CreateProcessA(
+            exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, environment.data(),
+            workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
         ::CloseHandle(info.hThread);
         process_ = info.hProcess;
         id_ = info.dwProcessId;
@@ -324,8 +331,8 @@ std::optional<PROCESS_INFORMATION> startRaw(std::string commandLine) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &info)) {
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info)) {
         return std::nullopt;
     }
     ::CloseHandle(info.hThread);
@@ -365,7 +372,8 @@ bool writeValue(HKEY root, const char* path, const char* name, DWORD type, const
 }  // namespace
 
 bool writeString(HKEY root, const char* path, const char* name, const std::string& value) {
-    return writeValue(root, path, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+    return writeValue(root, path, name, REG_SZ, value.c_str(),
+                      static_cast<DWORD>(value.size() + 1));
 }
 
 bool writeNumber(HKEY root, const char* path, const char* name, DWORD value) {
@@ -396,8 +404,8 @@ void pressKey(HWND window, UINT key) {
 
 void typeShiftTab() {
     INPUT keys[4] = {};
-    const WORD order[4][2] = {{VK_SHIFT, 0}, {VK_TAB, 0}, {VK_TAB, KEYEVENTF_KEYUP},
-                              {VK_SHIFT, KEYEVENTF_KEYUP}};
+    const WORD order[4][2] = {
+        {VK_SHIFT, 0}, {VK_TAB, 0}, {VK_TAB, KEYEVENTF_KEYUP}, {VK_SHIFT, KEYEVENTF_KEYUP}};
     for (int i = 0; i < 4; ++i) {
         keys[i].type = INPUT_KEYBOARD;
         keys[i].ki.wVk = order[i][0];
@@ -492,8 +500,8 @@ std::string flashInstallerStandIn() {
 }
 
 FlashPlayerSetup::FlashPlayerSetup()
-    : forUser_(std::make_unique<testing::StandInServerRegistration>(HKEY_CURRENT_USER, kFlashClassId,
-                                                                    flashControlStandIn())),
+    : forUser_(std::make_unique<testing::StandInServerRegistration>(
+          HKEY_CURRENT_USER, kFlashClassId, flashControlStandIn())),
       forMachine_(std::make_unique<testing::StandInServerRegistration>(
           HKEY_LOCAL_MACHINE, kFlashClassId, flashControlStandIn())) {
     placeControlFile("Flash.ocx", flashControlStandIn());

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -41,6 +42,17 @@ struct PackageRecipe {
 };
 
 Bytes buildInstaller(const PackageRecipe& recipe, const std::string& folder);
+
+// An installer built by velpack, with the programs under test, from a manifest's text written
+// at manifestPath (its files are found beside it): the bytes, or the first reason the manifest
+// or the build was refused.
+struct BuiltInstaller {
+    Bytes installer;
+    std::string failure;
+    bool ok() const { return failure.empty(); }
+};
+BuiltInstaller buildFromManifest(const std::string& text,
+                                 const std::filesystem::path& manifestPath);
 
 // The package header inside an installer and its rewriting (the package starts right after
 // the stub, whose size is that of install.exe). A rewritten installer gets the integrity

@@ -17,9 +17,7 @@
 #include <vector>
 
 #include "app/control_ids.h"
-#include "builder.h"
 #include "e2e_support_win32.h"
-#include "manifest.h"
 #include "util/files_win32.h"
 
 namespace velumar::e2e {
@@ -39,8 +37,9 @@ constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\
 // and full stops removed.
 std::string systemText(DWORD code) {
     char buffer[512] = {};
-    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                          nullptr, code, 0, buffer, sizeof buffer, nullptr);
+    const DWORD length =
+        ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                         0, buffer, sizeof buffer, nullptr);
     std::string text(buffer, length);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\n' ||
                              text.back() == '.')) {
@@ -61,8 +60,9 @@ class FullDisk : public ::testing::Test {
         ULARGE_INTEGER available{}, total{}, free{};
         if (!::GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free) ||
             total.QuadPart > kSmallDiskLimit) {
-            GTEST_SKIP() << root << " is not on a small file system: run this program through "
-                                    "tests/e2e/on-small-wallpaper-disk (ctest does)";
+            GTEST_SKIP() << root
+                         << " is not on a small file system: run this program through "
+                            "tests/e2e/on-small-wallpaper-disk (ctest does)";
         }
         scratch = makeTempFolder("velumar-full");
         ASSERT_FALSE(scratch.empty());
@@ -105,10 +105,11 @@ class FullDisk : public ::testing::Test {
         write("uninstall.exe", "stand-in uninstaller");
         write("content/readme.txt", "readme\r\n");
         std::string page = "<html><body>wallpaper</body></html>";
-        std::string text = "[package]\nkind = picture\nwallpaperName = Autumn\n"
-                           "background = 255, 128, 0\nofferDisplayProperties = no\n"
-                           "[slot2]\nfile = flashax.exe\n[slot3]\nfile = preview.bmp\n"
-                           "[slot9]\nfile = uninstall.exe\n";
+        std::string text =
+            "[package]\nkind = picture\nwallpaperName = Autumn\n"
+            "background = 255, 128, 0\nofferDisplayProperties = no\n"
+            "[slot2]\nfile = flashax.exe\n[slot3]\nfile = preview.bmp\n"
+            "[slot9]\nfile = uninstall.exe\n";
         switch (filler) {
             case Filler::small:
                 text += "[data]\nfolder = content\n";
@@ -141,15 +142,9 @@ class FullDisk : public ::testing::Test {
         if (filler == Filler::implodedPage) text += "compressed = yes\n";
         fs::copy_file(fs::path(hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/preview.bmp")),
                       dir / "preview.bmp", fs::copy_options::overwrite_existing);
-        velpack::ManifestLoad load = velpack::parseManifest(text, dir / "test.ini");
-        EXPECT_TRUE(load.manifest);
-        if (!load.manifest) return {};
-        velpack::BuildOptions options;
-        options.stub = fs::path(hostPath(E2E_INSTALL_EXE));
-        options.library = fs::path(hostPath(E2E_IMPBORL_DLL));
-        velpack::BuildResult result = velpack::buildInstaller(*load.manifest, options);
-        EXPECT_TRUE(result.ok()) << (result.errors.empty() ? "" : result.errors.front());
-        return result.ok() ? result.installer : Bytes{};
+        BuiltInstaller built = buildFromManifest(text, dir / "test.ini");
+        EXPECT_TRUE(built.ok()) << built.failure;
+        return built.installer;
     }
 
     // Runs the installer, presses Install and returns the first box, answered. The run must
@@ -167,8 +162,10 @@ class FullDisk : public ::testing::Test {
         if (!form) return std::nullopt;
         ::PostMessageA(controlWithId(form, app::installBtn), BM_CLICK, 0, 0);
         std::optional<testing::SeenDialog> box = answerDialog(process.id(), 60000);
-        const std::string failed = "Install failed. Please try again with new copy of the "
-                                   "installer. Error: " + std::to_string(ERROR_DISK_FULL);
+        const std::string failed =
+            "Install failed. Please try again with new copy of the "
+            "installer. Error: " +
+            std::to_string(ERROR_DISK_FULL);
         std::string status;
         for (int tries = 0; tries < 400 && status != failed; ++tries) {
             status = textOf(controlWithId(form, app::labCopying));
@@ -245,8 +242,10 @@ TEST_F(FullDisk, FailedReinstallGivesTheEarlierInstallationBack) {
     ASSERT_TRUE(box);
     ASSERT_EQ(box->texts.size(), 1u);
     EXPECT_NE(box->texts.front().find(systemText(ERROR_DISK_FULL)), std::string::npos);
-    const std::string failed = "Install failed. Please try again with new copy of the installer. "
-                               "Error: " + std::to_string(ERROR_DISK_FULL);
+    const std::string failed =
+        "Install failed. Please try again with new copy of the installer. "
+        "Error: " +
+        std::to_string(ERROR_DISK_FULL);
     std::string status;
     for (int tries = 0; tries < 400 && status != failed; ++tries) {
         status = textOf(controlWithId(form, app::labCopying));

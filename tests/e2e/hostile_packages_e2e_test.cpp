@@ -20,10 +20,8 @@
 #include <vector>
 
 #include "app/control_ids.h"
-#include "builder.h"
 #include "e2e_support_win32.h"
 #include "flash/swf_builder.h"
-#include "manifest.h"
 #include "package/byte_io.h"
 #include "package/byte_source.h"
 #include "package/data_file.h"
@@ -179,14 +177,7 @@ class HostilePackages : public ::testing::Test {
             "[slot6]\nfile = page.html\ncompressed = yes\n[slot9]\nfile = " +
             hostPath(E2E_UNINSTALLER_STANDIN) +
             "\n[slot10]\nfile = extra.txt\n[data]\nfolder = content\ncompressed = yes\n";
-        write("test.ini", text);
-        velpack::ManifestLoad load = velpack::parseManifest(text, root / "test.ini");
-        if (!load.manifest) return {};
-        velpack::BuildOptions options;
-        options.stub = fs::path(hostPath(E2E_INSTALL_EXE));
-        options.library = fs::path(hostPath(E2E_IMPBORL_DLL));
-        velpack::BuildResult result = velpack::buildInstaller(*load.manifest, options);
-        return result.ok() ? result.installer : Bytes{};
+        return buildFromManifest(text, root / "test.ini").installer;
     }
 
     // The movie kind around a preview movie of the given bytes.
@@ -194,27 +185,21 @@ class HostilePackages : public ::testing::Test {
         const fs::path root(scratch_ + "build-movie-" + label);
         fs::create_directories(root);
         std::ofstream(root / "flashax.exe", std::ios::binary) << "stand-in Flash player installer";
-        std::ofstream(root / "page.html", std::ios::binary) << "<html><body>wallpaper</body></html>";
+        std::ofstream(root / "page.html", std::ios::binary)
+            << "<html><body>wallpaper</body></html>";
         writeFileBytes((root / "movie.swf").string(), movie);
         const std::string text =
             "[package]\nkind = movie\nwallpaperName = Autumn\nofferDisplayProperties = no\n"
             "[slot2]\nfile = flashax.exe\n[slot3]\nfile = movie.swf\nname = installer.swf\n"
             "[slot6]\nfile = page.html\n[slot9]\nfile = " +
             hostPath(E2E_UNINSTALLER_STANDIN) + "\n";
-        std::ofstream(root / "test.ini", std::ios::binary) << text;
-        velpack::ManifestLoad load = velpack::parseManifest(text, root / "test.ini");
-        if (!load.manifest) return {};
-        velpack::BuildOptions options;
-        options.stub = fs::path(hostPath(E2E_INSTALL_EXE));
-        options.library = fs::path(hostPath(E2E_IMPBORL_DLL));
-        velpack::BuildResult result = velpack::buildInstaller(*load.manifest, options);
-        return result.ok() ? result.installer : Bytes{};
+        return buildFromManifest(text, root / "test.ini").installer;
     }
 
     static Snapshot snapshot() {
-        const std::vector<std::string> allowed = {
-            lower(wallpaperFolder()), lower(page()), lower(windows_ + "impborl.dll"),
-            lower(windows_ + "flashax.exe"), lower(scratch_)};
+        const std::vector<std::string> allowed = {lower(wallpaperFolder()), lower(page()),
+                                                  lower(windows_ + "impborl.dll"),
+                                                  lower(windows_ + "flashax.exe"), lower(scratch_)};
         Snapshot taken;
         walk("C:\\", allowed, taken);
         return taken;
@@ -249,7 +234,8 @@ class HostilePackages : public ::testing::Test {
                     ::Sleep(50);
                 continue;
             }
-            const HWND form = window ? findWindowOf(process.id(), app::kInstallerFormClass) : nullptr;
+            const HWND form =
+                window ? findWindowOf(process.id(), app::kInstallerFormClass) : nullptr;
             if (form && ::IsWindowVisible(form)) {
                 const HWND install = controlWithId(form, app::installBtn);
                 const HWND cancel = controlWithId(form, app::cancelBtn);
@@ -261,7 +247,8 @@ class HostilePackages : public ::testing::Test {
                     pressedCancel = true;
                 } else if (pressedInstall && install && !::IsWindowEnabled(install) && cancel &&
                            ::IsWindowVisible(cancel) && !pressedCancel &&
-                           textOf(controlWithId(form, app::labCopying)).rfind("Install failed", 0) == 0) {
+                           textOf(controlWithId(form, app::labCopying))
+                                   .rfind("Install failed", 0) == 0) {
                     ::PostMessageA(cancel, BM_CLICK, 0, 0);
                     pressedCancel = true;
                 }
@@ -357,8 +344,17 @@ const std::string kOpening = "Problem opening Velumar data file.";
 const std::string kReading = "Corvana Error: Problem reading Velumar data file. ";
 
 std::vector<std::string> hostileNames() {
-    return {"..\\..\\..\\victim.ini", "..\\..\\..\\win.ini", "C:victim.ini", "\\victim.ini",
-            "NUL", "con.txt", "LPT1.dll", "*.ini", "a?.txt", "trailing.", "trailing ",
+    return {"..\\..\\..\\victim.ini",
+            "..\\..\\..\\win.ini",
+            "C:victim.ini",
+            "\\victim.ini",
+            "NUL",
+            "con.txt",
+            "LPT1.dll",
+            "*.ini",
+            "a?.txt",
+            "trailing.",
+            "trailing ",
             std::string(250, 'n') + ".txt"};
 }
 
@@ -406,21 +402,23 @@ std::vector<HostileCase> hostileCases() {
                          kOpening});
     }
     cases.push_back({"record count -5 reads none",
-                     [](Bytes& b) { package::storeI32(b, dataFileOf(b).at + 212, -5); }, "",
-                     true});
-    cases.push_back({"block offset past the end",
-                     [](Bytes& b) { package::storeI32(b, recordAt(dataFileOf(b), 1) + 260, 0x7FFFFF00); },
-                     kReading + "Disk read error"});
+                     [](Bytes& b) { package::storeI32(b, dataFileOf(b).at + 212, -5); }, "", true});
+    cases.push_back(
+        {"block offset past the end",
+         [](Bytes& b) { package::storeI32(b, recordAt(dataFileOf(b), 1) + 260, 0x7FFFFF00); },
+         kReading + "Disk read error"});
     cases.push_back({"block offset negative",
                      [](Bytes& b) { package::storeI32(b, recordAt(dataFileOf(b), 1) + 260, -44); },
                      kReading + "Disk read error"});
-    cases.push_back({"stored size past the end", [](Bytes& b) {
+    cases.push_back({"stored size past the end",
+                     [](Bytes& b) {
                          const DataFileView view = dataFileOf(b);
                          const size_t block = view.at + size_t(view.file.record(1).blockOffset());
                          package::storeI32(b, block + 12, 0x7FFFFFF0);
                      },
                      kReading + "Disk read error"});
-    cases.push_back({"negative block size", [](Bytes& b) {
+    cases.push_back({"negative block size",
+                     [](Bytes& b) {
                          const DataFileView view = dataFileOf(b);
                          const size_t block = view.at + size_t(view.file.record(1).blockOffset());
                          package::storeI32(b, block + 8, -1);
@@ -428,15 +426,18 @@ std::vector<HostileCase> hostileCases() {
                      kReading + "Disk read error"});
     // A megabyte of zeros declared as 1000 bytes: the expansion stops there (-13, no box of
     // its own for a data record).
-    cases.push_back({"implode bomb in a data record", [](Bytes& b) {
+    cases.push_back({"implode bomb in a data record",
+                     [](Bytes& b) {
                          const DataFileView view = dataFileOf(b);
                          const int number = recordNamed(view, "media\\zeros.bin");
                          ASSERT_NE(number, 0);
-                         const size_t block = view.at + size_t(view.file.record(number).blockOffset());
+                         const size_t block =
+                             view.at + size_t(view.file.record(number).blockOffset());
                          package::storeI32(b, block + 8, 1000);
                      },
                      ""});
-    cases.push_back({"implode bomb in slot 6", [](Bytes& b) {
+    cases.push_back({"implode bomb in slot 6",
+                     [](Bytes& b) {
                          package::PackageHeader header = headerOf(b);
                          header.slot(6).size = 3;
                          replaceHeader(b, header);
@@ -532,7 +533,9 @@ TEST_F(HostilePackages, MovieKindWithHostileMoviesOpensAndLeavesNothing) {
     cut.resize(8 + (cut.size() - 8) / 2);
     const Bytes shortFile = {'C', 'W', 'S', 6, 0x20};
     for (const auto& [label, movie] : {std::pair<std::string, Bytes>{"declared-4GiB", declared4GiB},
-                                       {"bomb", bomb}, {"cut-stream", cut}, {"short-file", shortFile}}) {
+                                       {"bomb", bomb},
+                                       {"cut-stream", cut},
+                                       {"short-file", shortFile}}) {
         SCOPED_TRACE(label);
         const Bytes installer = buildMovie(label, movie);
         ASSERT_FALSE(installer.empty());
@@ -548,13 +551,14 @@ TEST_F(HostilePackages, MovieKindWithHostileMoviesOpensAndLeavesNothing) {
         // application window comes back within a second.
         int probes = 0;
         int unanswered = 0;
-        for (DWORD waited = 0; waited < kRunTimeout && !waitForWindow(process.id(), app::kInstallerFormClass, 0);
+        for (DWORD waited = 0;
+             waited < kRunTimeout && !waitForWindow(process.id(), app::kInstallerFormClass, 0);
              waited += 100) {
             if (const HWND application = findWindowOf(process.id(), app::kApplicationClass)) {
                 DWORD_PTR result = 0;
                 ++probes;
-                if (!::SendMessageTimeoutA(application, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 1000,
-                                           &result))
+                if (!::SendMessageTimeoutA(application, WM_NULL, 0, 0,
+                                           SMTO_ABORTIFHUNG | SMTO_BLOCK, 1000, &result))
                     ++unanswered;
             }
             ::Sleep(100);
@@ -562,7 +566,8 @@ TEST_F(HostilePackages, MovieKindWithHostileMoviesOpensAndLeavesNothing) {
         EXPECT_EQ(unanswered, 0) << "of " << probes << " probes";
         const HWND form = waitForWindow(process.id(), app::kInstallerFormClass, kRunTimeout);
         ASSERT_TRUE(form) << "the window opens";
-        std::printf("[ measured ] %s: window after %lu ms\n", label.c_str(), ::GetTickCount() - started);
+        std::printf("[ measured ] %s: window after %lu ms\n", label.c_str(),
+                    ::GetTickCount() - started);
         EXPECT_FALSE(findWindowOf(process.id(), "#32770")) << "no box";
         ::PostMessageA(controlWithId(form, app::cancelBtn), BM_CLICK, 0, 0);
         EXPECT_TRUE(process.waitForExit(kRunTimeout));

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -15,14 +16,11 @@
 #include <sstream>
 #include <string>
 #include <tuple>
-#include <algorithm>
 #include <vector>
 
 #include "app/control_ids.h"
 #include "app/exit_codes.h"
-#include "builder.h"
 #include "e2e_support_win32.h"
-#include "manifest.h"
 #include "package/byte_source.h"
 #include "package/data_file.h"
 #include "util/files_win32.h"
@@ -76,8 +74,8 @@ std::string waitForStatusOf(HWND form, const std::string& text, int tries = 400)
 struct RunRecipe {
     std::string kind = "picture";
     bool offerDisplayProperties = true;
-    bool extraSlot = false;   // slot 10 named
-    std::string uninstaller;  // file for slot 9; the stand-in when empty
+    bool extraSlot = false;       // slot 10 named
+    std::string uninstaller;      // file for slot 9; the stand-in when empty
     bool compressedPage = false;  // slot 6 imploded
     std::string movie;            // file for slot 3 ("installer.swf") instead of the picture
 };
@@ -189,32 +187,27 @@ class InstallRun : public ::testing::Test {
                            "offerDisplayProperties = " +
                            (recipe.offerDisplayProperties ? "yes" : "no") + "\n";
         text += "[slot2]\nfile = flashax.exe\n";
-        text += recipe.movie.empty() ? "[slot3]\nfile = preview.bmp\n"
-                                   : "[slot3]\nfile = " + recipe.movie + "\nname = installer.swf\n";
+        text += recipe.movie.empty()
+                    ? "[slot3]\nfile = preview.bmp\n"
+                    : "[slot3]\nfile = " + recipe.movie + "\nname = installer.swf\n";
         text += "[slot6]\nfile = page.html\n";
         if (recipe.compressedPage) text += "compressed = yes\n";
         text += "[slot9]\nfile = " + uninstaller + "\n";
         if (recipe.extraSlot) text += "[slot10]\nfile = extra.txt\n";
         // Kind 3 copies the preview movie as record 1 of the data file.
         if (recipe.kind == "3")
-            text += "[record1]\nname = movie-copy.swf\ncopy = yes\n"
-                    "[record2]\nname = readme.txt\nfile = content/readme.txt\n";
+            text +=
+                "[record1]\nname = movie-copy.swf\ncopy = yes\n"
+                "[record2]\nname = readme.txt\nfile = content/readme.txt\n";
         else
             text += "[data]\nfolder = content\ncompressed = yes\n";
-        write("test.ini", text);
-        velpack::ManifestLoad load = velpack::parseManifest(text, root / "test.ini");
-        EXPECT_TRUE(load.manifest);
-        if (!load.manifest) return {};
-        velpack::BuildOptions options;
-        options.stub = fs::path(hostPath(E2E_INSTALL_EXE));
-        options.library = fs::path(hostPath(E2E_IMPBORL_DLL));
-        velpack::BuildResult result = velpack::buildInstaller(*load.manifest, options);
-        EXPECT_TRUE(result.ok()) << (result.errors.empty() ? "" : result.errors.front());
+        BuiltInstaller built = buildFromManifest(text, root / "test.ini");
+        EXPECT_TRUE(built.ok()) << built.failure;
         contentRoot = root / "content";
         pageSource = root / "page.html";
         uninstallerSource = fs::path(uninstaller);
         extraSource = root / "extra.txt";
-        return result.ok() ? result.installer : Bytes{};
+        return built.installer;
     }
 
     std::unique_ptr<InstallerProcess> start(const Bytes& installer,
@@ -711,18 +704,14 @@ TEST_F(InstallRun, Utf8NamesReachAWesternWindowsAsTheAuthorWroteThem) {
     write(fs::path(u8"content/café.txt"), "café au lait");
     fs::copy_file(fs::path(hostPath(std::string(E2E_EXAMPLES_DIR) + "/sample/preview.bmp")),
                   root / "preview.bmp");
-    const std::string text = "[package]\nkind = picture\nwallpaperName = Été Doré\n"
-                             "offerDisplayProperties = no\n"
-                             "[slot2]\nfile = flashax.exe\n[slot3]\nfile = preview.bmp\n"
-                             "[slot6]\nfile = page.html\n[slot9]\nfile = " +
-                             hostPath(E2E_UNINSTALL_EXE) + "\n[data]\nfolder = content\n";
-    const velpack::ManifestLoad load = velpack::parseManifest(text, root / "test.ini");
-    ASSERT_TRUE(load.manifest) << (load.errors.empty() ? "" : load.errors.front());
-    velpack::BuildOptions options;
-    options.stub = fs::path(hostPath(E2E_INSTALL_EXE));
-    options.library = fs::path(hostPath(E2E_IMPBORL_DLL));
-    const velpack::BuildResult built = velpack::buildInstaller(*load.manifest, options);
-    ASSERT_TRUE(built.ok()) << built.errors.front();
+    const std::string text =
+        "[package]\nkind = picture\nwallpaperName = Été Doré\n"
+        "offerDisplayProperties = no\n"
+        "[slot2]\nfile = flashax.exe\n[slot3]\nfile = preview.bmp\n"
+        "[slot6]\nfile = page.html\n[slot9]\nfile = " +
+        hostPath(E2E_UNINSTALL_EXE) + "\n[data]\nfolder = content\n";
+    const BuiltInstaller built = buildFromManifest(text, root / "test.ini");
+    ASSERT_TRUE(built.ok()) << built.failure;
 
     auto process = start(built.installer);
     const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
@@ -741,8 +730,7 @@ TEST_F(InstallRun, Utf8NamesReachAWesternWindowsAsTheAuthorWroteThem) {
     EXPECT_TRUE(widePathExists(wallpaper + wide("Été Doré.html")));
     EXPECT_TRUE(widePathExists(wallpaper + wide("Été Doré dir\\café.txt")));
     EXPECT_EQ(readFileText(wallpaperFolder(kWesternName) + "caf\xE9.txt"), "café au lait");
-    EXPECT_EQ(readWideString(HKEY_LOCAL_MACHINE, key, L"DisplayName"),
-              wide("Été Doré Wallpaper"));
+    EXPECT_EQ(readWideString(HKEY_LOCAL_MACHINE, key, L"DisplayName"), wide("Été Doré Wallpaper"));
     EXPECT_EQ(readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper"), page(kWesternName));
     const auto command = readString(HKEY_LOCAL_MACHINE, kWesternUninstallKey, "UninstallString");
     ASSERT_TRUE(command);
@@ -877,9 +865,10 @@ TEST_F(InstallRun, UninstallerOutsideAnInstalledWallpaperChangesNothing) {
         ::GetExitCodeProcess(uninstaller->hProcess, &code);
         ::CloseHandle(uninstaller->hProcess);
         ASSERT_TRUE(box) << command;
-        EXPECT_EQ(box->texts, std::vector<std::string>{
-                                  "This program does not belong to an installed wallpaper. "
-                                  "Nothing was changed."})
+        EXPECT_EQ(
+            box->texts,
+            std::vector<std::string>{"This program does not belong to an installed wallpaper. "
+                                     "Nothing was changed."})
             << command;
         EXPECT_EQ(code, 1u) << command;
     }
@@ -897,8 +886,10 @@ TEST_F(InstallRun, UninstallerOutsideAnInstalledWallpaperChangesNothing) {
 // the window still there; Cancel (or the close box) then ends the installer.
 void expectFailureThenCancelEnds(InstallerProcess& process, HWND form, int code,
                                  bool closeBox = false) {
-    EXPECT_EQ(waitForStatusOf(form, "Install failed. Please try again with new copy of the "
-                                    "installer. Error: " + std::to_string(code)),
+    EXPECT_EQ(waitForStatusOf(form,
+                              "Install failed. Please try again with new copy of the "
+                              "installer. Error: " +
+                                  std::to_string(code)),
               "Install failed. Please try again with new copy of the installer. Error: " +
                   std::to_string(code));
     EXPECT_FALSE(process.waitForExit(1000)) << "the window stays";
@@ -1026,7 +1017,8 @@ TEST_F(InstallRun, FailedOrCancelledReinstallGivesTheEarlierInstallationBack) {
     writeFileBytes(wallpaperFolder("Autumn") + "mine.txt", Bytes{'m', 'i', 'n', 'e'});
     writeString(HKEY_CURRENT_USER, kColorsKey, "Background", "7 7 7");
     const std::string before = describeInstallation(windows, "Autumn");
-    const std::string userDesktop = readFileText(wallpaperFolder("Autumn") + "previous desktop.ini");
+    const std::string userDesktop =
+        readFileText(wallpaperFolder("Autumn") + "previous desktop.ini");
     ASSERT_FALSE(userDesktop.empty());
 
     Bytes failing = build(silent);
@@ -1150,8 +1142,9 @@ TEST_F(InstallRun, EntryOfTheWrongLengthIsReportedWithMinus13AndIsCleanedUp) {
     // The reporter's default wording: no system text for the program's own code.
     const auto box = answerDialog(process->id(), 60000);
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->texts, std::vector<std::string>{"Installation Error: \r\n\r\nProblem with file " +
-                                                   page("Autumn") + ". "});
+    EXPECT_EQ(box->texts,
+              std::vector<std::string>{"Installation Error: \r\n\r\nProblem with file " +
+                                       page("Autumn") + ". "});
     expectFailureThenCancelEnds(*process, form, -13);
     expectNothingInstalled();
     EXPECT_TRUE(isEmptyFolder(childTemp));
@@ -1194,10 +1187,9 @@ TEST_F(InstallRun, CancelWhileWritingFilesStopsThereAndRemovesEverything) {
     EXPECT_EQ(readNumber(HKEY_CURRENT_USER, kComponentsKey, "Flags"), 0x2001u);
 }
 
-
 // The log lines of the stand-in control for releasing it.
-const std::vector<std::string> kFlashReleaseLines = {"call StopPlay", "unadvise events", "deactivate",
-                                                     "close", "site none", "destroyed"};
+const std::vector<std::string> kFlashReleaseLines = {
+    "call StopPlay", "unadvise events", "deactivate", "close", "site none", "destroyed"};
 
 std::vector<std::string> logLines(const std::string& path) {
     std::vector<std::string> lines;
@@ -1361,9 +1353,11 @@ TEST_F(DesktopGivenBack, WallpaperColourAndFlagsFromBeforeComeBack) {
     EXPECT_EQ(calls,
               "create\n"
               "SetDesktopItemOptions 12 -1 -1 0\n"
-              "SetWallpaper " + lake + " 0\n"
-              "ApplyChanges 15\n"
-              "release\n");
+              "SetWallpaper " +
+                  lake +
+                  " 0\n"
+                  "ApplyChanges 15\n"
+                  "release\n");
 }
 
 TEST_F(DesktopGivenBack, WallpaperAndColourTheUserChoseSinceStay) {
@@ -1444,8 +1438,10 @@ class DesktopWithoutObject : public DesktopGivenBack {
 TEST_F(DesktopWithoutObject, PreviousWallpaperValueAndColourComeBack) {
     for (const bool fileThere : {true, false}) {
         SCOPED_TRACE(fileThere ? "the wallpaper file is there" : "no such file");
-        if (fileThere) writeFileBytes(mine, Bytes{'B', 'M'});
-        else deleteFileQuiet(mine);
+        if (fileThere)
+            writeFileBytes(mine, Bytes{'B', 'M'});
+        else
+            deleteFileQuiet(mine);
         writeString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper", mine);
         writeString(HKEY_CURRENT_USER, kColorsKey, "Background", "9 8 7");
         install();

@@ -16,9 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "builder.h"
 #include "e2e_support_win32.h"
-#include "manifest.h"
 #include "util/files_win32.h"
 #include "util/registry_win32.h"
 
@@ -155,15 +153,9 @@ class PlantedLibraries : public ::testing::Test {
             "[slot2]\nfile = flashax.exe\n[slot3]\nfile = preview.bmp\n"
             "[slot6]\nfile = page.html\n[slot9]\nfile = " +
             hostPath(E2E_UNINSTALL_EXE) + "\n[data]\nfolder = content\ncompressed = yes\n";
-        write("ocean.ini", text);
-        velpack::ManifestLoad load = velpack::parseManifest(text, root / "ocean.ini");
-        ASSERT_TRUE(load.manifest);
-        velpack::BuildOptions options;
-        options.stub = fs::path(hostPath(E2E_INSTALL_EXE));
-        options.library = fs::path(hostPath(E2E_IMPBORL_DLL));
-        velpack::BuildResult result = velpack::buildInstaller(*load.manifest, options);
-        ASSERT_TRUE(result.ok()) << (result.errors.empty() ? "" : result.errors.front());
-        writeFileBytes(download + kInstallerName, result.installer);
+        const BuiltInstaller built = buildFromManifest(text, root / "ocean.ini");
+        ASSERT_TRUE(built.ok()) << built.failure;
+        writeFileBytes(download + kInstallerName, built.installer);
     }
 
     // Runs a program of the download folder (or elsewhere) with the download folder as its

@@ -26,10 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto again = parseEarlierInstallation(written);
     if (!again || !(*again == *record)) std::abort();
     constexpr std::string_view root = "C:\\WINDOWS\\Web\\Wallpaper\\";
-    for (const std::string& path :
-         {asideFolderPath(root, record->wallpaperName, record->number),
-          asidePagePath(root, record->wallpaperName, record->number),
-          asideRecordPath(root, record->wallpaperName, record->number)}) {
+    for (const std::string& path : {asideFolderPath(root, record->wallpaperName, record->number),
+                                    asidePagePath(root, record->wallpaperName, record->number),
+                                    asideRecordPath(root, record->wallpaperName, record->number)}) {
         const std::string_view rest = std::string_view(path).substr(root.size());
         if (!path.starts_with(root) || rest.find('\\') != std::string_view::npos ||
             rest.find("..") == 0) {

@@ -4,8 +4,8 @@
 //  - the header inspection ends with a status or one of the documented failures (never a
 //    crash, never another exception), and reads no further than the input;
 //  - the input taken as a compressed segment inflates through TZDecompressionStream without
-//    going past the declared length plus the margin (at most 16 MiB), and reading it in small pieces gives the
-//    same bytes as reading it in large ones;
+//    going past the declared length plus the margin (at most 16 MiB), and reading it in small
+//    pieces gives the same bytes as reading it in large ones;
 //  - the position query of the stream agrees with the bytes delivered;
 //  - the package tool's whole-movie reading ends with a reading (never a crash or an
 //    exception), whose colour is only claimed for a readable movie of a known version.
@@ -50,10 +50,12 @@ std::vector<std::uint8_t> inflateInPieces(const std::uint8_t* data, std::size_t 
     try {
         TZDecompressionStream stream(source);
         while (out.size() < kInflateCap) {
-            const std::size_t asked = piece < kInflateCap - out.size() ? piece : kInflateCap - out.size();
+            const std::size_t asked =
+                piece < kInflateCap - out.size() ? piece : kInflateCap - out.size();
             const std::size_t got = stream.read(buffer.data(), asked);
             if (got == 0) break;
-            out.insert(out.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
+            out.insert(out.end(), buffer.begin(),
+                       buffer.begin() + static_cast<std::ptrdiff_t>(got));
             if (stream.position() != static_cast<std::int64_t>(out.size())) std::abort();
         }
     } catch (const EZDecompressionError&) {

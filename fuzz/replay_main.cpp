@@ -81,8 +81,8 @@ struct Sequence {
 // changed, a run of bytes repeated, inserted or cut, a little-endian length or count set to a
 // boundary value, the input cut short.
 std::vector<std::uint8_t> mutate(std::vector<std::uint8_t> bytes, Sequence& random) {
-    static constexpr std::uint32_t kBoundaries[] = {0, 1, 0x7f, 0x80, 0xff, 0x100, 0xffff,
-                                                    0x10000, 0x7fffffff, 0x80000000, 0xffffffff};
+    static constexpr std::uint32_t kBoundaries[] = {
+        0, 1, 0x7f, 0x80, 0xff, 0x100, 0xffff, 0x10000, 0x7fffffff, 0x80000000, 0xffffffff};
     const std::size_t changes = 1 + random.below(4);
     for (std::size_t change = 0; change < changes; ++change) {
         const std::size_t at = random.below(bytes.size() + 1);
@@ -91,7 +91,8 @@ std::vector<std::uint8_t> mutate(std::vector<std::uint8_t> bytes, Sequence& rand
                 if (at < bytes.size()) bytes[at] = static_cast<std::uint8_t>(random.next());
                 break;
             case 1:
-                if (at < bytes.size()) bytes[at] ^= static_cast<std::uint8_t>(1u << random.below(8));
+                if (at < bytes.size())
+                    bytes[at] ^= static_cast<std::uint8_t>(1u << random.below(8));
                 break;
             case 2: {
                 const std::size_t length = std::min(bytes.size() - at, 1 + random.below(64));
@@ -110,7 +111,8 @@ std::vector<std::uint8_t> mutate(std::vector<std::uint8_t> bytes, Sequence& rand
             case 4:
                 if (at + 4 <= bytes.size()) {
                     const std::uint32_t value = kBoundaries[random.below(std::size(kBoundaries))];
-                    for (int b = 0; b < 4; ++b) bytes[at + b] = static_cast<std::uint8_t>(value >> (8 * b));
+                    for (int b = 0; b < 4; ++b)
+                        bytes[at + b] = static_cast<std::uint8_t>(value >> (8 * b));
                 }
                 break;
             default:

@@ -58,7 +58,8 @@ bool readFile(const std::string& path, Bytes& bytes) {
     if (!file) return false;
     char block[65536];
     size_t n;
-    while ((n = std::fread(block, 1, sizeof block, file)) > 0) bytes.insert(bytes.end(), block, block + n);
+    while ((n = std::fread(block, 1, sizeof block, file)) > 0)
+        bytes.insert(bytes.end(), block, block + n);
     std::fclose(file);
     return true;
 }
@@ -81,10 +82,8 @@ struct Row {
 };
 
 const Row kRows[] = {
-    {"text8m.txt", IMPBORL_BINARY, 4096},
-    {"text8m.txt", IMPBORL_ASCII, 4096},
-    {"cmake8m.bin", IMPBORL_BINARY, 4096},
-    {"html1m.html", IMPBORL_BINARY, 4096},
+    {"text8m.txt", IMPBORL_BINARY, 4096},  {"text8m.txt", IMPBORL_ASCII, 4096},
+    {"cmake8m.bin", IMPBORL_BINARY, 4096}, {"html1m.html", IMPBORL_BINARY, 4096},
     {"html1m.html", IMPBORL_ASCII, 4096},
 };
 
@@ -176,7 +175,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "impborl_bench: cannot read %s/%s\n", corpus.c_str(), row.input);
             return 1;
         }
-        std::vector<double> implodeBest(libraries.size(), 1e30), explodeBest(libraries.size(), 1e30);
+        std::vector<double> implodeBest(libraries.size(), 1e30),
+            explodeBest(libraries.size(), 1e30);
         Bytes packed;
         if (!implodeOnce(libraries[0], row, input, packed)) {
             std::fprintf(stderr, "impborl_bench: %s: implode of %s failed\n",
@@ -187,9 +187,8 @@ int main(int argc, char** argv) {
             for (size_t i = 0; i < libraries.size(); ++i) {
                 const Library& library = libraries[i];
                 Bytes out;
-                const double implodeTime = timing([&] {
-                    return implodeOnce(library, row, input, out) && out == packed;
-                });
+                const double implodeTime =
+                    timing([&] { return implodeOnce(library, row, input, out) && out == packed; });
                 Bytes expanded(input.size());
                 const double explodeTime =
                     timing([&] { return explodeOnce(library, packed, input, expanded); });

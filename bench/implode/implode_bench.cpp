@@ -33,8 +33,8 @@ Bytes readCorpus(const std::string& name) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         // Figures over an empty input would look like figures.
-        std::fprintf(stderr, "implode_bench: corpus file %s not found: looked for %s\n", name.c_str(),
-                     path.c_str());
+        std::fprintf(stderr, "implode_bench: corpus file %s not found: looked for %s\n",
+                     name.c_str(), path.c_str());
         std::exit(2);
     }
     return Bytes{std::istreambuf_iterator<char>(file), {}};

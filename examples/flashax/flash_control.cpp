@@ -14,26 +14,41 @@
 //
 // It ships inside the sample's stand-in installer, so it stays small: no C++ library beyond the
 // language, Win32 calls for files and text, a small inflater of its own for compressed movies.
+#include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
-#include <windows.h>
 
 #include <new>
 
 #include "flash/ShockwaveFlashObjects_TLB.h"
 #include "tiny_inflate.h"
 
-void* operator new(std::size_t size) { return ::HeapAlloc(::GetProcessHeap(), 0, size); }
-void operator delete(void* block) noexcept { ::HeapFree(::GetProcessHeap(), 0, block); }
-void operator delete(void* block, std::size_t) noexcept { ::HeapFree(::GetProcessHeap(), 0, block); }
+void* operator new(std::size_t size) {
+    return ::HeapAlloc(::GetProcessHeap(), 0, size);
+}
+void operator delete(void* block) noexcept {
+    ::HeapFree(::GetProcessHeap(), 0, block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    ::HeapFree(::GetProcessHeap(), 0, block);
+}
 
 namespace {
 
 using namespace velumar::flash;
 
-const CLSID kFlashClass = {kFlashClassData1, kFlashIdData2, kFlashIdData3, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-const IID kIShockwaveFlash = {kIShockwaveFlashData1, kFlashIdData2, kFlashIdData3, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-const IID kFlashEvents = {kFlashEventsData1, kFlashIdData2, kFlashIdData3, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const CLSID kFlashClass = {kFlashClassData1,
+                           kFlashIdData2,
+                           kFlashIdData3,
+                           {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const IID kIShockwaveFlash = {kIShockwaveFlashData1,
+                              kFlashIdData2,
+                              kFlashIdData3,
+                              {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const IID kFlashEvents = {kFlashEventsData1,
+                          kFlashIdData2,
+                          kFlashIdData3,
+                          {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
 // Dispatch ids the stand-in gives its methods; callers find them by name.
 enum : DISPID { kIdPlay = 1001, kIdStopPlay, kIdSetVariable, kIdFlashVersion };
@@ -77,8 +92,8 @@ void logLine(const Text& line) {
     char path[MAX_PATH + 1] = {};
     const DWORD length = ::GetEnvironmentVariableA("VELUMAR_FLASH_LOG", path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return;
-    const HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     ::WriteFile(file, line.chars, static_cast<DWORD>(::lstrlenA(line.chars)), &written, nullptr);
@@ -109,11 +124,16 @@ void addValue(Text& text, const VARIANT& value) {
 
 const char* propertyName(DISPID id) {
     switch (id) {
-        case kDispIdMovie: return "Movie";
-        case kDispIdScaleMode: return "ScaleMode";
-        case kDispIdWMode: return "WMode";
-        case kDispIdMenu: return "Menu";
-        default: return "other";
+        case kDispIdMovie:
+            return "Movie";
+        case kDispIdScaleMode:
+            return "ScaleMode";
+        case kDispIdWMode:
+            return "WMode";
+        case kDispIdMenu:
+            return "Menu";
+        default:
+            return "other";
     }
 }
 
@@ -134,11 +154,13 @@ struct Buffer {
 constexpr DWORD kMovieReadLimit = 1u << 20;
 
 bool readMovieFile(const char* path, Buffer& out) {
-    const HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE file =
+        ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const DWORD size = ::GetFileSize(file, nullptr);
     DWORD got = 0;
-    const bool ok = size != INVALID_FILE_SIZE && out.allocate(size < kMovieReadLimit ? size : kMovieReadLimit) &&
+    const bool ok = size != INVALID_FILE_SIZE &&
+                    out.allocate(size < kMovieReadLimit ? size : kMovieReadLimit) &&
                     ::ReadFile(file, out.bytes, out.size, &got, nullptr) && got == out.size;
     ::CloseHandle(file);
     return ok;
@@ -217,8 +239,10 @@ class Events final : public IConnectionPoint {
         *out = kFlashEvents;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** out) override {
-        return control_.QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(out));
+    HRESULT STDMETHODCALLTYPE
+    GetConnectionPointContainer(IConnectionPointContainer** out) override {
+        return control_.QueryInterface(IID_IConnectionPointContainer,
+                                       reinterpret_cast<void**>(out));
     }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
         if (!sink || !cookie) return E_POINTER;
@@ -248,7 +272,9 @@ class StandInControl final : public IOleObject,
                              public IDispatch,
                              public IConnectionPointContainer {
   public:
-    StandInControl() : events_(*static_cast<IOleObject*>(this)) { ::InterlockedIncrement(&gObjects); }
+    StandInControl() : events_(*static_cast<IOleObject*>(this)) {
+        ::InterlockedIncrement(&gObjects);
+    }
     ~StandInControl() {
         if (window_) ::DestroyWindow(window_);
         if (site_) site_->Release();
@@ -273,7 +299,9 @@ class StandInControl final : public IOleObject,
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&references_)); }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return static_cast<ULONG>(::InterlockedIncrement(&references_));
+    }
     ULONG STDMETHODCALLTYPE Release() override {
         const LONG left = ::InterlockedDecrement(&references_);
         if (left == 0) delete this;
@@ -304,7 +332,8 @@ class StandInControl final : public IOleObject,
     HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND parent, LPCRECT) override {
+    HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND parent,
+                                     LPCRECT) override {
         Text line;
         logLine(line.add("verb ").add(static_cast<long>(verb)));
         if (verb == OLEIVERB_INPLACEACTIVATE && environmentIs("VELUMAR_FLASH_FAIL", "activate")) {
@@ -353,7 +382,10 @@ class StandInControl final : public IOleObject,
     HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT) override {
         if (!position) return E_POINTER;
         Text line;
-        logLine(line.add("size ").add(position->right - position->left).add(" ").add(position->bottom - position->top));
+        logLine(line.add("size ")
+                    .add(position->right - position->left)
+                    .add(" ")
+                    .add(position->bottom - position->top));
         if (window_)
             ::MoveWindow(window_, position->left, position->top, position->right - position->left,
                          position->bottom - position->top, TRUE);
@@ -368,17 +400,23 @@ class StandInControl final : public IOleObject,
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override {
         if (!names || !ids || count != 1) return E_INVALIDARG;
-        if (::lstrcmpW(names[0], kMethodPlay) == 0) *ids = kIdPlay;
-        else if (::lstrcmpW(names[0], kMethodStopPlay) == 0) *ids = kIdStopPlay;
-        else if (::lstrcmpW(names[0], kMethodSetVariable) == 0) *ids = kIdSetVariable;
-        else if (::lstrcmpW(names[0], kMethodFlashVersion) == 0) *ids = kIdFlashVersion;
-        else return DISP_E_UNKNOWNNAME;
+        if (::lstrcmpW(names[0], kMethodPlay) == 0)
+            *ids = kIdPlay;
+        else if (::lstrcmpW(names[0], kMethodStopPlay) == 0)
+            *ids = kIdStopPlay;
+        else if (::lstrcmpW(names[0], kMethodSetVariable) == 0)
+            *ids = kIdSetVariable;
+        else if (::lstrcmpW(names[0], kMethodFlashVersion) == 0)
+            *ids = kIdFlashVersion;
+        else
+            return DISP_E_UNKNOWNNAME;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO*, UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO*, UINT*) override {
         if (!params) return E_POINTER;
         Text line;
         if (flags & DISPATCH_PROPERTYPUT) {
@@ -386,7 +424,8 @@ class StandInControl final : public IOleObject,
             line.add("set ").add(propertyName(id)).add(" ");
             addValue(line, params->rgvarg[0]);
             logLine(line);
-            if (id == kDispIdMovie && params->rgvarg[0].vt == VT_BSTR) showMovie(params->rgvarg[0].bstrVal);
+            if (id == kDispIdMovie && params->rgvarg[0].vt == VT_BSTR)
+                showMovie(params->rgvarg[0].bstrVal);
             return S_OK;
         }
         switch (id) {
@@ -422,7 +461,9 @@ class StandInControl final : public IOleObject,
     }
 
     // IConnectionPointContainer: the one event interface.
-    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
@@ -449,12 +490,13 @@ class StandInControl final : public IOleObject,
   private:
     void logAmbientUserMode() {
         IDispatch* ambient = nullptr;
-        if (FAILED(site_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient)))) return;
+        if (FAILED(site_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient))))
+            return;
         VARIANT value;
         ::VariantInit(&value);
         DISPPARAMS none{nullptr, nullptr, 0, 0};
-        if (SUCCEEDED(ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value,
-                                      nullptr, nullptr))) {
+        if (SUCCEEDED(ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET,
+                                      &none, &value, nullptr, nullptr))) {
             Text line;
             line.add("ambient UserMode ");
             addValue(line, value);
@@ -467,7 +509,8 @@ class StandInControl final : public IOleObject,
     void activateIn(HWND parent) {
         RECT position{0, 0, 0, 0};
         IOleInPlaceSite* inPlace = nullptr;
-        if (site_ && SUCCEEDED(site_->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlace)))) {
+        if (site_ && SUCCEEDED(site_->QueryInterface(IID_IOleInPlaceSite,
+                                                     reinterpret_cast<void**>(&inPlace)))) {
             inPlace->OnInPlaceActivate();
             IOleInPlaceFrame* frame = nullptr;
             IOleInPlaceUIWindow* document = nullptr;
@@ -479,9 +522,10 @@ class StandInControl final : public IOleObject,
             }
             inPlace->Release();
         }
-        window_ = ::CreateWindowExA(0, kWindowClass, "", WS_CHILD | WS_VISIBLE, position.left, position.top,
-                                    position.right - position.left, position.bottom - position.top, parent,
-                                    nullptr, gModule, nullptr);
+        window_ =
+            ::CreateWindowExA(0, kWindowClass, "", WS_CHILD | WS_VISIBLE, position.left,
+                              position.top, position.right - position.left,
+                              position.bottom - position.top, parent, nullptr, gModule, nullptr);
         ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
 
@@ -490,7 +534,8 @@ class StandInControl final : public IOleObject,
         if (askingForRectangle_ || !site_) return;
         askingForRectangle_ = true;
         IOleInPlaceSite* inPlace = nullptr;
-        if (SUCCEEDED(site_->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlace)))) {
+        if (SUCCEEDED(
+                site_->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlace)))) {
             logLine("request rectangle");
             const RECT wanted{given.left, given.top, given.right + 10, given.bottom + 10};
             inPlace->OnPosRectChange(&wanted);
@@ -524,7 +569,8 @@ class StandInControl final : public IOleObject,
         values[1].vt = VT_BSTR;
         values[1].bstrVal = ::SysAllocString(command);
         DISPPARAMS params{values, nullptr, 2, 0};
-        sink->Invoke(kDispIdOnFSCommand, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+        sink->Invoke(kDispIdOnFSCommand, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
+                     nullptr);
         ::VariantClear(&values[0]);
         ::VariantClear(&values[1]);
     }

@@ -34,8 +34,8 @@ void recordArguments(const char* arguments) {
     char path[MAX_PATH + 1] = {};
     const DWORD length = ::GetEnvironmentVariableA("VELUMAR_FLASHAX_LOG", path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return;
-    const HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     ::WriteFile(file, arguments, static_cast<DWORD>(::lstrlenA(arguments)), &written, nullptr);
@@ -49,7 +49,8 @@ DWORD delayOf(const char* name, DWORD fallback) {
     const DWORD length = ::GetEnvironmentVariableA(name, text, sizeof text);
     if (length == 0 || length >= sizeof text) return fallback;
     DWORD value = 0;
-    for (const char* at = text; *at >= '0' && *at <= '9'; ++at) value = value * 10 + DWORD(*at - '0');
+    for (const char* at = text; *at >= '0' && *at <= '9'; ++at)
+        value = value * 10 + DWORD(*at - '0');
     return value;
 }
 
@@ -67,7 +68,7 @@ void recordStart() {
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
-    const char* const parts[] = {"command=", ::GetCommandLineA(), "\nfolder=", folder,
+    const char* const parts[] = {"command=",  ::GetCommandLineA(),   "\nfolder=", folder,
                                  "\nhidden=", hidden ? "yes" : "no", "\n"};
     for (const char* part : parts)
         ::WriteFile(file, part, static_cast<DWORD>(::lstrlenA(part)), &written, nullptr);
@@ -80,13 +81,15 @@ bool quietRequested(const char* arguments) {
 
 // Writes the control carried as resource 1 to path.
 bool writeControl(const char* path) {
-    const HRSRC resource = ::FindResourceA(nullptr, MAKEINTRESOURCEA(kControlResource), MAKEINTRESOURCEA(10));
+    const HRSRC resource =
+        ::FindResourceA(nullptr, MAKEINTRESOURCEA(kControlResource), MAKEINTRESOURCEA(10));
     if (!resource) return false;
     const HGLOBAL loaded = ::LoadResource(nullptr, resource);
     const DWORD size = ::SizeofResource(nullptr, resource);
     const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
     if (!bytes) return false;
-    const HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const bool ok = ::WriteFile(file, bytes, size, &written, nullptr) && written == size;
@@ -105,8 +108,8 @@ void registerControl(const char* path) {
     ::lstrcatA(keyName, velumar::flash::kFlashClassIdText);
     ::lstrcatA(keyName, "\\InprocServer32");
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS)
         return;
     setString(key, nullptr, path);
     setString(key, "ThreadingModel", "Apartment");

@@ -49,7 +49,8 @@ bool build(Huffman& h, const short* lengths, int count) {
     }
     short offsets[kMaxBits + 1];
     offsets[1] = 0;
-    for (int length = 1; length < kMaxBits; ++length) offsets[length + 1] = static_cast<short>(offsets[length] + h.counts[length]);
+    for (int length = 1; length < kMaxBits; ++length)
+        offsets[length + 1] = static_cast<short>(offsets[length] + h.counts[length]);
     for (int i = 0; i < count; ++i)
         if (lengths[i] != 0) h.symbols[offsets[lengths[i]]++] = static_cast<short>(i);
     return true;
@@ -70,14 +71,14 @@ int decode(State& s, const Huffman& h) {
     return -1;
 }
 
-constexpr short kLengthBase[29] = {3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 19, 23, 27, 31,
-                                   35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr short kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2,
-                                    3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr short kDistanceBase[30] = {1, 2, 3, 4, 5, 7, 9, 13, 17, 25, 33, 49, 65, 97, 129,
-                                     193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097,
-                                     6145, 8193, 12289, 16385, 24577};
-constexpr short kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
+constexpr short kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                   31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr short kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                    2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr short kDistanceBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                     33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
+                                     1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr short kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                       6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
 void put(State& s, unsigned char byte) {
@@ -108,8 +109,8 @@ void codes(State& s, const Huffman& lengths, const Huffman& distances) {
             s.failed = true;
             return;
         }
-        const unsigned long distance =
-            static_cast<unsigned long>(kDistanceBase[distanceSymbol] + bits(s, kDistanceExtra[distanceSymbol]));
+        const unsigned long distance = static_cast<unsigned long>(
+            kDistanceBase[distanceSymbol] + bits(s, kDistanceExtra[distanceSymbol]));
         if (s.failed || distance > s.outAt) {
             s.failed = true;
             return;
@@ -152,7 +153,8 @@ void fixed(State& s) {
 }
 
 void dynamic(State& s) {
-    static constexpr short kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+    static constexpr short kOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                         11, 4,  12, 3, 13, 2, 14, 1, 15};
     const int literalCount = bits(s, 5) + 257;
     const int distanceCount = bits(s, 5) + 1;
     const int codeCount = bits(s, 4) + 4;
@@ -195,7 +197,8 @@ void dynamic(State& s) {
         }
         while (repeat-- > 0) table[at++] = value;
     }
-    if (s.failed || !build(lengths, table, literalCount) || !build(distances, table + literalCount, distanceCount)) {
+    if (s.failed || !build(lengths, table, literalCount) ||
+        !build(distances, table + literalCount, distanceCount)) {
         s.failed = true;
         return;
     }

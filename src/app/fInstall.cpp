@@ -2,22 +2,21 @@
 
 #include <commctrl.h>
 
-
 #include "app/app_texts.h"
 #include "app/application_win32.h"
 #include "app/control_ids.h"
-#include "util/dialog_keys_win32.h"
-#include "app/form_geometry_win32.h"
 #include "app/fMessageBox.h"
 #include "app/fPreparingInstallWnd.h"
+#include "app/form_geometry_win32.h"
 #include "app/install_runs.h"
 #include "app/layout.h"
-#include "app/window_font_win32.h"
 #include "app/panels_win32.h"
 #include "app/preview_win32.h"
+#include "app/window_font_win32.h"
 #include "desktop/install_steps_win32.h"
 #include "package/extract_win32.h"
 #include "package/package_rules.h"
+#include "util/dialog_keys_win32.h"
 #include "util/dialogs_win32.h"
 #include "util/wallpaper_text.h"
 #include "util/window_tree_win32.h"
@@ -80,8 +79,7 @@ void TInstallerForm::createControls() {
     const Bounds memo = designed::licenseScrollBox;
     licenseScrollBox_ = createControl(
         "EDIT", "", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-        memo.left, memo.top, memo.width, memo.height, handle(), licenseScrollBox,
-        WS_EX_CLIENTEDGE);
+        memo.left, memo.top, memo.width, memo.height, handle(), licenseScrollBox, WS_EX_CLIENTEDGE);
 
     buttonPanel_ = std::make_unique<PanelWindow>();
     buttonPanel_->create(handle(), buttonPanel, designed::buttonPanel, false);
@@ -95,8 +93,8 @@ void TInstallerForm::createControls() {
     ::SendMessageA(progress, PBM_SETRANGE32, 0, 100);
     ::SendMessageA(progress, PBM_SETSTEP, 1, 0);
     const auto button = [&](std::string_view caption, const Bounds& at, int id, DWORD style) {
-        createControl("BUTTON", std::string(caption), WS_TABSTOP | style, at.left, at.top,
-                      at.width, at.height, panel, id);
+        createControl("BUTTON", std::string(caption), WS_TABSTOP | style, at.left, at.top, at.width,
+                      at.height, panel, id);
     };
     // Install and Close are the default buttons of their stages (Enter presses them).
     button(texts::kInstallDesigned, designed::installBtn, installBtn,

@@ -12,13 +12,13 @@
 #include <string>
 #include <string_view>
 
-#include "util/dialog_keys_win32.h"
 #include "app/pause_timer_win32.h"
 #include "app/startup_steps_win32.h"
-#include "util/window_base_win32.h"
 #include "desktop/install_ui.h"
 #include "flash/FlashPanel.h"
+#include "util/dialog_keys_win32.h"
 #include "util/handles_win32.h"
+#include "util/window_base_win32.h"
 
 namespace velumar::app {
 

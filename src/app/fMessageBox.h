@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "util/dialog_keys_win32.h"
-#include "util/window_base_win32.h"
 #include "util/handles_win32.h"
+#include "util/window_base_win32.h"
 
 namespace velumar::app {
 

@@ -12,7 +12,8 @@ class TpreparingInstallWnd;
 
 class FlashPlayerPromptWindows final : public desktop::FlashPlayerPrompt {
   public:
-    FlashPlayerPromptWindows(TkvrMessageBox& messageBox, TpreparingInstallWnd& preparingWindow) noexcept
+    FlashPlayerPromptWindows(TkvrMessageBox& messageBox,
+                             TpreparingInstallWnd& preparingWindow) noexcept
         : messageBox_(messageBox), preparingWindow_(preparingWindow) {}
 
     void showExitApplicationsBox() override;

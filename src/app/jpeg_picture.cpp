@@ -23,7 +23,9 @@ struct JpegError {
 
 void ignoreJpegMessage(j_common_ptr) {}
 void ignoreJpegWarning(j_common_ptr, int) {}
-void formatNoJpegMessage(j_common_ptr, char* buffer) { buffer[0] = '\0'; }
+void formatNoJpegMessage(j_common_ptr, char* buffer) {
+    buffer[0] = '\0';
+}
 
 }  // namespace
 

@@ -9,8 +9,8 @@
 
 #include "app/control_ids.h"
 #include "app/layout.h"
-#include "util/window_base_win32.h"
 #include "util/handles_win32.h"
+#include "util/window_base_win32.h"
 #include "util/window_tree_win32.h"
 
 namespace velumar::app {
@@ -23,8 +23,8 @@ class PanelWindow : public WindowBase {
         registerClass(kPanelClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
         loweredBevel_ = loweredBevel;
         return createWindow(kPanelClass, WS_EX_CONTROLPARENT, "",
-                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                            bounds.left, bounds.top, bounds.width, bounds.height, parent, id);
+                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, bounds.left, bounds.top,
+                            bounds.width, bounds.height, parent, id);
     }
 
   protected:

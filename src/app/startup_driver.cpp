@@ -13,7 +13,8 @@ bool StartupDriver::entryApplies(const StartupEntry& entry) const noexcept {
     const bool window = package::showsWindow(state_.header.kind);
     if (entry.stage == StartupStage::window && !window) return false;
     if (entry.stage == StartupStage::silent && window) return false;
-    return entry.step != StartupStep::writeSlot || package::startupWrites(state_.header, entry.slot);
+    return entry.step != StartupStep::writeSlot ||
+           package::startupWrites(state_.header, entry.slot);
 }
 
 ErrorCode StartupDriver::runEntry(const StartupEntry& entry, StartupSteps& steps) {

@@ -42,9 +42,7 @@ class PackageCopyReader {
           source_(file_.get()) {}
 
     // 0, or the reason it could not be opened (never 0 then).
-    ErrorCode openError() const noexcept {
-        return openError_;
-    }
+    ErrorCode openError() const noexcept { return openError_; }
     package::ByteSource& source() noexcept { return source_; }
 
   private:
@@ -98,7 +96,8 @@ ErrorCode Win32StartupSteps::makePackageCopy() {
     if (code == kOk &&
         !::CopyFileA(state_.installerPath.c_str(), state_.packageCopyPath.c_str(), FALSE))
         code = lastErrorCode();
-    if (code != kOk) package::reportInstallError(velumar::kPackageCopyFailed, state_.packageCopyPath);
+    if (code != kOk)
+        package::reportInstallError(velumar::kPackageCopyFailed, state_.packageCopyPath);
     return code;
 }
 
@@ -183,8 +182,8 @@ void Win32StartupSteps::prepareWallpaperFolder() {
     if (state_.earlierInstallation) {
         // The earlier installation is not touched before the user chose to replace it.
         state_.folderWasCreated = 0;
-        state_.startupFolder = parentFolder(state_.packageCopyPath) +
-                               std::string(texts::kStartupFilesFolder) + '\\';
+        state_.startupFolder =
+            parentFolder(state_.packageCopyPath) + std::string(texts::kStartupFilesFolder) + '\\';
         ::CreateDirectoryA(state_.startupFolder.c_str(), nullptr);
         state_.packageCopyFiles.folder(state_.startupFolder);
     } else {

@@ -97,7 +97,8 @@ DesktopRestore planDesktopRestore(const DesktopRecord& record, const DesktopValu
     }
     if (before.componentFlags && current.componentFlags) {
         const std::optional<uint32_t> written = componentFlagsToWrite(*before.componentFlags);
-        if (written && *current.componentFlags == *written) plan.componentFlags = before.componentFlags;
+        if (written && *current.componentFlags == *written)
+            plan.componentFlags = before.componentFlags;
     }
     return plan;
 }

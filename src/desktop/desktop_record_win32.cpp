@@ -79,8 +79,7 @@ DesktopValues readDesktopValues() {
     values.classicWallpaper = readString(classic.get(), t::kWallpaperValue);
     values.classicWallpaperStyle = readString(classic.get(), t::kWallpaperStyleValue);
     values.classicTileWallpaper = readString(classic.get(), t::kTileWallpaperValue);
-    values.background =
-        readString(openUserKeyForReading(t::kColorsKey).get(), t::kBackgroundValue);
+    values.background = readString(openUserKeyForReading(t::kColorsKey).get(), t::kBackgroundValue);
     values.componentFlags =
         readNumber(openUserKeyForReading(t::kComponentsKey).get(), t::kFlagsValue);
     return values;

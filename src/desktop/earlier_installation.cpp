@@ -2,8 +2,8 @@
 
 #include "desktop/desktop_texts.h"
 #include "desktop/earlier_installation_keys.h"
-#include "package/package_rules.h"
 #include "package/package_header.h"
+#include "package/package_rules.h"
 
 namespace velumar::desktop {
 
@@ -43,7 +43,13 @@ bool parseChoice(std::string_view value, std::string_view yes, std::string_view 
     return true;
 }
 
-enum Key : unsigned { kWallpaperSeen = 1, kNumberSeen = 2, kFolderSeen = 4, kPageSeen = 8, kStateSeen = 16 };
+enum Key : unsigned {
+    kWallpaperSeen = 1,
+    kNumberSeen = 2,
+    kFolderSeen = 4,
+    kPageSeen = 8,
+    kStateSeen = 16
+};
 constexpr unsigned kAllSeen = 31;
 
 // One line's key and value into the record; false for an unknown or repeated key or a value
@@ -78,11 +84,13 @@ bool take(EarlierInstallation& record, unsigned& seen, std::string_view key,
 }  // namespace
 
 std::string asideFolderPath(std::string_view wallpaperRoot, std::string_view name, int number) {
-    return std::string(wallpaperRoot).append(name).append(package::kFolderSuffix) + asideSuffix(number);
+    return std::string(wallpaperRoot).append(name).append(package::kFolderSuffix) +
+           asideSuffix(number);
 }
 
 std::string asidePagePath(std::string_view wallpaperRoot, std::string_view name, int number) {
-    return std::string(wallpaperRoot).append(name).append(package::kPageSuffix) + asideSuffix(number);
+    return std::string(wallpaperRoot).append(name).append(package::kPageSuffix) +
+           asideSuffix(number);
 }
 
 std::string asideRecordPath(std::string_view wallpaperRoot, std::string_view name, int number) {

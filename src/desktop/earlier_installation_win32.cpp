@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "desktop/desktop_texts.h"
+#include "package/package_header.h"
 #include "util/error_text_win32.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
-#include "package/package_header.h"
 
 namespace velumar::desktop {
 
@@ -82,9 +82,8 @@ velumar::ErrorCode EarlierInstallationAside::setAside() {
     for (int number = 1; number <= kAsideNumbers && record.number == 0; ++number) {
         if (!pathExists(asideFolderPath(root_, name_, number)) &&
             !pathExists(asidePagePath(root_, name_, number)) &&
-            writeRecord(asideRecordPath(root_, name_, number), {name_, number, record.folder,
-                                                                 record.page, false},
-                        true))
+            writeRecord(asideRecordPath(root_, name_, number),
+                        {name_, number, record.folder, record.page, false}, true))
             record.number = number;
     }
     if (record.number == 0) return ERROR_ALREADY_EXISTS;

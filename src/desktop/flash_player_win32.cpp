@@ -6,11 +6,11 @@
 
 #include "desktop/active_desktop_win32.h"
 #include "flash/ShockwaveFlashObjects_TLB_win32.h"
+#include "util/error_text_win32.h"
 #include "util/files_win32.h"
 #include "util/processes_win32.h"
 #include "util/system_calls_win32.h"
 #include "util/windows_version_win32.h"
-#include "util/error_text_win32.h"
 
 namespace velumar::desktop {
 
@@ -31,8 +31,8 @@ std::string spelledAsOnDisk(const std::string& path) {
 }  // namespace
 
 FlashPlayerStep::FlashPlayerStep(std::string systemFolder, std::string windowsFolder,
-                                 FlashPlayerPrompt& prompt, FlashPlayerVersion& version, bool silent,
-                                 FlashPlayerWait wait)
+                                 FlashPlayerPrompt& prompt, FlashPlayerVersion& version,
+                                 bool silent, FlashPlayerWait wait)
     : systemFolder_(std::move(systemFolder)),
       windowsFolder_(std::move(windowsFolder)),
       prompt_(prompt),
@@ -189,9 +189,10 @@ ErrorCode FlashPlayerStep::runFlashInstaller() {
     const std::string installer = windowsFolder_ + std::string(kFlashInstallerFile);
     if (!checkedInstaller_ || !fileExists(installer)) return kFlashInstallerMissing;
     const FileHandle held = std::move(checkedInstaller_);
-    installerProcess_ = startProgram(installer, std::string(kFlashInstallerArguments),
-                                     systemFolder_, SW_HIDE);
-    if (!installerProcess_) return installerStartFailure(static_cast<std::uint32_t>(lastErrorCode()));
+    installerProcess_ =
+        startProgram(installer, std::string(kFlashInstallerArguments), systemFolder_, SW_HIDE);
+    if (!installerProcess_)
+        return installerStartFailure(static_cast<std::uint32_t>(lastErrorCode()));
     prompt_.bringApplicationToFront();
     return velumar::kOk;
 }

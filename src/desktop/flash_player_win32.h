@@ -79,7 +79,9 @@ class FlashPlayerStep {
     // "flashax.exe" as start-up wrote it and checked it to be the package's, held without write
     // or delete sharing; the step starts only that file, and releases it once started. Without
     // it the installer counts as missing (-401), whatever the Windows folder holds.
-    void holdCheckedInstaller(FileHandle installer) noexcept { checkedInstaller_ = std::move(installer); }
+    void holdCheckedInstaller(FileHandle installer) noexcept {
+        checkedInstaller_ = std::move(installer);
+    }
 
     void readFlashPlayerVersion();
     bool flashPlayerNeedsUpdate(bool strict);

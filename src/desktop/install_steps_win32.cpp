@@ -5,9 +5,9 @@
 #include "desktop/desktop_texts.h"
 #include "desktop/install_paths.h"
 #include "desktop/uninstall_entry_win32.h"
-#include "package/file_source_win32.h"
 #include "package/datafile_win32.h"
 #include "package/extract_win32.h"
+#include "package/file_source_win32.h"
 #include "package/package_rules.h"
 #include "util/error_text_win32.h"
 #include "util/files_win32.h"
@@ -21,7 +21,6 @@ namespace velumar::desktop {
 namespace {
 
 constexpr int kDisplayPropertiesLookups = 1000;
-
 
 }  // namespace
 
@@ -146,9 +145,8 @@ ErrorCode Win32InstallSteps::setupWallpaper() {
         const std::string earlier = aside_.earlierFolder();
         recordDesktopBeforeInstall(
             state_.wallpaperFolder,
-            wallpaperPagePath(settings.windowsFolder, settings.wallpaperName),
-            installedBackground_, earlier.empty() ? state_.wallpaperFolder : earlier,
-            state_.desktopBeforeFlashStep);
+            wallpaperPagePath(settings.windowsFolder, settings.wallpaperName), installedBackground_,
+            earlier.empty() ? state_.wallpaperFolder : earlier, state_.desktopBeforeFlashStep);
     }
     return desktop::setupWallpaper(settings);
 }

@@ -10,12 +10,11 @@
 
 #include "desktop/desktop_record.h"
 #include "package/datafile_host.h"
-#include "util/error_codes.h"
 #include "package/package_header.h"
 #include "util/created_files.h"
+#include "util/error_codes.h"
 
 namespace velumar::desktop {
-
 
 // What the driver asks of the installer window. For the silent kind (window kind 4) the status,
 // progress, pause and state operations do nothing; the boxes are still real.

@@ -3,9 +3,9 @@
 // (MinGW's linker keeps every function of an object that has an unwind table naming it).
 #include "desktop/desktop_texts.h"
 #include "desktop/install_paths.h"
+#include "package/package_header.h"
 #include "util/paths.h"
 #include "util/wallpaper_text.h"
-#include "package/package_header.h"
 
 namespace velumar::desktop {
 

@@ -5,12 +5,12 @@
 
 #include "desktop/desktop_texts.h"
 #include "desktop/uninstall_entry_win32.h"
+#include "package/package_header.h"
 #include "util/files_win32.h"
 #include "util/handles_win32.h"
 #include "util/registry_win32.h"
 #include "util/wallpaper_text.h"
 #include "util/windows_version_win32.h"
-#include "package/package_header.h"
 
 namespace velumar::desktop {
 

@@ -11,11 +11,17 @@
 
 namespace velumar::flash {
 
-const CLSID CLSID_ShockwaveFlash = {kFlashClassData1, kFlashIdData2, kFlashIdData3,
+const CLSID CLSID_ShockwaveFlash = {kFlashClassData1,
+                                    kFlashIdData2,
+                                    kFlashIdData3,
                                     {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-const IID IID_IShockwaveFlash = {kIShockwaveFlashData1, kFlashIdData2, kFlashIdData3,
+const IID IID_IShockwaveFlash = {kIShockwaveFlashData1,
+                                 kFlashIdData2,
+                                 kFlashIdData3,
                                  {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-const IID DIID_IShockwaveFlashEvents = {kFlashEventsData1, kFlashIdData2, kFlashIdData3,
+const IID DIID_IShockwaveFlashEvents = {kFlashEventsData1,
+                                        kFlashIdData2,
+                                        kFlashIdData3,
                                         {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
 namespace {
@@ -24,10 +30,12 @@ namespace {
 class Bstr {
   public:
     explicit Bstr(const std::string& text) {
-        const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+        const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(),
+                                                 static_cast<int>(text.size()), nullptr, 0);
         value_ = sys::sysAllocStringLen(nullptr, static_cast<UINT>(length));
         if (value_ && length > 0)
-            ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), value_, length);
+            ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), value_,
+                                  length);
     }
     ~Bstr() { sys::sysFreeString(value_); }
     Bstr(const Bstr&) = delete;
@@ -61,7 +69,8 @@ SIZEL himetricOf(int width, int height) {
     const int dpiX = ::GetDeviceCaps(screen, LOGPIXELSX);
     const int dpiY = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);
-    return {::MulDiv(width, 2540, dpiX > 0 ? dpiX : 96), ::MulDiv(height, 2540, dpiY > 0 ? dpiY : 96)};
+    return {::MulDiv(width, 2540, dpiX > 0 ? dpiX : 96),
+            ::MulDiv(height, 2540, dpiY > 0 ? dpiY : 96)};
 }
 
 // Reference counting for the host's own COM objects.
@@ -159,9 +168,9 @@ class ControlSite final : public IOleClientSite,
     HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                               LPRECT position, LPRECT clip,
-                                               LPOLEINPLACEFRAMEINFO info) override {
+    HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame,
+                                               IOleInPlaceUIWindow** document, LPRECT position,
+                                               LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
         if (!frame || !document || !position || !clip || !info) return E_POINTER;
         *frame = static_cast<IOleInPlaceFrame*>(this);
         AddRef();
@@ -191,12 +200,18 @@ class ControlSite final : public IOleClientSite,
 
     // IOleInPlaceUIWindow
     HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
-    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override {
+        return INPLACE_E_NOTOOLSPACE;
+    }
     HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override {
+        return S_OK;
+    }
 
     // IOleInPlaceFrame
-    HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
@@ -204,8 +219,8 @@ class ControlSite final : public IOleClientSite,
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
     // IDispatch: the ambient properties.
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
-                                     EXCEPINFO*, UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
+                                     VARIANT* result, EXCEPINFO*, UINT*) override {
         if (!(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
         sys::variantInit(result);
         switch (id) {
@@ -227,7 +242,6 @@ class ControlSite final : public IOleClientSite,
     ~ControlSite() = default;
 
   private:
-
     HWND host_;
     RECT rect_{0, 0, 0, 0};
     IOleObject* object_ = nullptr;  // not counted: the control holds the site, not the reverse
@@ -242,7 +256,8 @@ class FlashEventSink final : public DispatchById, private RefCounted {
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (iid != __uuidof(IUnknown) && iid != __uuidof(IDispatch) && iid != DIID_IShockwaveFlashEvents)
+        if (iid != __uuidof(IUnknown) && iid != __uuidof(IDispatch) &&
+            iid != DIID_IShockwaveFlashEvents)
             return E_NOINTERFACE;
         *out = static_cast<IDispatch*>(this);
         AddRef();
@@ -292,14 +307,15 @@ HRESULT TShockwaveFlashMX::createInstance() {
     result = object_->SetClientSite(static_cast<IOleClientSite*>(site_.get()));
     if (FAILED(result)) return result;
     ComPtr<IPersistStreamInit> persist;
-    if (SUCCEEDED(object_.queryInterface(__uuidof(IPersistStreamInit), persist))) persist->InitNew();
+    if (SUCCEEDED(object_.queryInterface(__uuidof(IPersistStreamInit), persist)))
+        persist->InitNew();
     return S_OK;
 }
 
 HRESULT TShockwaveFlashMX::attachToParent() {
     if (!object_ || !parent_) return E_UNEXPECTED;
-    return object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(site_.get()),
-                           0, parent_, &site_->rect());
+    return object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
+                           static_cast<IOleClientSite*>(site_.get()), 0, parent_, &site_->rect());
 }
 
 HRESULT TShockwaveFlashMX::setBounds(int width, int height) {
@@ -335,7 +351,8 @@ HRESULT TShockwaveFlashMX::subscribeFSCommand(FSCommandHandler handler) {
     if (FAILED(result)) return result;
     result = container->FindConnectionPoint(DIID_IShockwaveFlashEvents, events_.put());
     if (FAILED(result)) return result;
-    ComPtr<FlashEventSink> sink = ComPtr<FlashEventSink>::attach(new FlashEventSink(std::move(handler)));
+    ComPtr<FlashEventSink> sink =
+        ComPtr<FlashEventSink>::attach(new FlashEventSink(std::move(handler)));
     result = events_->Advise(static_cast<IDispatch*>(sink.get()), &eventsCookie_);
     if (FAILED(result)) events_.reset();
     return result;
@@ -385,7 +402,8 @@ HRESULT TShockwaveFlashMX::setBooleanProperty(DISPID id, bool value) {
 }
 
 // arguments in the order of the call (they are handed to Invoke last first).
-HRESULT TShockwaveFlashMX::callByName(const wchar_t* name, VARIANT* arguments, UINT count, VARIANT* result) {
+HRESULT TShockwaveFlashMX::callByName(const wchar_t* name, VARIANT* arguments, UINT count,
+                                      VARIANT* result) {
     ComPtr<IDispatch> flash;
     HRESULT outcome = defaultInterface(flash);
     if (FAILED(outcome)) return outcome;
@@ -396,8 +414,8 @@ HRESULT TShockwaveFlashMX::callByName(const wchar_t* name, VARIANT* arguments, U
     std::vector<VARIANT> reversed(arguments, arguments + count);
     std::reverse(reversed.begin(), reversed.end());
     DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr, count, 0};
-    return flash->Invoke(id, GUID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params,
-                         result, nullptr, nullptr);
+    return flash->Invoke(id, GUID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                         &params, result, nullptr, nullptr);
 }
 
 HRESULT TShockwaveFlashMX::setVariable(const std::string& name, const std::string& value) {
@@ -435,7 +453,8 @@ HWND TShockwaveFlashMX::window() const {
     if (!object_) return nullptr;
     ComPtr<IOleInPlaceObject> inPlace;
     HWND control = nullptr;
-    if (SUCCEEDED(object_.queryInterface(__uuidof(IOleInPlaceObject), inPlace))) inPlace->GetWindow(&control);
+    if (SUCCEEDED(object_.queryInterface(__uuidof(IOleInPlaceObject), inPlace)))
+        inPlace->GetWindow(&control);
     return control;
 }
 
@@ -450,7 +469,8 @@ HRESULT TShockwaveFlashMX::destroy() {
         events_.reset();
     }
     ComPtr<IOleInPlaceObject> inPlace;
-    if (SUCCEEDED(object_.queryInterface(__uuidof(IOleInPlaceObject), inPlace))) inPlace->InPlaceDeactivate();
+    if (SUCCEEDED(object_.queryInterface(__uuidof(IOleInPlaceObject), inPlace)))
+        inPlace->InPlaceDeactivate();
     inPlace.reset();
     const HRESULT result = object_->Close(OLECLOSE_NOSAVE);
     object_->SetClientSite(nullptr);

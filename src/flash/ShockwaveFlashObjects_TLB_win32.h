@@ -9,9 +9,9 @@
 #ifndef VELUMAR_FLASH_SHOCKWAVEFLASHOBJECTS_TLB_WIN32_H
 #define VELUMAR_FLASH_SHOCKWAVEFLASHOBJECTS_TLB_WIN32_H
 
+#include <windows.h>
 #include <ocidl.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include <functional>
 #include <string>

@@ -38,10 +38,12 @@ std::string_view zlibErrorMessage(int zlibResult) noexcept {
     }
 }
 
-TCustomZStream::TCustomZStream(Stream& source) : source_(source), sourcePosition_(source.position()) {}
+TCustomZStream::TCustomZStream(Stream& source)
+    : source_(source), sourcePosition_(source.position()) {}
 
 TZDecompressionStream::TZDecompressionStream(Stream& source)
-    : TCustomZStream(source), input_(std::make_unique<std::array<std::uint8_t, kInputBufferSize>>()) {
+    : TCustomZStream(source),
+      input_(std::make_unique<std::array<std::uint8_t, kInputBufferSize>>()) {
     zstream_.next_in = input_->data();
     zstream_.avail_in = 0;
     const int result =
@@ -74,7 +76,8 @@ bool TZDecompressionStream::inflateStep(bool sourceEnded) {
 
 void TZDecompressionStream::stepBackOverUnconsumedInput() {
     if (lastResult_ != Z_STREAM_END || zstream_.avail_in == 0) return;
-    sourcePosition_ = source_.seek(-static_cast<std::int64_t>(zstream_.avail_in), SeekOrigin::current);
+    sourcePosition_ =
+        source_.seek(-static_cast<std::int64_t>(zstream_.avail_in), SeekOrigin::current);
     zstream_.avail_in = 0;
     zstream_.next_in = input_->data();
 }
@@ -102,7 +105,8 @@ std::size_t TZDecompressionStream::write(const void*, std::size_t) {
 void TZDecompressionStream::discard(std::uint64_t count) {
     std::array<std::uint8_t, kDiscardPiece> scrap;
     while (count > 0) {
-        const std::size_t piece = count < kDiscardPiece ? static_cast<std::size_t>(count) : kDiscardPiece;
+        const std::size_t piece =
+            count < kDiscardPiece ? static_cast<std::size_t>(count) : kDiscardPiece;
         readBuffer(scrap.data(), piece);
         count -= piece;
     }

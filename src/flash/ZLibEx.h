@@ -75,7 +75,9 @@ class TZDecompressionStream final : public TCustomZStream {
     void stepBackOverUnconsumedInput();
     void discard(std::uint64_t count);
     void readToEnd();
-    std::int64_t delivered() const noexcept { return static_cast<std::int64_t>(zstream_.total_out); }
+    std::int64_t delivered() const noexcept {
+        return static_cast<std::int64_t>(zstream_.total_out);
+    }
 
     std::unique_ptr<std::array<std::uint8_t, kInputBufferSize>> input_;
     int lastResult_ = Z_OK;

@@ -47,7 +47,8 @@ std::int64_t TFileStream::seek(std::int64_t offset, SeekOrigin origin) {
                                                          : FILE_END;
     LONG high = static_cast<LONG>(offset >> 32);
     ::SetLastError(NO_ERROR);
-    const DWORD low = ::SetFilePointer(file_.get(), static_cast<LONG>(offset & 0xFFFFFFFF), &high, method);
+    const DWORD low =
+        ::SetFilePointer(file_.get(), static_cast<LONG>(offset & 0xFFFFFFFF), &high, method);
     if (low == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR) raiseFileError();
     return (static_cast<std::int64_t>(high) << 32) | low;
 }

@@ -8,13 +8,13 @@
 namespace velumar::flash::texts {
 
 // Messages of EZDecompressionError, by zlib result.
-inline constexpr std::string_view kZlibFileError = "file error";            // Z_ERRNO
-inline constexpr std::string_view kZlibStreamError = "stream error";        // Z_STREAM_ERROR
-inline constexpr std::string_view kZlibDataError = "data error";            // Z_DATA_ERROR
-inline constexpr std::string_view kZlibMemoryError = "insufficient memory"; // Z_MEM_ERROR
-inline constexpr std::string_view kZlibBufferError = "buffer error";        // Z_BUF_ERROR
+inline constexpr std::string_view kZlibFileError = "file error";               // Z_ERRNO
+inline constexpr std::string_view kZlibStreamError = "stream error";           // Z_STREAM_ERROR
+inline constexpr std::string_view kZlibDataError = "data error";               // Z_DATA_ERROR
+inline constexpr std::string_view kZlibMemoryError = "insufficient memory";    // Z_MEM_ERROR
+inline constexpr std::string_view kZlibBufferError = "buffer error";           // Z_BUF_ERROR
 inline constexpr std::string_view kZlibVersionError = "incompatible version";  // Z_VERSION_ERROR
-inline constexpr std::string_view kZlibNeedDictionary = "need dictionary";  // Z_NEED_DICT
+inline constexpr std::string_view kZlibNeedDictionary = "need dictionary";     // Z_NEED_DICT
 inline constexpr std::string_view kInvalidZStreamOperation = "Invalid ZStream operation!";
 // The inflated movie outgrows the length its header declares.
 inline constexpr std::string_view kMovieLongerThanDeclared = "movie longer than declared";

@@ -26,11 +26,13 @@ std::uint16_t readWord(Stream& stream) {
 std::uint32_t readLong(Stream& stream) {
     std::uint8_t bytes[4];
     stream.readBuffer(bytes, 4);
-    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+           (static_cast<std::uint32_t>(bytes[3]) << 24);
 }
 
 std::uint32_t readLittleEndian32(const std::uint8_t* bytes) {
-    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+           (static_cast<std::uint32_t>(bytes[3]) << 24);
 }
 
 // The body length of the tag whose 16-bit header is given; the long form reads its 32 bits.
@@ -126,8 +128,9 @@ void writeUncompressedCopy(Stream& inflated, Stream& copy,
         if (got == 0) return;
         written += got;
         if (written > limit)
-            throw EZDecompressionError(limit == kInflatedCopyCeiling ? texts::kMovieTooLarge
-                                                                     : texts::kMovieLongerThanDeclared);
+            throw EZDecompressionError(limit == kInflatedCopyCeiling
+                                           ? texts::kMovieTooLarge
+                                           : texts::kMovieLongerThanDeclared);
         if (copy.write(block, got) < got) return;
         if (keepAlive) keepAlive();
     }

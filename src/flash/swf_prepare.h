@@ -56,7 +56,8 @@ struct MovieColour {
 
     // The Windows colour value 0x00BBGGRR.
     std::uint32_t colorRef() const noexcept {
-        return red | (static_cast<std::uint32_t>(green) << 8) | (static_cast<std::uint32_t>(blue) << 16);
+        return red | (static_cast<std::uint32_t>(green) << 8) |
+               (static_cast<std::uint32_t>(blue) << 16);
     }
 };
 

@@ -16,8 +16,12 @@ detail::BuiltOnce<detail::LengthWireTable, detail::fillLengthWire> g_lengthWire;
 
 }  // namespace
 
-const format::AsciiCodes& format::asciiCodes() { return g_asciiCodes.get(); }
+const format::AsciiCodes& format::asciiCodes() {
+    return g_asciiCodes.get();
+}
 
-const detail::LengthWireTable& detail::lengthWireTable() { return g_lengthWire.get(); }
+const detail::LengthWireTable& detail::lengthWireTable() {
+    return g_lengthWire.get();
+}
 
 }  // namespace velumar::implode

@@ -69,7 +69,9 @@ constexpr auto kDistanceDecode = buildSymbolDecode<1u << kMaxDistanceCodeBits>(k
 
 // The ASCII literal table is 16 KB: computed on first use (see built_once.h).
 using AsciiDecode = std::array<uint16_t, 1u << kMaxAsciiCodeBits>;
-void fillAsciiDecode(AsciiDecode& table) { fillSymbolDecode(table, asciiCodes()); }
+void fillAsciiDecode(AsciiDecode& table) {
+    fillSymbolDecode(table, asciiCodes());
+}
 
 BuiltOnce<AsciiDecode, fillAsciiDecode> g_asciiDecode;
 
@@ -215,7 +217,8 @@ template <bool Ascii, bool Checked>
     if ((bits & 1) == 0) {
         unsigned literal;
         if constexpr (Ascii) {
-            const unsigned entry = g_asciiDecode.filled()[(bits >> 1) & ((1u << kMaxAsciiCodeBits) - 1)];
+            const unsigned entry =
+                g_asciiDecode.filled()[(bits >> 1) & ((1u << kMaxAsciiCodeBits) - 1)];
             literal = entry & 0xff;
             used = 1 + (entry >> 8);
         } else {

@@ -90,7 +90,8 @@ struct WireCode {
 
 // Codes for a table of code lengths: canonical, inverted, first bit in bit 0.
 template <size_t N>
-constexpr void fillWireCodes(std::array<WireCode, N>& codes, const std::array<uint8_t, N>& lengths) {
+constexpr void fillWireCodes(std::array<WireCode, N>& codes,
+                             const std::array<uint8_t, N>& lengths) {
     unsigned code = 0;
     for (unsigned len = 1; len <= 16; ++len) {
         for (size_t sym = 0; sym < N; ++sym) {

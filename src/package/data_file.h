@@ -109,8 +109,8 @@ struct BlockHeader {
 // What the reader found wrong. The record number is 0 for the whole file.
 enum class DataFileProblem {
     none,
-    readFailed,       // the source reported an operating-system code
-    headerTruncated,  // fewer than 1240 bytes
+    readFailed,         // the source reported an operating-system code
+    headerTruncated,    // fewer than 1240 bytes
     tooManyRecords,     // more than 109
     tableTruncated,     // the record table runs past the end of the file
     unsafeRecordName,   // fails the name rule: traversal, drive, device, wildcard...
@@ -118,8 +118,8 @@ enum class DataFileProblem {
     negativeBlockSize,  // size, or a compressed block's storedSize, below zero
     storedBytesOutsideFile,
     noMemory,
-    badWallpaperName,      // the data file's wallpaper name fails the wallpaper-name rule
-    otherWallpaperName,    // it differs from the package header's
+    badWallpaperName,    // the data file's wallpaper name fails the wallpaper-name rule
+    otherWallpaperName,  // it differs from the package header's
 };
 
 struct DataFileCheck {

@@ -41,8 +41,8 @@ DataFileFailure dataFileFailure(const DataFileCheck& check) noexcept {
         case P::none:
             return {kOk, DataFileMessage::opening};
         case P::readFailed:
-            return {check.systemCode, check.record > 0 ? DataFileMessage::reading
-                                                       : DataFileMessage::opening};
+            return {check.systemCode,
+                    check.record > 0 ? DataFileMessage::reading : DataFileMessage::opening};
         case P::headerTruncated:
         case P::tableTruncated:
             return {kShortBlockRead, DataFileMessage::opening};

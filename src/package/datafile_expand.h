@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "package/data_file.h"
-#include "util/error_codes.h"
 #include "package/package_texts.h"
+#include "util/error_codes.h"
 
 namespace velumar::package {
 
@@ -36,7 +36,6 @@ struct DataFileFailure {
 // A short header or table is the short read 100, a block outside the file too; a read the
 // system refused carries its code.
 DataFileFailure dataFileFailure(const DataFileCheck& check) noexcept;
-
 
 // "Corvana Error: Velumar data file already in use." (information dialog).
 std::string alreadyInUseMessage();

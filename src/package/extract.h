@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "util/error_codes.h"
 #include "package/package_header.h"
+#include "util/error_codes.h"
 
 namespace velumar::package {
 

@@ -116,10 +116,12 @@ Outcome packageBytesOf(const PackageEntry& entry, ByteSource& source, std::vecto
     const ErrorCode expanded = compressor.expandToMemory(
         stored.data(), static_cast<int32_t>(stored.size()), entry.size, bytes);
     // The binding has shown its own failures to stage the bytes; a lost output is ours to show.
-    if (const ErrorCode failed = compressor.outputWriteError(); failed != kOk) return ioFailure(failed);
+    if (const ErrorCode failed = compressor.outputWriteError(); failed != kOk)
+        return ioFailure(failed);
     if (expanded == kExpandedLengthWrong) return {kExpandedLengthWrong};
     if (expanded != kOk) return {expanded, false, true};
-    if (entry.size < 0 || bytes.size() != uint64_t(uint32_t(entry.size))) return {kExpandedLengthWrong};
+    if (entry.size < 0 || bytes.size() != uint64_t(uint32_t(entry.size)))
+        return {kExpandedLengthWrong};
     return {};
 }
 
@@ -177,8 +179,7 @@ namespace {
 // Both ways of writing a slot; checked is set for a file the run will load or start.
 ErrorCode extractSlot(const ExtractionTarget& target, ByteSource& packageCopy, int slot,
                       bool showProgress, CheckedFile* checked) {
-    if (showProgress && target.progress)
-        target.progress->setStatusText(texts::kWritingFiles);
+    if (showProgress && target.progress) target.progress->setStatusText(texts::kWritingFiles);
     const PackageEntry& entry = target.header.slot(slot);
     if (entry.empty()) {
         reportInstallError(kEmptySlot, "");

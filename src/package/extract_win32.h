@@ -26,8 +26,8 @@
 
 #include "package/byte_source.h"
 #include "package/datafile_host.h"
-#include "util/error_codes.h"
 #include "package/package_header.h"
+#include "util/error_codes.h"
 #include "util/handles_win32.h"
 
 namespace velumar::package {

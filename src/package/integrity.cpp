@@ -46,8 +46,8 @@ bool inside(std::span<const uint8_t> bytes, uint64_t at, uint64_t count) noexcep
 void addPeFields(std::span<const uint8_t> start, ZeroedRanges& ranges) {
     if (!inside(start, 0, kNewHeaderPointer + 4) || start[0] != 'M' || start[1] != 'Z') return;
     const uint64_t pe = u32At(start, kNewHeaderPointer);
-    if (!inside(start, pe, kOptionalHeaderStart + 2) || start[pe] != 'P' ||
-        start[pe + 1] != 'E' || start[pe + 2] != 0 || start[pe + 3] != 0)
+    if (!inside(start, pe, kOptionalHeaderStart + 2) || start[pe] != 'P' || start[pe + 1] != 'E' ||
+        start[pe + 2] != 0 || start[pe + 3] != 0)
         return;
     const uint64_t optionalSize = u16At(start, pe + kOptionalHeaderSizeField);
     const uint64_t optional = pe + kOptionalHeaderStart;
@@ -145,8 +145,8 @@ uint64_t packageEnd(const PackageHeader& header, uint32_t packageOffset) noexcep
     return end;
 }
 
-IntegrityCheck checkIntegrity(ByteSource& file, uint32_t packageOffset,
-                              const PackageHeader& header, IntegrityProgress* progress) {
+IntegrityCheck checkIntegrity(ByteSource& file, uint32_t packageOffset, const PackageHeader& header,
+                              IntegrityProgress* progress) {
     IntegrityCheck check;
     const std::optional<IntegrityRecord> record = integrityRecordOf(header);
     if (!record) return check;
@@ -172,8 +172,8 @@ IntegrityCheck checkIntegrity(ByteSource& file, uint32_t packageOffset,
         const std::span<uint8_t> bytes = std::span(block).first(wanted);
         const ReadOutcome read = readExactly(file, at, bytes);
         if (!read.ok()) {
-            check.verdict = read.systemCode != 0 ? IntegrityVerdict::readFailed
-                                                 : IntegrityVerdict::cutShort;
+            check.verdict =
+                read.systemCode != 0 ? IntegrityVerdict::readFailed : IntegrityVerdict::cutShort;
             check.systemCode = read.systemCode;
             return check;
         }

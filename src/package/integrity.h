@@ -128,8 +128,8 @@ class IntegrityProgress {
 
 // Checks the file against the header's record, reading it once from its start in blocks of
 // kIntegrityBlockSize.
-IntegrityCheck checkIntegrity(ByteSource& file, uint32_t packageOffset,
-                              const PackageHeader& header, IntegrityProgress* progress = nullptr);
+IntegrityCheck checkIntegrity(ByteSource& file, uint32_t packageOffset, const PackageHeader& header,
+                              IntegrityProgress* progress = nullptr);
 
 // The package tool's side, in integrity_seal.cpp so that the installer, which only checks,
 // does not carry it.

@@ -23,8 +23,8 @@ char upper(char c) noexcept {
 }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return upper(x) == upper(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return upper(x) == upper(y); });
 }
 
 // Windows finds the device in the part before the first dot, with blanks at its end ignored.

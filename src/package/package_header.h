@@ -131,10 +131,10 @@ inline constexpr int32_t extraFile = 10;       // wallpaper folder
 
 // The shipped package's destination for each slot, as the package tool writes it.
 inline constexpr std::array<int32_t, kSlotCount> kDefaultDestinations = {
-    destinations::installerImage,  destinations::windowsFolder,  destinations::windowsFolder,
-    destinations::wallpaperFiles,  destinations::wallpaperFiles, destinations::wallpaperFiles,
-    destinations::wallpaperRoot,   destinations::wallpaperFiles, destinations::dataFile,
-    destinations::wallpaperFiles,  destinations::extraFile};
+    destinations::installerImage, destinations::windowsFolder,  destinations::windowsFolder,
+    destinations::wallpaperFiles, destinations::wallpaperFiles, destinations::wallpaperFiles,
+    destinations::wallpaperRoot,  destinations::wallpaperFiles, destinations::dataFile,
+    destinations::wallpaperFiles, destinations::extraFile};
 
 // The folder under the Windows folder that holds every wallpaper's page and folder.
 inline constexpr std::string_view kWallpaperRoot = "Web\\Wallpaper\\";

@@ -17,7 +17,6 @@
 namespace velumar::package {
 namespace {
 
-
 // The library's working storage for expansion, shared by every binding: expansions run one at a
 // time on the user-interface thread.
 alignas(8) char g_explodeWork[IMPBORL_EXPLODE_WORK_SIZE];

@@ -135,12 +135,14 @@ std::string wininitWithDeletion(std::string_view wininit, std::string_view path)
         size_t lineEnd = wininit.find('\n', lineStart);
         if (lineEnd == std::string_view::npos) lineEnd = wininit.size();
         std::string_view text = wininit.substr(lineStart, lineEnd - lineStart);
-        while (!text.empty() && (text.back() == '\r' || isBlank(text.back()))) text.remove_suffix(1);
+        while (!text.empty() && (text.back() == '\r' || isBlank(text.back())))
+            text.remove_suffix(1);
         while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
         const size_t next = lineEnd < wininit.size() ? lineEnd + 1 : lineEnd;
         if (equalsIgnoringCase(text, kSection)) {
             std::string result(wininit.substr(0, next));
-            if (next == wininit.size() && (result.empty() || result.back() != '\n')) result += "\r\n";
+            if (next == wininit.size() && (result.empty() || result.back() != '\n'))
+                result += "\r\n";
             result += line;
             result.append(wininit.substr(next));
             return result;

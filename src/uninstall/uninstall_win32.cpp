@@ -101,8 +101,8 @@ std::optional<std::string> entryUninstallString(const std::string& name) {
     DWORD size = sizeof text - 1;
     DWORD type = 0;
     const std::string value(desktop::texts::kUninstallStringValue);
-    if (::RegQueryValueExA(key.get(), value.c_str(), nullptr, &type,
-                           reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS ||
+    if (::RegQueryValueExA(key.get(), value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text),
+                           &size) != ERROR_SUCCESS ||
         type != REG_SZ) {
         return std::nullopt;
     }

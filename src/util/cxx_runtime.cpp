@@ -29,21 +29,33 @@ class LibraryMisuse final : public std::exception {
 
 namespace __gnu_cxx {
 
-void __verbose_terminate_handler() { std::abort(); }
+void __verbose_terminate_handler() {
+    std::abort();
+}
 
 }  // namespace __gnu_cxx
 
 namespace std {
 
-void __throw_bad_alloc() { throw bad_alloc(); }
+void __throw_bad_alloc() {
+    throw bad_alloc();
+}
 
-void __throw_bad_array_new_length() { throw bad_array_new_length(); }
+void __throw_bad_array_new_length() {
+    throw bad_array_new_length();
+}
 
 // A size beyond what the container can hold: for the caller, memory it cannot have.
-void __throw_length_error(const char*) { throw bad_alloc(); }
+void __throw_length_error(const char*) {
+    throw bad_alloc();
+}
 
-void __throw_logic_error(const char* what) { throw LibraryMisuse(what); }
+void __throw_logic_error(const char* what) {
+    throw LibraryMisuse(what);
+}
 
-void __throw_out_of_range_fmt(const char* format, ...) { throw LibraryMisuse(format); }
+void __throw_out_of_range_fmt(const char* format, ...) {
+    throw LibraryMisuse(format);
+}
 
 }  // namespace std

@@ -16,7 +16,8 @@ LRESULT defaultButtonReply(HWND window, int fallbackId) {
     const HWND focus = ::GetFocus();
     constexpr LRESULT kPushButton = DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON;
     int id = fallbackId;
-    if (focus && ::IsChild(window, focus) && (::SendMessageA(focus, WM_GETDLGCODE, 0, 0) & kPushButton))
+    if (focus && ::IsChild(window, focus) &&
+        (::SendMessageA(focus, WM_GETDLGCODE, 0, 0) & kPushButton))
         id = ::GetDlgCtrlID(focus);
     return id == 0 ? 0 : MAKELRESULT(id, DC_HASDEFID);
 }
@@ -34,8 +35,8 @@ void FocusMemory::onActivate(HWND window, WPARAM state) {
 }
 
 void FocusMemory::restore(HWND window, HWND firstControl) {
-    const bool usable = last_ && ::IsChild(window, last_) && ::IsWindowVisible(last_) &&
-                        ::IsWindowEnabled(last_);
+    const bool usable =
+        last_ && ::IsChild(window, last_) && ::IsWindowVisible(last_) && ::IsWindowEnabled(last_);
     const HWND target = usable ? last_ : firstControl;
     if (target) ::SetFocus(target);
 }

@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include "util/created_files.h"
+#include "util/error_text_win32.h"
 #include "util/handles_win32.h"
 #include "util/paths.h"
 #include "util/private_folder_win32.h"
-#include "util/error_text_win32.h"
 
 namespace velumar {
 namespace {
@@ -193,7 +193,8 @@ bool readWholeFile(const std::string& path, std::string& content) {
     if (size == INVALID_FILE_SIZE) return false;
     content.resize(size);
     DWORD read = 0;
-    if (size != 0 && (!::ReadFile(file.get(), content.data(), size, &read, nullptr) || read != size)) {
+    if (size != 0 &&
+        (!::ReadFile(file.get(), content.data(), size, &read, nullptr) || read != size)) {
         if (read != size) ::SetLastError(ERROR_HANDLE_EOF);
         content.clear();
         return false;

@@ -7,8 +7,8 @@
 #ifndef VELUMAR_UTIL_HANDLES_WIN32_H
 #define VELUMAR_UTIL_HANDLES_WIN32_H
 
-#include <ole2.h>
 #include <windows.h>
+#include <ole2.h>
 
 #include <utility>
 
@@ -204,8 +204,7 @@ class ComInitGuard {
     enum class Mode { Com, Ole };
 
     explicit ComInitGuard(Mode mode = Mode::Com) noexcept
-        : mode_(mode),
-          result_(mode == Mode::Ole ? sys::oleInitialize() : sys::coInitialize()) {}
+        : mode_(mode), result_(mode == Mode::Ole ? sys::oleInitialize() : sys::coInitialize()) {}
     ~ComInitGuard() {
         if (!SUCCEEDED(result_)) return;
         if (mode_ == Mode::Ole)

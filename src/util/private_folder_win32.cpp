@@ -77,7 +77,8 @@ bool PrivateFolderSecurity::build() {
         procAddress<GetTokenInformationFunction>(library, "GetTokenInformation");
     const auto lengthOfSid = procAddress<GetLengthSidFunction>(library, "GetLengthSid");
     const auto initializeAcl = procAddress<InitializeAclFunction>(library, "InitializeAcl");
-    const auto addAceEx = procAddress<AddAccessAllowedAceExFunction>(library, "AddAccessAllowedAceEx");
+    const auto addAceEx =
+        procAddress<AddAccessAllowedAceExFunction>(library, "AddAccessAllowedAceEx");
     const auto addAce = procAddress<AddAccessAllowedAceFunction>(library, "AddAccessAllowedAce");
     const auto initializeDescriptor =
         procAddress<InitializeSecurityDescriptorFunction>(library, "InitializeSecurityDescriptor");
@@ -85,8 +86,8 @@ bool PrivateFolderSecurity::build() {
         procAddress<SetSecurityDescriptorDaclFunction>(library, "SetSecurityDescriptorDacl");
     const auto setControl =
         procAddress<SetSecurityDescriptorControlFunction>(library, "SetSecurityDescriptorControl");
-    if (!openToken || !tokenInformation || !lengthOfSid || !initializeAcl || !(addAceEx || addAce) ||
-        !initializeDescriptor || !setDacl)
+    if (!openToken || !tokenInformation || !lengthOfSid || !initializeAcl ||
+        !(addAceEx || addAce) || !initializeDescriptor || !setDacl)
         return false;
 
     HANDLE opened = nullptr;
@@ -101,7 +102,8 @@ bool PrivateFolderSecurity::build() {
 
     const PSID sids[] = {user, &gAdministrators, &gSystem};
     DWORD size = sizeof(ACL);
-    for (const PSID sid : sids) size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + lengthOfSid(sid);
+    for (const PSID sid : sids)
+        size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + lengthOfSid(sid);
     acl_.assign(size, 0);
     const PACL acl = reinterpret_cast<PACL>(acl_.data());
     if (!initializeAcl(acl, size, ACL_REVISION)) return false;

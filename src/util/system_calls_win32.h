@@ -9,8 +9,8 @@
 #ifndef VELUMAR_UTIL_SYSTEM_CALLS_WIN32_H
 #define VELUMAR_UTIL_SYSTEM_CALLS_WIN32_H
 
-#include <ole2.h>
 #include <windows.h>
+#include <ole2.h>
 
 namespace velumar::sys {
 

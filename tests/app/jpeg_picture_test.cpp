@@ -22,7 +22,9 @@ std::string readCase(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-std::string jpegCase(const std::string& name) { return readCase(VELUMAR_JPEG_CASES "/" + name); }
+std::string jpegCase(const std::string& name) {
+    return readCase(VELUMAR_JPEG_CASES "/" + name);
+}
 
 // FNV-1a over the rows, printed in hexadecimal so that a failure shows the new digest.
 std::string digestOf(const DecodedPicture& picture) {

@@ -154,8 +154,8 @@ TEST(StartupDriver, SilentKindInstallsWithoutWindowStepsAndCloses) {
     StartupRun run;
     run.steps.header = headerOf(kSilent, true, true);
     EXPECT_EQ(run.start(), velumar::kOk);
-    EXPECT_EQ(run.log, withStart({"slot 5", "slot 2", "flash", "silent install", "cursor",
-                                  "close"}));
+    EXPECT_EQ(run.log,
+              withStart({"slot 5", "slot 2", "flash", "silent install", "cursor", "close"}));
 }
 
 TEST(StartupDriver, AFailedStepEndsStartUpWithItsBoxAndClosesTheWindow) {

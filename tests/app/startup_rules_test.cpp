@@ -20,7 +20,7 @@ TEST(ExitCode, SaysHowTheRunEnded) {
     EXPECT_EQ(installerExitCode(kInstallerDamaged, false, 0), kExitDamaged);
     EXPECT_EQ(installerExitCode(kFlashStepCancelled, false, 0), kExitCancelled);
     EXPECT_EQ(installerExitCode(-531, false, 0), kExitFailed);
-    EXPECT_EQ(installerExitCode(0, false, 112), kExitFailed);  // a full disk while installing
+    EXPECT_EQ(installerExitCode(0, false, 112), kExitFailed);   // a full disk while installing
     EXPECT_EQ(installerExitCode(0, false, 0), kExitCancelled);  // closed, or cancelled at work
 }
 

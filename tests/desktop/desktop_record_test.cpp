@@ -105,8 +105,8 @@ TEST(DesktopRecord, DamagedTextIsNoRecord) {
     EXPECT_FALSE(parseDesktopRecord(replaced("Background=", "Colour=")));
     EXPECT_FALSE(parseDesktopRecord(replaced("Background=10 20 30", "Background 10 20 30")));
     EXPECT_FALSE(parseDesktopRecord(replaced("Background=10 20 30", "Background=10\t20 30")));
-    EXPECT_FALSE(parseDesktopRecord(replaced("Background=10 20 30\r\n",
-                                             "Background=10 20 30\r\nBackground=1 1 1\r\n")));
+    EXPECT_FALSE(parseDesktopRecord(
+        replaced("Background=10 20 30\r\n", "Background=10 20 30\r\nBackground=1 1 1\r\n")));
     EXPECT_FALSE(parseDesktopRecord(replaced("InstalledBackground=255 128 0\r\n", "")));
     EXPECT_FALSE(parseDesktopRecord(replaced("\r\n[end]", "\n[end]")));
     EXPECT_FALSE(parseDesktopRecord(good + "Background=1 1 1\r\n"));

@@ -139,8 +139,8 @@ TEST(DataFileExpansion, MoviePackageCopiesInstallerSwfUnderRecordOnesName) {
 }
 
 TEST(DataFileExpansion, NameLeavingTheFolderOrNamingADeviceFailsBeforeAnyRecordIsWritten) {
-    for (const char* name : {"..\\evil.txt", "C:evil.txt", "\\evil.txt", "a\\...\\evil.txt",
-                             "NUL", "con.txt", "*.txt", "evil.txt."}) {
+    for (const char* name : {"..\\evil.txt", "C:evil.txt", "\\evil.txt", "a\\...\\evil.txt", "NUL",
+                             "con.txt", "*.txt", "evil.txt."}) {
         Expansion run;
         std::vector<uint8_t> bytes =
             dataFile({plain("first.txt", "first"), plain("aaaaaaaaaaaaaaaaaaa", "payload")});
@@ -176,7 +176,8 @@ TEST(DataFileExpansion, RecordCountAbove109IsRefusedAndANegativeOneReadsNone) {
         std::copy(header.bytes.begin(), header.bytes.end(), bytes.begin());
         if (count < 0) {
             EXPECT_EQ(run.expand(bytes), 0);
-            EXPECT_EQ(run.host.log, (std::vector<std::string>{"status Expanding files...", "step"}));
+            EXPECT_EQ(run.host.log,
+                      (std::vector<std::string>{"status Expanding files...", "step"}));
         } else {
             EXPECT_EQ(run.expand(bytes), velumar::kRecordCountOutOfRange);
             EXPECT_EQ(run.host.log.back(),
@@ -471,10 +472,12 @@ TEST(ActiveDesktop, RecordedStateComesBackAfterItWasSwitchedOff) {
         RegistryKey key;
         ::RegOpenKeyExA(roots.user(), general, 0, KEY_WRITE, key.put());
         const char old[] = "%WINDIR%\\Web\\Wallpaper\\Old.html";
-        ::RegSetValueExA(key.get(), "Wallpaper", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(old), sizeof old);
+        ::RegSetValueExA(key.get(), "Wallpaper", 0, REG_EXPAND_SZ,
+                         reinterpret_cast<const BYTE*>(old), sizeof old);
     }
     StandInDesktop standIn;
-    velumar::testing::RecordingActiveDesktop::state = {-1, 0, L"C:\\windows\\Web\\Wallpaper\\Old.html"};
+    velumar::testing::RecordingActiveDesktop::state = {-1, 0,
+                                                       L"C:\\windows\\Web\\Wallpaper\\Old.html"};
 
     const ActiveDesktopState before = recordActiveDesktop();
     disableActiveDesktop();
@@ -490,7 +493,8 @@ TEST(ActiveDesktop, RecordedStateComesBackAfterItWasSwitchedOff) {
     DWORD size = sizeof text;
     RegistryKey key;
     ::RegOpenKeyExA(roots.user(), general, 0, KEY_READ | KEY_WRITE, key.put());
-    ASSERT_EQ(::RegQueryValueExA(key.get(), "Wallpaper", nullptr, &type, reinterpret_cast<BYTE*>(text), &size),
+    ASSERT_EQ(::RegQueryValueExA(key.get(), "Wallpaper", nullptr, &type,
+                                 reinterpret_cast<BYTE*>(text), &size),
               ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
     EXPECT_EQ(std::string(text), "%WINDIR%\\Web\\Wallpaper\\Old.html");
@@ -500,7 +504,8 @@ TEST(ActiveDesktop, RecordedStateComesBackAfterItWasSwitchedOff) {
     const ActiveDesktopState without = recordActiveDesktop();
     disableActiveDesktop();
     restoreActiveDesktop(without);
-    EXPECT_NE(::RegQueryValueExA(key.get(), "Wallpaper", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_NE(::RegQueryValueExA(key.get(), "Wallpaper", nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
 }
 
 TEST(ActiveDesktop, FlagsWithoutTheBitStayAndMissingKeysAreNotCreated) {

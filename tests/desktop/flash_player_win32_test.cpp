@@ -77,14 +77,16 @@ class FlashPlayerStepTest : public ::testing::Test {
     }
 
     FlashPlayerStep step(bool silent = false) {
-        return FlashPlayerStep(system, windows, prompt, version, silent, FlashPlayerWait{3, 10, 30000});
+        return FlashPlayerStep(system, windows, prompt, version, silent,
+                               FlashPlayerWait{3, 10, 30000});
     }
 
     // The stand-in player installer as flashax.exe, held as start-up holds the file it checked;
     // it runs for runMs and then writes "new player" over Flash.ocx.
     FileHandle placeInstaller(unsigned runMs) {
         const std::string installer = windows + "flashax.exe";
-        EXPECT_TRUE(::CopyFileA(hostPath(PLAYER_INSTALLER_STANDIN).c_str(), installer.c_str(), FALSE));
+        EXPECT_TRUE(
+            ::CopyFileA(hostPath(PLAYER_INSTALLER_STANDIN).c_str(), installer.c_str(), FALSE));
         ::SetEnvironmentVariableA("VELUMAR_PLAYER_LOG", log().c_str());
         ::SetEnvironmentVariableA("VELUMAR_PLAYER_MS", std::to_string(runMs).c_str());
         ::SetEnvironmentVariableA("VELUMAR_PLAYER_WRITES", flashOcx().c_str());
@@ -108,8 +110,10 @@ class FlashPlayerStepTest : public ::testing::Test {
 
     const ComInitGuard ole{ComInitGuard::Mode::Ole};
     const std::string control = hostPath(FLASH_CONTROL_DLL);
-    const velumar::testing::StandInServerRegistration forUser{HKEY_CURRENT_USER, kFlashClassId, control};
-    const velumar::testing::StandInServerRegistration forMachine{HKEY_LOCAL_MACHINE, kFlashClassId, control};
+    const velumar::testing::StandInServerRegistration forUser{HKEY_CURRENT_USER, kFlashClassId,
+                                                              control};
+    const velumar::testing::StandInServerRegistration forMachine{HKEY_LOCAL_MACHINE, kFlashClassId,
+                                                                 control};
     velumar::testing::ScratchFolder scratch;
     std::string system, windows;
     RecordingPrompt prompt;
@@ -149,7 +153,8 @@ TEST_F(FlashPlayerStepTest, ControlWaitEndsInTimeOrWhenTheUserEndsIt) {
 
     prompt.pauses = 0;
     prompt.pausesBeforeEnd = 5;
-    FlashPlayerStep ended(system, windows, prompt, version, false, FlashPlayerWait{10000, 20, 60000});
+    FlashPlayerStep ended(system, windows, prompt, version, false,
+                          FlashPlayerWait{10000, 20, 60000});
     EXPECT_FALSE(ended.waitForFlashPlayer());
     EXPECT_EQ(prompt.pauses, 6) << "ended at the user's request, not by its time";
 }
@@ -166,8 +171,10 @@ TEST_F(FlashPlayerStepTest, MissingInstallerIsMinus401WithoutWaitAndThePreparing
 // The user's control files are moved aside, not deleted: a missing installer or a Cancel puts
 // them back byte for byte, under their own names.
 TEST_F(FlashPlayerStepTest, OldControlFilesComeBackWhenTheUpdateFails) {
-    const std::string flash = velumar::testing::writeFile(system + "Macromed\\Flash\\Flash.ocx", "old player");
-    const std::string old = velumar::testing::writeFile(system + "Macromed\\Flash\\swflash.ocx", "older player");
+    const std::string flash =
+        velumar::testing::writeFile(system + "Macromed\\Flash\\Flash.ocx", "old player");
+    const std::string old =
+        velumar::testing::writeFile(system + "Macromed\\Flash\\swflash.ocx", "older player");
     EXPECT_EQ(step().installFlashPlayer(), kFlashInstallerMissing);
     std::string content;
     EXPECT_TRUE(readWholeFile(flash, content));
@@ -178,7 +185,8 @@ TEST_F(FlashPlayerStepTest, OldControlFilesComeBackWhenTheUpdateFails) {
     EXPECT_FALSE(fileExists(old + ".old"));
 
     // Held by a program, and Cancel: the file that could be moved comes back too.
-    const FileHandle held(::CreateFileA(flash.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    const FileHandle held(::CreateFileA(flash.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     prompt.answers = {2};
     EXPECT_EQ(step().installFlashPlayer(), kFlashStepCancelled);
@@ -188,8 +196,10 @@ TEST_F(FlashPlayerStepTest, OldControlFilesComeBackWhenTheUpdateFails) {
 }
 
 TEST_F(FlashPlayerStepTest, LockedControlAsksUntilCancelled) {
-    const std::string file = velumar::testing::writeFile(system + "Macromed\\Flash\\Flash.ocx", "old");
-    const FileHandle held(::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    const std::string file =
+        velumar::testing::writeFile(system + "Macromed\\Flash\\Flash.ocx", "old");
+    const FileHandle held(::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     prompt.answers = {1, 1, 2};
     EXPECT_EQ(step().installFlashPlayer(), kFlashStepCancelled);
@@ -204,7 +214,8 @@ TEST_F(FlashPlayerStepTest, LockedControlAsksUntilCancelled) {
 TEST_F(FlashPlayerStepTest, InstallerThatEndsWithoutAControlIsMinus402AndTheOldFileComesBack) {
     ::SetEnvironmentVariableA("VELUMAR_FLASH_FAIL", "create");
     velumar::testing::writeFile(flashOcx(), "old player");
-    FlashPlayerStep update(system, windows, prompt, version, false, FlashPlayerWait{10000, 20, 300, 20000});
+    FlashPlayerStep update(system, windows, prompt, version, false,
+                           FlashPlayerWait{10000, 20, 300, 20000});
     update.holdCheckedInstaller(placeInstaller(200));
     ::SetEnvironmentVariableA("VELUMAR_PLAYER_WRITES", nullptr);  // it leaves no control at all
     const DWORD start = ::GetTickCount();
@@ -227,7 +238,8 @@ TEST_F(FlashPlayerStepTest, InstallerStillRunningWhenTheWaitEndsKeepsTheOldFileA
         SCOPED_TRACE(silent ? "its time ran out" : "the user ended the wait");
         velumar::testing::writeFile(flashOcx(), "old player");
         prompt.endObjectWait = !silent;
-        FlashPlayerStep update(system, windows, prompt, version, silent, FlashPlayerWait{10000, 20, 30000, 300});
+        FlashPlayerStep update(system, windows, prompt, version, silent,
+                               FlashPlayerWait{10000, 20, 30000, 300});
         update.holdCheckedInstaller(placeInstaller(2500));
         const DWORD start = ::GetTickCount();
         EXPECT_EQ(update.installFlashPlayer(), kFlashControlUnusable);

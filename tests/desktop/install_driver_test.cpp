@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "desktop/install_driver.h"
-#include "package/package_rules.h"
 #include "package/byte_source.h"
+#include "package/package_rules.h"
 
 namespace velumar::desktop {
 namespace {
@@ -111,10 +111,9 @@ struct Harness {
 TEST(RunInstallation, SuccessfulRunMakesEveryStepInOrder) {
     Harness run;
     EXPECT_EQ(runInstallation(run.ui, run.steps), 0);
-    EXPECT_EQ(run.log,
-              (Log{"hourglass", "started", "closeDisplay", "setAside", "extract", "readHeader",
-                   "expand", "wallpaper", "openAfter", "register", "deleteData", "discard",
-                   "cursor", "result 0"}));
+    EXPECT_EQ(run.log, (Log{"hourglass", "started", "closeDisplay", "setAside", "extract",
+                            "readHeader", "expand", "wallpaper", "openAfter", "register",
+                            "deleteData", "discard", "cursor", "result 0"}));
 }
 
 // A foreign uninstall entry, or an earlier installation that cannot be moved aside, ends the
@@ -131,9 +130,9 @@ TEST(RunInstallation, FailedRecordStopsTheStepsCleansUpAndShowsTheCode) {
     Harness run;
     run.steps.expandCode = -13;
     EXPECT_EQ(runInstallation(run.ui, run.steps), -13);
-    EXPECT_EQ(run.log, (Log{"hourglass", "started", "closeDisplay", "setAside", "extract",
-                            "readHeader", "expand", "deleteData", "cleanUp", "cursor",
-                            "result -13"}));
+    EXPECT_EQ(run.log,
+              (Log{"hourglass", "started", "closeDisplay", "setAside", "extract", "readHeader",
+                   "expand", "deleteData", "cleanUp", "cursor", "result -13"}));
 }
 
 TEST(RunInstallation, CancelDuringExtractionCleansUpWithoutFinalState) {

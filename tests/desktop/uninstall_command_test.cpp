@@ -35,8 +35,9 @@ TEST(UninstallCommand, ArgumentsAfterQuotedOrBareProgramName) {
 // exactly as written: the blanks in the path are not argument separators.
 TEST(UninstallCommand, RawUnquotedUninstallStringHasNoArguments) {
     const std::string raw = "C:\\windows\\WEB\\Wallpaper\\Sea Side dir\\uninstall.exe";
-    const std::vector<std::string> own = {"C:\\windows\\Web\\Wallpaper\\Sea Side dir\\uninstall.exe",
-                                          "C:\\WINDOWS\\WEB\\WALLPA~1\\SEASID~1\\UNINST~1.EXE"};
+    const std::vector<std::string> own = {
+        "C:\\windows\\Web\\Wallpaper\\Sea Side dir\\uninstall.exe",
+        "C:\\WINDOWS\\WEB\\WALLPA~1\\SEASID~1\\UNINST~1.EXE"};
     EXPECT_EQ(argumentsAfterProgram(raw, own), "");
     EXPECT_EQ(parseCommand(argumentsAfterProgram(raw, own)).mode, Mode::ask);
     EXPECT_EQ(argumentsAfterProgram(raw + " /b", own), "/b");
@@ -44,7 +45,8 @@ TEST(UninstallCommand, RawUnquotedUninstallStringHasNoArguments) {
     EXPECT_EQ(argumentsAfterProgram("C:\\WINDOWS\\WEB\\WALLPA~1\\SEASID~1\\UNINST~1.EXE", own), "");
     // Without the program's own paths the first ".exe" ending a word ends the name.
     EXPECT_EQ(argumentsAfterProgram(raw), "");
-    EXPECT_EQ(argumentsAfterProgram("C:\\A b.exe dir\\uninstall.exe /b", own), "dir\\uninstall.exe /b");
+    EXPECT_EQ(argumentsAfterProgram("C:\\A b.exe dir\\uninstall.exe /b", own),
+              "dir\\uninstall.exe /b");
     EXPECT_EQ(argumentsAfterProgram("C:\\A b.exe dir\\uninstall.exe /b",
                                     std::vector<std::string>{"c:\\a B.EXE dir\\uninstall.exe"}),
               "/b");
@@ -52,13 +54,14 @@ TEST(UninstallCommand, RawUnquotedUninstallStringHasNoArguments) {
 
 TEST(UninstallCommand, OnlyAnInstalledWallpapersFolderBelongsToAWallpaper) {
     const std::string windows = "C:\\WINDOWS\\";
-    EXPECT_EQ(wallpaperOfFolder("C:\\WINDOWS\\Web\\Wallpaper\\Sea Side dir\\", windows), "Sea Side");
+    EXPECT_EQ(wallpaperOfFolder("C:\\WINDOWS\\Web\\Wallpaper\\Sea Side dir\\", windows),
+              "Sea Side");
     EXPECT_EQ(wallpaperOfFolder("c:\\windows\\WEB\\wallpaper\\Beach dir", "C:\\WINDOWS"), "Beach");
-    for (const char* folder : {"C:\\X dir\\", "C:\\WINDOWS\\X dir\\", "D:\\WINDOWS\\Web\\Wallpaper\\X dir\\",
-                               "C:\\WINDOWS\\Web\\Wallpaper\\sub\\X dir\\",
-                               "C:\\WINDOWS\\Web\\Wallpaper\\X\\", "C:\\WINDOWS\\Web\\Wallpaper\\ dir\\",
-                               "C:\\WINDOWS\\Web\\Wallpaper\\nul dir\\",
-                               "C:\\WINDOWS\\Web\\Wallpaper\\..\\..\\X dir\\", "C:\\Temp\\VLMRU\\"}) {
+    for (const char* folder :
+         {"C:\\X dir\\", "C:\\WINDOWS\\X dir\\", "D:\\WINDOWS\\Web\\Wallpaper\\X dir\\",
+          "C:\\WINDOWS\\Web\\Wallpaper\\sub\\X dir\\", "C:\\WINDOWS\\Web\\Wallpaper\\X\\",
+          "C:\\WINDOWS\\Web\\Wallpaper\\ dir\\", "C:\\WINDOWS\\Web\\Wallpaper\\nul dir\\",
+          "C:\\WINDOWS\\Web\\Wallpaper\\..\\..\\X dir\\", "C:\\Temp\\VLMRU\\"}) {
         EXPECT_EQ(wallpaperOfFolder(folder, windows), std::nullopt) << folder;
     }
 }

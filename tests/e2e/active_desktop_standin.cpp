@@ -31,7 +31,8 @@ RecordingDesktopFactory gFactory(logLine);
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         wchar_t wallpaper[MAX_PATH + 1] = {};
-        const DWORD length = ::GetEnvironmentVariableW(L"VELUMAR_AD_WALLPAPER", wallpaper, MAX_PATH);
+        const DWORD length =
+            ::GetEnvironmentVariableW(L"VELUMAR_AD_WALLPAPER", wallpaper, MAX_PATH);
         if (length > 0 && length < MAX_PATH) RecordingActiveDesktop::state.wallpaper = wallpaper;
     }
     return TRUE;
@@ -46,5 +47,5 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
     return RecordingActiveDesktop::objects == 0 && RecordingDesktopFactory::locks == 0 ? S_OK
-                                                                                         : S_FALSE;
+                                                                                       : S_FALSE;
 }

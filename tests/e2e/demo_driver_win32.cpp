@@ -269,14 +269,12 @@ class Demo {
         if (!form) {
             const HWND other = waitForWindow(process.id(), "", 0);
             const auto exited = process.waitForExit(0);
-            throw StepFailure{"ready window",
-                              "no installer window appeared" +
-                                  (other ? "; a window \"" + textOf(other) + "\" showed: " +
-                                               describe(other)
-                                         : "") +
-                                  (exited ? "; the installer ended with code " +
-                                                std::to_string(*exited)
-                                          : "")};
+            throw StepFailure{
+                "ready window",
+                "no installer window appeared" +
+                    (other ? "; a window \"" + textOf(other) + "\" showed: " + describe(other)
+                           : "") +
+                    (exited ? "; the installer ended with code " + std::to_string(*exited) : "")};
         }
         ::Sleep(1000);  // the preview's first frames
         const HWND install = controlWithId(form, app::installBtn);
@@ -291,8 +289,8 @@ class Demo {
         const HWND bar = controlWithId(form, app::progressBar);
         bool writing = false;
         for (int waited = 0; waited < 600 && !writing; ++waited) {
-            writing = textOf(status) == kWritingStatus &&
-                      ::SendMessageA(bar, PBM_GETPOS, 0, 0) >= 2;
+            writing =
+                textOf(status) == kWritingStatus && ::SendMessageA(bar, PBM_GETPOS, 0, 0) >= 2;
             if (!writing) ::Sleep(50);
         }
         if (!writing) throw StepFailure{"progress", "status reads \"" + textOf(status) + "\""};
@@ -320,8 +318,8 @@ class Demo {
         shoot("3. Complete: the success box", form);
         const auto answered = answerWith(process.id(), "&No");
         if (!answered || answered->title != "Installation Successful.")
-            throw StepFailure{"success box", "the box was \"" + textOf(box) + "\": " +
-                                                 describe(box)};
+            throw StepFailure{"success box",
+                              "the box was \"" + textOf(box) + "\": " + describe(box)};
         say("==> success box \"" + answered->title + "\" answered No (no Display Properties)");
         if (!process.waitForExit(kWindowTimeout))
             throw StepFailure{"success box", "the installer did not end"};
@@ -416,8 +414,8 @@ class Demo {
         if (flags) std::snprintf(hex, sizeof hex, "0x%04lx", static_cast<unsigned long>(*flags));
         say(std::string("    HKCU\\...\\Desktop\\Components\\0 Flags = ") + hex);
         const auto name = readString(HKEY_LOCAL_MACHINE, uninstallKey_.c_str(), "DisplayName");
-        command_ = readString(HKEY_LOCAL_MACHINE, uninstallKey_.c_str(), "UninstallString")
-                       .value_or("");
+        command_ =
+            readString(HKEY_LOCAL_MACHINE, uninstallKey_.c_str(), "UninstallString").value_or("");
         show("HKLM\\...\\Uninstall\\" + options_.wallpaperName + " DisplayName", name);
         show("HKLM\\...\\Uninstall\\" + options_.wallpaperName + " UninstallString", command_);
         if (readString(HKEY_CURRENT_USER, kGeneralKey, "Wallpaper") != page_)

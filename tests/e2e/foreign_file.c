@@ -25,9 +25,15 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     return TRUE;
 }
 
-unsigned int __cdecl foreign_implode(void) { return 0; }
-unsigned int __cdecl foreign_explode(void) { return 0; }
-unsigned long __cdecl foreign_crc32(void) { return 0; }
+unsigned int __cdecl foreign_implode(void) {
+    return 0;
+}
+unsigned int __cdecl foreign_explode(void) {
+    return 0;
+}
+unsigned long __cdecl foreign_crc32(void) {
+    return 0;
+}
 #else
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR line, int show) {
     (void)instance;

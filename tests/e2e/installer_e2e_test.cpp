@@ -61,7 +61,8 @@ class Installer : public ::testing::Test {
     }
 
     Bytes build(const PackageRecipe& recipe) {
-        const Bytes installer = buildInstaller(recipe, scratch + "build" + std::to_string(builds++));
+        const Bytes installer =
+            buildInstaller(recipe, scratch + "build" + std::to_string(builds++));
         EXPECT_FALSE(installer.empty()) << "the package tool could not build the test installer";
         return installer;
     }
@@ -144,8 +145,10 @@ class DesktopWallpaperValue {
   public:
     static constexpr char kKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
 
-    explicit DesktopWallpaperValue(const std::string& value) : saved_(readString(HKEY_CURRENT_USER, kKey, "Wallpaper")) {
-        ::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr);
+    explicit DesktopWallpaperValue(const std::string& value)
+        : saved_(readString(HKEY_CURRENT_USER, kKey, "Wallpaper")) {
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          key_.put(), nullptr);
         set(value);
     }
     ~DesktopWallpaperValue() {
@@ -155,11 +158,14 @@ class DesktopWallpaperValue {
             ::RegDeleteValueA(key_.get(), "Wallpaper");
         }
     }
-    std::optional<std::string> now() const { return readString(HKEY_CURRENT_USER, kKey, "Wallpaper"); }
+    std::optional<std::string> now() const {
+        return readString(HKEY_CURRENT_USER, kKey, "Wallpaper");
+    }
 
   private:
     void set(const std::string& value) {
-        ::RegSetValueExA(key_.get(), "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+        ::RegSetValueExA(key_.get(), "Wallpaper", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(value.c_str()),
                          static_cast<DWORD>(value.size() + 1));
     }
     std::optional<std::string> saved_;
@@ -338,8 +344,8 @@ TEST_F(Installer, RightButtonPressesNeverReachTheWindows) {
     // until the installer has ended, since its subclassing code lives in the module.
     const HMODULE probe = ::LoadLibraryA(hostPath(E2E_MESSAGE_PROBE).c_str());
     ASSERT_TRUE(probe);
-    const auto hookProc = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void*>(::GetProcAddress(probe, "probeHook")));
+    const auto hookProc =
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(::GetProcAddress(probe, "probeHook")));
     ASSERT_TRUE(hookProc);
     const HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, hookProc, probe,
                                            ::GetWindowThreadProcessId(form, nullptr));
@@ -457,10 +463,10 @@ TEST_F(Installer, FileCutInsideTheHeaderReports31WithThePackageCopy) {
     auto process = start(installer);
     const auto report = answerDialog(process->id(), kWindowTimeout);
     ASSERT_TRUE(report);
-    EXPECT_EQ(report->texts, std::vector<std::string>{"Installation Error: \r\n\r\nProblem with "
-                                                      "file " +
-                                                      packageCopyFolderIn(childTemp) +
-                                                      "\\temp.dat. "});
+    EXPECT_EQ(report->texts,
+              std::vector<std::string>{"Installation Error: \r\n\r\nProblem with "
+                                       "file " +
+                                       packageCopyFolderIn(childTemp) + "\\temp.dat. "});
     expectStartupFailure(*process, -31);
 }
 
@@ -625,9 +631,10 @@ TEST_F(Installer, FlashPlayerIsUpdatedOnlyWhenItsVersionIsTooOld) {
         const char* version;
         bool updated;
     };
-    for (const Case& c : {Case{"Flash.ocx", "6_0_47", false}, Case{"Flash.ocx", "6_0_46", true},
-                          Case{"Flash.ocx", "5_0_30", true}, Case{"", "", true},
-                          Case{"Flash.ocx", "7_0_0", false}, Case{"swflash.ocx", "6_0_79", false}}) {
+    for (const Case& c :
+         {Case{"Flash.ocx", "6_0_47", false}, Case{"Flash.ocx", "6_0_46", true},
+          Case{"Flash.ocx", "5_0_30", true}, Case{"", "", true}, Case{"Flash.ocx", "7_0_0", false},
+          Case{"swflash.ocx", "6_0_79", false}}) {
         SCOPED_TRACE(std::string(c.file) + " " + c.version);
         FlashPlayerSetup player;
         player.placeControlFile(c.file, *c.version ? flashVersionFile(c.version) : "");
@@ -648,7 +655,8 @@ TEST_F(Installer, FlashPlayerIsUpdatedOnlyWhenItsVersionIsTooOld) {
         if (c.updated) {
             EXPECT_TRUE(pathExists(player.folder() + "Flash.ocx")) << "installed";
         }
-        EXPECT_FALSE(pathExists(player.folder() + "Flash.ocx.old")) << "the old control goes once the new answers";
+        EXPECT_FALSE(pathExists(player.folder() + "Flash.ocx.old"))
+            << "the old control goes once the new answers";
         cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
         cleanWindowsFolder();
     }
@@ -670,21 +678,25 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::string desktop = hostPath(E2E_ACTIVE_DESKTOP_STANDIN);
-    const testing::StandInServerRegistration adUser(HKEY_CURRENT_USER, kActiveDesktopClass, desktop);
-    const testing::StandInServerRegistration adMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass, desktop);
+    const testing::StandInServerRegistration adUser(HKEY_CURRENT_USER, kActiveDesktopClass,
+                                                    desktop);
+    const testing::StandInServerRegistration adMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass,
+                                                       desktop);
     PackageRecipe recipe;
     recipe.previewSource = examples("preview.bmp");
     recipe.flashInstaller = flashInstallerStandIn();
     const std::string adLog = scratch + "active-desktop.log";
     const std::string flashaxLog = scratch + "flashax.log";
-    auto process = start(build(recipe), {"VELUMAR_AD_LOG=" + adLog, "VELUMAR_FLASHAX_LOG=" + flashaxLog,
-                                         "VELUMAR_AD_WALLPAPER=" + oldPage});
+    auto process =
+        start(build(recipe), {"VELUMAR_AD_LOG=" + adLog, "VELUMAR_FLASHAX_LOG=" + flashaxLog,
+                              "VELUMAR_AD_WALLPAPER=" + oldPage});
 
     const HWND box = waitForWindow(process->id(), app::kMessageBoxClass, kWindowTimeout);
     ASSERT_TRUE(box);
     EXPECT_EQ(textOf(box), "Preparing Installation...");
-    EXPECT_EQ(textOf(controlWithId(box, app::messageLabel)),
-              "Please exit all applications and press Continue or press Cancel to abort installation.");
+    EXPECT_EQ(
+        textOf(controlWithId(box, app::messageLabel)),
+        "Please exit all applications and press Continue or press Cancel to abort installation.");
     EXPECT_FALSE(pathExists(adLog));
     const HWND application = findWindowOf(process->id(), app::kApplicationClass);
     EXPECT_EQ(::GetWindow(box, GW_OWNER), application);
@@ -721,9 +733,10 @@ TEST_F(Installer, LockedControlAsksAgainAfterContinueAndCancelEndsSilently) {
         for (std::string line; std::getline(lines, line);) calls.push_back(line);
     }
     ASSERT_GE(calls.size(), 5u);
-    EXPECT_EQ(std::vector<std::string>(calls.end() - 5, calls.end()),
-              (std::vector<std::string>{"create", "SetDesktopItemOptions 12 -1 -1 0",
-                                        "SetWallpaper " + oldPage + " 0", "ApplyChanges 15", "release"}));
+    EXPECT_EQ(
+        std::vector<std::string>(calls.end() - 5, calls.end()),
+        (std::vector<std::string>{"create", "SetDesktopItemOptions 12 -1 -1 0",
+                                  "SetWallpaper " + oldPage + " 0", "ApplyChanges 15", "release"}));
 }
 
 // The control held until the Active Desktop was switched off (which empties its wallpaper
@@ -741,13 +754,16 @@ TEST_F(Installer, RecordKeepsTheUsersWallpaperWhenTheFlashStepSwitchedTheActiveD
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::string desktop = hostPath(E2E_ACTIVE_DESKTOP_STANDIN);
-    const testing::StandInServerRegistration adUser(HKEY_CURRENT_USER, kActiveDesktopClass, desktop);
-    const testing::StandInServerRegistration adMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass, desktop);
+    const testing::StandInServerRegistration adUser(HKEY_CURRENT_USER, kActiveDesktopClass,
+                                                    desktop);
+    const testing::StandInServerRegistration adMachine(HKEY_LOCAL_MACHINE, kActiveDesktopClass,
+                                                       desktop);
     PackageRecipe recipe;
     recipe.previewSource = examples("preview.bmp");
     recipe.flashInstaller = flashInstallerStandIn();
     const std::string adLog = scratch + "active-desktop.log";
-    auto process = start(build(recipe), {"VELUMAR_AD_LOG=" + adLog, "VELUMAR_AD_WALLPAPER=" + lake});
+    auto process =
+        start(build(recipe), {"VELUMAR_AD_LOG=" + adLog, "VELUMAR_AD_WALLPAPER=" + lake});
     const HWND box = waitForWindow(process->id(), app::kMessageBoxClass, kWindowTimeout);
     ASSERT_TRUE(box);
     ::Sleep(300);
@@ -794,7 +810,8 @@ TEST_F(Installer, MissingOrFailingPlayerInstallerPutsTheOldControlFilesBack) {
             const auto box = answerDialog(process->id(), kWindowTimeout);
             ASSERT_TRUE(box);
             ASSERT_EQ(box->texts.size(), 1u);
-            EXPECT_EQ(box->texts.front().rfind("Installer file is corrupted. Corvana Error: ", 0), 0u);
+            EXPECT_EQ(box->texts.front().rfind("Installer file is corrupted. Corvana Error: ", 0),
+                      0u);
             EXPECT_TRUE(process->waitForExit(kExitTimeout));
         }
         EXPECT_TRUE(readFileText(control) == controlBytes) << "Flash.ocx byte for byte";
@@ -814,7 +831,8 @@ TEST_F(Installer, UpToDatePlayerThatCannotBeCreatedEndsWithMinus402InHalfAMinute
     const std::string flashaxLog = scratch + "flashax.log";
     const Bytes installer = build(recipe);
     const DWORD started = ::GetTickCount();
-    auto process = start(installer, {"VELUMAR_FLASH_FAIL=create", "VELUMAR_FLASHAX_LOG=" + flashaxLog});
+    auto process =
+        start(installer, {"VELUMAR_FLASH_FAIL=create", "VELUMAR_FLASHAX_LOG=" + flashaxLog});
     ::Sleep(4000);
     ASSERT_FALSE(process->waitForExit(0));
     EXPECT_TRUE(answersMessages(findWindowOf(process->id(), app::kApplicationClass)));
@@ -823,7 +841,8 @@ TEST_F(Installer, UpToDatePlayerThatCannotBeCreatedEndsWithMinus402InHalfAMinute
     const auto box = answerDialog(process->id(), 60000);
     const DWORD took = ::GetTickCount() - started;
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->texts, std::vector<std::string>{"Installer file is corrupted. Corvana Error: -402. "});
+    EXPECT_EQ(box->texts,
+              std::vector<std::string>{"Installer file is corrupted. Corvana Error: -402. "});
     EXPECT_TRUE(process->waitForExit(kExitTimeout));
     EXPECT_GE(took, 25000u);
     EXPECT_LT(took, 45000u);
@@ -844,12 +863,14 @@ TEST_F(Installer, UserEndsTheWaitAfterTheInstallerAndGetsTheOldControlBack) {
         recipe.previewSource = examples("preview.bmp");
         recipe.flashInstaller = flashInstallerStandIn();
         const std::string flashaxLog = scratch + "flashax-" + std::to_string(builds) + ".log";
-        auto process = start(build(recipe), {"VELUMAR_FLASH_FAIL=create", "VELUMAR_FLASHAX_LOG=" + flashaxLog});
+        auto process = start(build(recipe),
+                             {"VELUMAR_FLASH_FAIL=create", "VELUMAR_FLASHAX_LOG=" + flashaxLog});
         const HWND preparing = preparingWindowAtHome(process->id(), kWindowTimeout);
         ASSERT_TRUE(preparing);
         EXPECT_TRUE(::GetWindowLongA(preparing, GWL_STYLE) & WS_SYSMENU) << "a close box";
         // The stand-in installer puts its own control where the old one was.
-        for (int tries = 0; tries < 200 && (!pathExists(control) || readFileText(control) == oldBytes); ++tries)
+        for (int tries = 0;
+             tries < 200 && (!pathExists(control) || readFileText(control) == oldBytes); ++tries)
             ::Sleep(50);
         EXPECT_EQ(readFileText(flashaxLog), "/Q\n");
         ASSERT_TRUE(readFileText(control) != oldBytes) << "the stand-in's control in its place";
@@ -866,8 +887,10 @@ TEST_F(Installer, UserEndsTheWaitAfterTheInstallerAndGetsTheOldControlBack) {
         }
         const auto box = answerDialog(process->id(), kWindowTimeout);
         ASSERT_TRUE(box);
-        std::printf("[ measured ] -402 box %lu ms after the user ended the wait\n", ::GetTickCount() - asked);
-        EXPECT_EQ(box->texts, std::vector<std::string>{"Installer file is corrupted. Corvana Error: -402. "});
+        std::printf("[ measured ] -402 box %lu ms after the user ended the wait\n",
+                    ::GetTickCount() - asked);
+        EXPECT_EQ(box->texts,
+                  std::vector<std::string>{"Installer file is corrupted. Corvana Error: -402. "});
         EXPECT_TRUE(process->waitForExit(kExitTimeout));
         EXPECT_TRUE(readFileText(control) == oldBytes) << "the old control, byte for byte";
         EXPECT_FALSE(pathExists(control + ".old"));
@@ -892,19 +915,24 @@ TEST_F(Installer, PlayerInstallerThatLeavesNoUsableControlEndsTheRunWithMinus402
         const std::string startLog = scratch + "flashax-start-" + std::to_string(kind) + ".log";
         const Bytes installer = build(recipe);
         const DWORD started = ::GetTickCount();
-        auto process = start(installer, {"VELUMAR_FLASH_FAIL=create", "VELUMAR_FLASHAX_START_LOG=" + startLog});
+        auto process = start(
+            installer, {"VELUMAR_FLASH_FAIL=create", "VELUMAR_FLASHAX_START_LOG=" + startLog});
         const auto box = answerDialog(process->id(), 90000);
         const DWORD took = ::GetTickCount() - started;
         ASSERT_TRUE(box);
-        EXPECT_EQ(box->texts, std::vector<std::string>{"Installer file is corrupted. Corvana Error: -402. "});
+        EXPECT_EQ(box->texts,
+                  std::vector<std::string>{"Installer file is corrupted. Corvana Error: -402. "});
         EXPECT_TRUE(process->waitForExit(kExitTimeout));
-        std::printf("[ measured ] kind %d: -402 box %lu ms after the start (installer 1.5 s, then the control's 30 s)\n",
-                    kind, took);
+        std::printf(
+            "[ measured ] kind %d: -402 box %lu ms after the start (installer 1.5 s, then the "
+            "control's 30 s)\n",
+            kind, took);
         EXPECT_GE(took, 30000u);
         EXPECT_LT(took, 60000u);
         const std::string system = systemFolder();
         EXPECT_EQ(readFileText(startLog), "command=\"" + windows + "flashax.exe\" /Q\nfolder=" +
-                                              system.substr(0, system.size() - 1) + "\nhidden=yes\n");
+                                              system.substr(0, system.size() - 1) +
+                                              "\nhidden=yes\n");
         EXPECT_TRUE(readFileText(control) == oldBytes) << "the old control, byte for byte";
         EXPECT_FALSE(pathExists(control + ".old"));
         cleanWindowsFolder();
@@ -938,14 +966,17 @@ TEST_F(Installer, OldControlIsNotPutBackUnderAPlayerInstallerStillRunning) {
     ASSERT_TRUE(box);
     std::printf("[ measured ] -402 box %lu ms after Escape, the player installer still running\n",
                 ::GetTickCount() - asked);
-    EXPECT_EQ(box->texts, std::vector<std::string>{"Installer file is corrupted. Corvana Error: -402. "});
+    EXPECT_EQ(box->texts,
+              std::vector<std::string>{"Installer file is corrupted. Corvana Error: -402. "});
     EXPECT_TRUE(process->waitForExit(kExitTimeout));
     EXPECT_FALSE(pathExists(control)) << "not put back while it runs";
     EXPECT_TRUE(readFileText(control + ".old") == oldBytes);
     for (int tries = 0; tries < 400 && !pathExists(control); ++tries) ::Sleep(50);
     ::Sleep(500);
-    EXPECT_TRUE(readFileText(control) == readFileText(flashControlStandIn())) << "its control in place";
-    EXPECT_TRUE(readFileText(control + ".old") == oldBytes) << "the user's old control kept beside it";
+    EXPECT_TRUE(readFileText(control) == readFileText(flashControlStandIn()))
+        << "its control in place";
+    EXPECT_TRUE(readFileText(control + ".old") == oldBytes)
+        << "the user's old control kept beside it";
     deleteFileQuiet(control + ".old");
 }
 
@@ -976,7 +1007,8 @@ TEST_F(Installer, PreparingWindowShowsOnlyForWindowKinds) {
         }
         EXPECT_EQ(seenAtHome, kind == 1);
         if (kind == 1) {
-            const HWND form = waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
+            const HWND form =
+                waitForWindow(process->id(), app::kInstallerFormClass, kWindowTimeout);
             ASSERT_TRUE(form);
             cancelAndExpectExit(*process, form, packageCopyFolderIn(childTemp));
         } else {

@@ -45,12 +45,24 @@ Lines readLines(const std::string& path) {
 
 // The calls of createFlashControl and startMovie for one movie, on a 350 x 150 panel.
 Lines createAndStartCalls(const std::string& movie) {
-    return {"create", "site", "ambient UserMode true", "verb -5", "size 350 150", "advise events",
-            "set ScaleMode 0", "call SetVariable Align AlClient", "set WMode Opaque", "set Menu false",
-            "verb -3", "set Movie " + movie, "call Play", "verb -1"};
+    return {"create",
+            "site",
+            "ambient UserMode true",
+            "verb -5",
+            "size 350 150",
+            "advise events",
+            "set ScaleMode 0",
+            "call SetVariable Align AlClient",
+            "set WMode Opaque",
+            "set Menu false",
+            "verb -3",
+            "set Movie " + movie,
+            "call Play",
+            "verb -1"};
 }
 
-const Lines kReleaseCalls = {"call StopPlay", "unadvise events", "deactivate", "close", "site none", "destroyed"};
+const Lines kReleaseCalls = {"call StopPlay", "unadvise events", "deactivate",
+                             "close",         "site none",       "destroyed"};
 
 Lines concat(Lines first, const Lines& second) {
     first.insert(first.end(), second.begin(), second.end());
@@ -74,13 +86,18 @@ class FlashPanelTest : public ::testing::Test {
         ::SetEnvironmentVariableA("VELUMAR_FLASH_FAIL", nullptr);
         ::SetEnvironmentVariableA("VELUMAR_FLASH_FSCOMMAND", nullptr);
         ::SetEnvironmentVariableA("VELUMAR_FLASH_POSRECT", nullptr);
-        host = ::CreateWindowExA(0, "STATIC", "flash test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 200,
-                                 nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        host = ::CreateWindowExA(0, "STATIC", "flash test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                 400, 200, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
         ASSERT_TRUE(host);
 
-        fwsMovie = movie("plain.swf", testing::fws(testing::movieBody(testing::backgroundTag(0x33, 0x66, 0x99))));
-        cwsMovie = movie("packed.swf", testing::cws(testing::movieBody(testing::backgroundTag(0x38, 0xAD, 0xA9))));
-        version7 = movie("seven.swf", testing::fws(testing::movieBody(testing::backgroundTag(1, 2, 3)), 7));
+        fwsMovie =
+            movie("plain.swf",
+                  testing::fws(testing::movieBody(testing::backgroundTag(0x33, 0x66, 0x99))));
+        cwsMovie =
+            movie("packed.swf",
+                  testing::cws(testing::movieBody(testing::backgroundTag(0x38, 0xAD, 0xA9))));
+        version7 = movie("seven.swf",
+                         testing::fws(testing::movieBody(testing::backgroundTag(1, 2, 3)), 7));
     }
 
     void TearDown() override {
@@ -111,8 +128,10 @@ class FlashPanelTest : public ::testing::Test {
 
     const ComInitGuard ole{ComInitGuard::Mode::Ole};
     const std::string library = hostPath(FLASH_STANDIN_DLL);
-    const velumar::testing::StandInServerRegistration forUser{HKEY_CURRENT_USER, kFlashClassIdText, library};
-    const velumar::testing::StandInServerRegistration forMachine{HKEY_LOCAL_MACHINE, kFlashClassIdText, library};
+    const velumar::testing::StandInServerRegistration forUser{HKEY_CURRENT_USER, kFlashClassIdText,
+                                                              library};
+    const velumar::testing::StandInServerRegistration forMachine{HKEY_LOCAL_MACHINE,
+                                                                 kFlashClassIdText, library};
     velumar::testing::ScratchFolder scratch;
     std::string folder, log, temp, savedTemp;
     std::string fwsMovie, cwsMovie, version7;
@@ -200,7 +219,8 @@ TEST_F(FlashPanelTest, ControlThatCannotBeCreatedGivesMinus403InTheMovieColour) 
     EXPECT_LE(attempts.size(), static_cast<std::size_t>(kCreateControlAttempts));
     EXPECT_EQ(attempts, Lines(attempts.size(), "create refused"));
     std::printf("[ measured ] %zu creation attempts in %lld ms\n", attempts.size(),
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
 }
 
 // Start-up focuses the movie before the installer window is shown: the panel's own visibility
@@ -228,7 +248,8 @@ TEST_F(FlashPanelTest, ActivationThatFailsKeepsTheControlWithoutItsSettings) {
     EXPECT_EQ(Lines(calls.begin(), calls.begin() + 5),
               (Lines{"create", "site", "ambient UserMode true", "verb -5", "activate refused"}));
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "create"), 1);
-    for (const char* setting : {"size 350 150", "advise events", "set ScaleMode 0", "set Menu false"})
+    for (const char* setting :
+         {"size 350 150", "advise events", "set ScaleMode 0", "set Menu false"})
         EXPECT_EQ(std::find(calls.begin(), calls.end(), setting), calls.end()) << setting;
     EXPECT_NE(std::find(calls.begin(), calls.end(), "set Movie " + fwsMovie), calls.end());
 }
@@ -239,7 +260,8 @@ TEST_F(FlashPanelTest, StopThatFailsKeepsTheControlForTheNextMovie) {
     takeLog();
     ::SetEnvironmentVariableA("VELUMAR_FLASH_FAIL", "stop");
     EXPECT_EQ(panel->loadMovie(cwsMovie).status, 0);
-    EXPECT_EQ(takeLog(), (Lines{"call StopPlay", "verb -3", "set Movie " + cwsMovie, "call Play", "verb -1"}));
+    EXPECT_EQ(takeLog(),
+              (Lines{"call StopPlay", "verb -3", "set Movie " + cwsMovie, "call Play", "verb -1"}));
     EXPECT_TRUE(panel->hasFlashControl());
 }
 
@@ -248,7 +270,8 @@ TEST_F(FlashPanelTest, MovieCommandsChangeNothing) {
     auto panel = makePanel();
     ASSERT_EQ(panel->loadMovie(fwsMovie).status, 0);
     Lines expected = createAndStartCalls(fwsMovie);
-    expected.insert(expected.end() - 1, {"fscommand ALLOWSCALE false", "fscommand FULLSCREEN true"});
+    expected.insert(expected.end() - 1,
+                    {"fscommand ALLOWSCALE false", "fscommand FULLSCREEN true"});
     EXPECT_EQ(takeLog(), expected);
     const HWND control = ::GetWindow(panel->handle(), GW_CHILD);
     ASSERT_TRUE(control);
@@ -288,7 +311,8 @@ TEST_F(FlashPanelTest, EachPanelHasItsOwnFolderDeletedWithIt) {
     EXPECT_TRUE(fileExists(firstFolder + "compressedSWFSegment.swf"));
     EXPECT_TRUE(fileExists(firstFolder + "unCompressedSWF.swf"));
     // A second compressed movie reuses the folder.
-    const std::string other = movie("other.swf", testing::cws(testing::movieBody(testing::backgroundTag(9, 9, 9))));
+    const std::string other =
+        movie("other.swf", testing::cws(testing::movieBody(testing::backgroundTag(9, 9, 9))));
     ASSERT_EQ(first->loadMovie(other).status, 0);
     EXPECT_EQ(first->tempFolder(), firstFolder);
     // Only what the panel made there goes with it.

@@ -32,8 +32,12 @@ class CountingStream final : public Stream {
         ++reads;
         return inner_.read(buffer, count);
     }
-    std::size_t write(const void* buffer, std::size_t count) override { return inner_.write(buffer, count); }
-    std::int64_t seek(std::int64_t offset, SeekOrigin origin) override { return inner_.seek(offset, origin); }
+    std::size_t write(const void* buffer, std::size_t count) override {
+        return inner_.write(buffer, count);
+    }
+    std::int64_t seek(std::int64_t offset, SeekOrigin origin) override {
+        return inner_.seek(offset, origin);
+    }
     int reads = 0;
 
   private:
@@ -79,7 +83,8 @@ TEST(ClassifyMovie, AcceptsBothSignaturesCaseSensitively) {
     MemoryStream lower(Bytes{'c', 'w', 's', 6});
     EXPECT_EQ(classifyMovieStream(lower, signature), kMovieSignatureRejected);
     MemoryStream tiny(Bytes{'F', 'W'});
-    EXPECT_EQ(failureOf([&] { classifyMovieStream(tiny, signature); }).kind, MovieFailureKind::readError);
+    EXPECT_EQ(failureOf([&] { classifyMovieStream(tiny, signature); }).kind,
+              MovieFailureKind::readError);
 }
 
 TEST(InspectMovieHeader, VersionsAndSignature) {
@@ -111,10 +116,10 @@ TEST(InspectMovieHeader, RectangleSizesFollowNbits) {
 }
 
 TEST(InspectMovieHeader, WalksShortLongAndEmptyTagsToTheColour) {
-    Bytes tags = tag(1, {});                           // empty body: nothing skipped
-    append(tags, tag(2, Bytes(5, 9)));                 // short body of 9s
-    append(tags, tag(39, Bytes(300, 9), true));        // long form, 300 bytes
-    append(tags, tag(40, Bytes(2, 9), true));          // long form of a small body
+    Bytes tags = tag(1, {});                               // empty body: nothing skipped
+    append(tags, tag(2, Bytes(5, 9)));                     // short body of 9s
+    append(tags, tag(39, Bytes(300, 9), true));            // long form, 300 bytes
+    append(tags, tag(40, Bytes(2, 9), true));              // long form of a small body
     append(tags, tag(9, {0x33, 0x66, 0x99, 0x00}, true));  // the colour tag in the long form
     MovieColour colour;
     EXPECT_EQ(inspect(fws(movieBody(tags)), colour), 0);
@@ -162,7 +167,8 @@ TEST(InspectMovieHeader, LongLengthPastTheEndFailsAtOnce) {
     append(tags, backgroundTag(1, 2, 3));
     CountingStream movie(fws(movieBody(tags)));
     MovieColour colour;
-    EXPECT_EQ(failureOf([&] { inspectMovieStream(movie, colour); }).kind, MovieFailureKind::readError);
+    EXPECT_EQ(failureOf([&] { inspectMovieStream(movie, colour); }).kind,
+              MovieFailureKind::readError);
     EXPECT_LT(movie.reads, 20);
 }
 
@@ -257,7 +263,9 @@ TEST(ExpandCompressedMovie, CopyNeverGrowsPastSixteenMebibytes) {
 
 TEST(ExpandCompressedMovie, ShortFileFailsBeforeTheSegment) {
     MemoryStream segment, copy;
-    EXPECT_EQ(failureOf([&] { expandInto(Bytes{'C', 'W', 'S', 6}, segment, copy); }).kind,
+    EXPECT_EQ(failureOf([&] {
+                  expandInto(Bytes{'C', 'W', 'S', 6}, segment, copy);
+              }).kind,
               MovieFailureKind::readError);
     EXPECT_TRUE(segment.bytes().empty());
     EXPECT_TRUE(copy.bytes().empty());

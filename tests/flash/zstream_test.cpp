@@ -30,7 +30,8 @@ std::string messageOf(const std::function<void()>& call) {
 
 Bytes readAll(Stream& stream, std::size_t piece) {
     Bytes out, buffer(piece);
-    while (std::size_t got = stream.read(buffer.data(), piece)) out.insert(out.end(), buffer.begin(), buffer.begin() + got);
+    while (std::size_t got = stream.read(buffer.data(), piece))
+        out.insert(out.end(), buffer.begin(), buffer.begin() + got);
     return out;
 }
 
@@ -58,8 +59,10 @@ TEST(ZDecompressionStream, SeekForms) {
     EXPECT_EQ(stream.seek(0, SeekOrigin::beginning), 0);
     stream.readBuffer(&byte, 1);
     EXPECT_EQ(byte, plain[0]);
-    EXPECT_EQ(messageOf([&] { stream.seek(-1, SeekOrigin::current); }), texts::kInvalidZStreamOperation);
-    EXPECT_EQ(messageOf([&] { stream.seek(1, SeekOrigin::beginning); }), texts::kInvalidZStreamOperation);
+    EXPECT_EQ(messageOf([&] { stream.seek(-1, SeekOrigin::current); }),
+              texts::kInvalidZStreamOperation);
+    EXPECT_EQ(messageOf([&] { stream.seek(1, SeekOrigin::beginning); }),
+              texts::kInvalidZStreamOperation);
     EXPECT_EQ(messageOf([&] { stream.seek(5, SeekOrigin::end); }), texts::kInvalidZStreamOperation);
     EXPECT_EQ(messageOf([&] { stream.write(&byte, 1); }), texts::kInvalidZStreamOperation);
     // Past the end of the data: a read error, not a zlib one.
@@ -78,7 +81,8 @@ TEST(ZDecompressionStream, DamagedAndShortSources) {
     MemoryStream bad(damaged);
     TZDecompressionStream badStream(bad);
     Bytes buffer(100);
-    EXPECT_EQ(messageOf([&] { badStream.read(buffer.data(), buffer.size()); }), texts::kZlibDataError);
+    EXPECT_EQ(messageOf([&] { badStream.read(buffer.data(), buffer.size()); }),
+              texts::kZlibDataError);
 
     // A source that ends before the zlib stream ends the data early, without an error.
     Bytes cut = testing::deflate(plain);

@@ -151,8 +151,13 @@ TEST(IntegrityCheck, SoundInstallerPassesAndWhatSigningChangesDoesNotMatter) {
 TEST(IntegrityCheck, OneChangedByteAnywhereIsRefused) {
     Installer installer;
     installer.seal();
-    const size_t places[] = {0x40, kOptional + 60, 0x300, kStubSize + 30, kStubSize + 3100,
-                             kStubSize + kPackageHeaderSize + 50, installer.bytes.size() - 1};
+    const size_t places[] = {0x40,
+                             kOptional + 60,
+                             0x300,
+                             kStubSize + 30,
+                             kStubSize + 3100,
+                             kStubSize + kPackageHeaderSize + 50,
+                             installer.bytes.size() - 1};
     for (const size_t at : places) {
         Installer damaged = installer;
         damaged.bytes[at] ^= 0x10;

@@ -24,8 +24,9 @@ TEST(PackageRules, InstallerVerdictsFollowTheSharedList) {
         // Short enough that the folder and name fit the file functions' paths.
         if (c.name.size() < 200 && entry.setName(c.name)) {
             entry.destination = destinations::wallpaperFiles;
-            EXPECT_EQ(destinationPath(entry, "C:\\W\\", "C:\\W\\Web\\Wallpaper\\x dir\\").has_value(),
-                      c.fileName)
+            EXPECT_EQ(
+                destinationPath(entry, "C:\\W\\", "C:\\W\\Web\\Wallpaper\\x dir\\").has_value(),
+                c.fileName)
                 << c.name;
         }
 
@@ -48,9 +49,9 @@ TEST(PackageRules, InstallerVerdictsFollowTheSharedList) {
 TEST(PackageRules, RelativePathsAreFileNamesJoinedBySeparators) {
     EXPECT_TRUE(isValidRelativePath("media\\clip.swf"));
     EXPECT_TRUE(isValidRelativePath("a/b\\c.txt"));
-    for (std::string_view path : {"", "..\\..\\x", "a\\..\\b", "\\abs", "/abs", "C:\\x", "a\\\\b",
-                                  "a\\", "a\\.\\b", "...\\x", "media\\aux\\clip.swf",
-                                  "media\\nul.txt", "dir.\\x", "d \\x", "a\\*.swf"}) {
+    for (std::string_view path :
+         {"", "..\\..\\x", "a\\..\\b", "\\abs", "/abs", "C:\\x", "a\\\\b", "a\\", "a\\.\\b",
+          "...\\x", "media\\aux\\clip.swf", "media\\nul.txt", "dir.\\x", "d \\x", "a\\*.swf"}) {
         EXPECT_FALSE(isValidRelativePath(path)) << path;
     }
     EXPECT_FALSE(isValidRelativePath(std::string(128, 'a') + "\\" + std::string(127, 'b')));

@@ -128,10 +128,10 @@ TEST_F(CompressorTest, WithoutLibraryUnavailableAndSilent) {
     {
         TCompressor compressor(windows_);
         EXPECT_FALSE(compressor.compressionAvailable());
-        EXPECT_EQ(compressor.expandToFile(output("a.txt"), kAiaiImploded.data(),
-                                          static_cast<std::int32_t>(kAiaiImploded.size()),
-                                      kAiaiSize),
-                  kNoCompression);
+        EXPECT_EQ(
+            compressor.expandToFile(output("a.txt"), kAiaiImploded.data(),
+                                    static_cast<std::int32_t>(kAiaiImploded.size()), kAiaiSize),
+            kNoCompression);
     }
     EXPECT_TRUE(catcher.dialogs().empty());
     EXPECT_FALSE(fileExists(output("a.txt")));
@@ -161,8 +161,7 @@ TEST_F(CompressorTest, ExpandsTheClassicVector) {
     TCompressor compressor(windows_);
     ASSERT_TRUE(compressor.compressionAvailable());
     EXPECT_EQ(compressor.expandToFile(output("aiai.txt"), kAiaiImploded.data(),
-                                      static_cast<std::int32_t>(kAiaiImploded.size()),
-                                      kAiaiSize),
+                                      static_cast<std::int32_t>(kAiaiImploded.size()), kAiaiSize),
               kOk);
     EXPECT_EQ(readWholeFile(output("aiai.txt")), kAiaiExpanded);
 }
@@ -189,8 +188,7 @@ TEST_F(CompressorTest, ReplacesALongerExistingFile) {
     writeFile(output("old.txt"), std::string(5000, 'z'));
     TCompressor compressor(windows_);
     EXPECT_EQ(compressor.expandToFile(output("old.txt"), kAiaiImploded.data(),
-                                      static_cast<std::int32_t>(kAiaiImploded.size()),
-                                      kAiaiSize),
+                                      static_cast<std::int32_t>(kAiaiImploded.size()), kAiaiSize),
               kOk);
     EXPECT_EQ(readWholeFile(output("old.txt")), kAiaiExpanded);
 }
@@ -215,8 +213,7 @@ TEST_F(CompressorTest, OutputThatCannotBeCreatedIsReportedWithItsCode) {
     TCompressor compressor(windows_);
     const std::string nowhere = output("missing\\folder\\file.txt");
     EXPECT_EQ(compressor.expandToFile(nowhere, kAiaiImploded.data(),
-                                      static_cast<std::int32_t>(kAiaiImploded.size()),
-                                      kAiaiSize),
+                                      static_cast<std::int32_t>(kAiaiImploded.size()), kAiaiSize),
               ERROR_PATH_NOT_FOUND);
     const auto dialogs = catcher.dialogs();
     ASSERT_EQ(dialogs.size(), 1u);
@@ -254,10 +251,10 @@ TEST_F(CompressorTest, ExpansionStopsAtTheExpectedSizeWithALengthError) {
     EXPECT_LE(readWholeFile(output("bomb.bin")).size(), 1000u);
     EXPECT_TRUE(catcher.dialogs().empty());
 
-    EXPECT_EQ(compressor.expandToFile(output("exact.txt"), kAiaiImploded.data(),
-                                      static_cast<std::int32_t>(kAiaiImploded.size()),
-                                      kAiaiSize - 1),
-              kExpandedLengthWrong);
+    EXPECT_EQ(
+        compressor.expandToFile(output("exact.txt"), kAiaiImploded.data(),
+                                static_cast<std::int32_t>(kAiaiImploded.size()), kAiaiSize - 1),
+        kExpandedLengthWrong);
     EXPECT_EQ(compressor.expandToFile(output("exact.txt"), kAiaiImploded.data(),
                                       static_cast<std::int32_t>(kAiaiImploded.size()), kAiaiSize),
               kOk);
@@ -268,10 +265,10 @@ TEST_F(CompressorTest, ExpandsIntoMemoryUpToTheExpectedSize) {
     installLibrary("impborl.dll");
     TCompressor compressor(windows_);
     std::vector<std::uint8_t> out{'x'};
-    EXPECT_EQ(compressor.expandToMemory(kAiaiImploded.data(),
-                                        static_cast<std::int32_t>(kAiaiImploded.size()), kAiaiSize,
-                                        out),
-              kOk);
+    EXPECT_EQ(
+        compressor.expandToMemory(kAiaiImploded.data(),
+                                  static_cast<std::int32_t>(kAiaiImploded.size()), kAiaiSize, out),
+        kOk);
     EXPECT_EQ(std::string(out.begin(), out.end()), kAiaiExpanded);
     EXPECT_FALSE(compressor.outputCreated());
     EXPECT_EQ(compressor.expandToMemory(kAiaiImploded.data(),
@@ -292,10 +289,10 @@ TEST_F(CompressorTest, RunLibraryIsBoundOnceAndUsedByEveryDefaultBinding) {
     for (int item = 0; item < 2; ++item) {
         TCompressor compressor;
         ASSERT_TRUE(compressor.compressionAvailable());
-        EXPECT_EQ(compressor.expandToFile(output("run.txt"), kAiaiImploded.data(),
-                                          static_cast<std::int32_t>(kAiaiImploded.size()),
-                                          kAiaiSize),
-                  kOk);
+        EXPECT_EQ(
+            compressor.expandToFile(output("run.txt"), kAiaiImploded.data(),
+                                    static_cast<std::int32_t>(kAiaiImploded.size()), kAiaiSize),
+            kOk);
         EXPECT_EQ(readWholeFile(output("run.txt")), kAiaiExpanded);
     }
     EXPECT_TRUE(isLoaded(library)) << "held after the items";

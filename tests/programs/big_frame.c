@@ -7,7 +7,9 @@ void fill(void) {
     touch(bytes);
 }
 
-void touch(volatile char* bytes) { bytes[0] = 1; }
+void touch(volatile char* bytes) {
+    bytes[0] = 1;
+}
 
 int main(void) {
     fill();

@@ -2,4 +2,6 @@
    check of the import check itself. Never run. */
 #include <windows.h>
 
-int main(void) { return GetAncestor(GetDesktopWindow(), GA_ROOT) != NULL; }
+int main(void) {
+    return GetAncestor(GetDesktopWindow(), GA_ROOT) != NULL;
+}

@@ -6,4 +6,6 @@ int pick(int a, int b, int c) {
     return r;
 }
 
-int main(int argc, char** argv) { return pick(argc, 2, (int)(long)argv); }
+int main(int argc, char** argv) {
+    return pick(argc, 2, (int)(long)argv);
+}

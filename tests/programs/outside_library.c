@@ -3,4 +3,6 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-int main(void) { return (int)SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Velumar-never"); }
+int main(void) {
+    return (int)SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Velumar-never");
+}

@@ -66,7 +66,8 @@ TEST_F(PackageAdvice, SoundPackagesGiveNoLine) {
         const Bytes installer =
             testing::buildOrFail(testing::examplesFolder() / name, project.options());
         const Advice advice = adviseOn(inspectInstaller(installer, std::nullopt));
-        EXPECT_TRUE(advice.empty()) << name << "\n" << joined(advice.errors) << joined(advice.warnings);
+        EXPECT_TRUE(advice.empty()) << name << "\n"
+                                    << joined(advice.errors) << joined(advice.warnings);
     }
     EXPECT_TRUE(movieAdvice().empty());
     EXPECT_TRUE(adviceFor("picture", "preview.bmp").empty());
@@ -137,14 +138,16 @@ TEST_F(PackageAdvice, PreviewPictureSizeAndDecoding) {
     EXPECT_EQ(adviceFor("jpeg", "cut.jpg").errors.size(), 1u);
     const Advice bitmapAsJpeg = adviceFor("jpeg", "preview.bmp");
     ASSERT_EQ(bitmapAsJpeg.errors.size(), 1u);
-    EXPECT_NE(bitmapAsJpeg.errors[0].find("\"installer.jpg\" cannot be decoded"), std::string::npos);
+    EXPECT_NE(bitmapAsJpeg.errors[0].find("\"installer.jpg\" cannot be decoded"),
+              std::string::npos);
 }
 
 TEST_F(PackageAdvice, PageFilesThePackageDoesNotInstall) {
-    writePage("<object><param name=\"movie\" value=\"Wave dir/wave.swf\"></object>"
-              "<img src='Wave%20dir/sky.jpg'><a href=\"http://example.com/\">home</a>"
-              "<a href=\"#top\">top</a><embed src=\"wave.swf\"><a href=\"Wave.html\">again</a>"
-              "<!-- <img src=\"commented.gif\"> -->");
+    writePage(
+        "<object><param name=\"movie\" value=\"Wave dir/wave.swf\"></object>"
+        "<img src='Wave%20dir/sky.jpg'><a href=\"http://example.com/\">home</a>"
+        "<a href=\"#top\">top</a><embed src=\"wave.swf\"><a href=\"Wave.html\">again</a>"
+        "<!-- <img src=\"commented.gif\"> -->");
     const Advice advice = movieAdvice();
     EXPECT_EQ(joined(advice.warnings),
               "the page names \"Wave%20dir/sky.jpg\", which the package does not install: the "

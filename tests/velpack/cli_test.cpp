@@ -133,8 +133,8 @@ TEST_F(VelpackProgram, CodePageIsGivenAgainToReadThePackage) {
     EXPECT_NE(list.out.find("łąka.txt"), std::string::npos) << list.out;
     EXPECT_EQ(run("verify -q " + quoted(installer) + " --code-page 1250").exitCode, 0);
 
-    const ProgramRun extract = run("extract " + quoted(installer) + " --code-page 1250 -o " +
-                                   quoted(temp / "out"));
+    const ProgramRun extract =
+        run("extract " + quoted(installer) + " --code-page 1250 -o " + quoted(temp / "out"));
     EXPECT_EQ(extract.exitCode, 0) << extract.err;
     EXPECT_EQ(testing::readBytes(temp / "out/data/łąka.txt"), testing::bytesOf("meadow"));
     EXPECT_TRUE(fs::exists(temp / "out/Łąka.html"));

@@ -32,8 +32,12 @@ std::string inCodePage(const std::string& utf8, int number) {
 }
 
 TEST(CodePage, ConvertsBothWaysInEachCodePage) {
-    EXPECT_EQ(inCodePage("Café Straße €", 1252), "Caf\xE9 Stra\xDF" "e \x80");
-    EXPECT_EQ(inCodePage("łódź ő", 1250), "\xB3\xF3" "d\x9F \xF5");
+    EXPECT_EQ(inCodePage("Café Straße €", 1252),
+              "Caf\xE9 Stra\xDF"
+              "e \x80");
+    EXPECT_EQ(inCodePage("łódź ő", 1250),
+              "\xB3\xF3"
+              "d\x9F \xF5");
     EXPECT_EQ(inCodePage("Зима", 1251), "\xC7\xE8\xEC\xE0");
     EXPECT_EQ(inCodePage("ก", 874), "\xA1");
     for (const int number : {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258}) {
@@ -84,7 +88,8 @@ class CodePageBuild : public ::testing::Test {
                                       "[slot2]\nfile = project:placeholder.exe\n"
                                       "[slot6]\nfile = page.html\n"
                                       "[slot9]\nfile = project:placeholder.exe\n"
-                                      "[data]\nfolder = content\n" + rest,
+                                      "[data]\nfolder = content\n" +
+                                      rest,
                                   project.options());
     }
 
@@ -131,12 +136,15 @@ TEST_F(CodePageBuild, WesternNamesAreStoredIn1252AndListedBackInUtf8) {
     const package::PackageHeader header = headerOf(result.installer);
     EXPECT_EQ(header.wallpaperName(), "\xC9t\xE9 Dor\xE9 \x80");
     EXPECT_EQ(header.slot(6).name(), "\xC9t\xE9 Dor\xE9 \x80.html");
-    EXPECT_EQ(header.slot(10).name(), "Gr\xFC\xDF" "e.txt");
+    EXPECT_EQ(header.slot(10).name(),
+              "Gr\xFC\xDF"
+              "e.txt");
 
     const Inspection inspection = inspectInstaller(result.installer, std::nullopt);
     EXPECT_TRUE(inspection.sound()) << all(inspection.problems);
-    EXPECT_EQ(recordNames(inspection),
-              (std::vector<std::string>{"prix \x80.txt", "readme.txt", "stra\xDF" "e\\caf\xE9.txt"}));
+    EXPECT_EQ(recordNames(inspection), (std::vector<std::string>{"prix \x80.txt", "readme.txt",
+                                                                 "stra\xDF"
+                                                                 "e\\caf\xE9.txt"}));
 
     const std::string text = listingText(inspection, "x.exe");
     for (const char* shown : {"codePage      1252 (Western", "wallpaper     Été Doré €\n",
@@ -152,7 +160,8 @@ TEST_F(CodePageBuild, WesternNamesAreStoredIn1252AndListedBackInUtf8) {
     const fs::path out = temp / "out";
     const ExtractResult extracted = extractInstaller(inspection, out);
     EXPECT_TRUE(extracted.errors.empty()) << all(extracted.errors);
-    EXPECT_EQ(testing::readBytes(out / pathFromUtf8("data/straße/café.txt")), testing::bytesOf("café"));
+    EXPECT_EQ(testing::readBytes(out / pathFromUtf8("data/straße/café.txt")),
+              testing::bytesOf("café"));
     EXPECT_EQ(testing::readBytes(out / pathFromUtf8("Grüße.txt")), testing::bytesOf("euro"));
     EXPECT_TRUE(fs::exists(out / pathFromUtf8("Été Doré €.html")));
 }
@@ -161,9 +170,10 @@ TEST_F(CodePageBuild, CentralEuropeanAndCyrillicNamesInTheirCodePages) {
     testing::writeText(temp / "content/łąka.txt", "meadow");
     const BuildResult central = build("wallpaperName = Łódź Győr\ncodePage = 1250\n");
     ASSERT_TRUE(central.ok()) << all(central.errors);
-    EXPECT_EQ(headerOf(central.installer).wallpaperName(), "\xA3\xF3" "d\x9F Gy\xF5r");
-    const Inspection read1250 =
-        inspectInstaller(central.installer, std::nullopt, codePage(1250));
+    EXPECT_EQ(headerOf(central.installer).wallpaperName(),
+              "\xA3\xF3"
+              "d\x9F Gy\xF5r");
+    const Inspection read1250 = inspectInstaller(central.installer, std::nullopt, codePage(1250));
     EXPECT_TRUE(read1250.sound()) << all(read1250.problems);
     const std::string listed = listingText(read1250, "x.exe");
     EXPECT_NE(listed.find("wallpaper     Łódź Győr\n"), std::string::npos) << listed;
@@ -178,14 +188,15 @@ TEST_F(CodePageBuild, CentralEuropeanAndCyrillicNamesInTheirCodePages) {
     const BuildResult cyrillic = build("codePage = 1251\nwallpaperName = Зима\n");
     ASSERT_TRUE(cyrillic.ok()) << all(cyrillic.errors);
     EXPECT_EQ(headerOf(cyrillic.installer).wallpaperName(), "\xC7\xE8\xEC\xE0");
-    const Inspection read1251 =
-        inspectInstaller(cyrillic.installer, std::nullopt, codePage(1251));
-    EXPECT_EQ(recordNames(read1251), (std::vector<std::string>{"readme.txt", "\xF1\xED\xE5\xE3.txt"}));
+    const Inspection read1251 = inspectInstaller(cyrillic.installer, std::nullopt, codePage(1251));
+    EXPECT_EQ(recordNames(read1251),
+              (std::vector<std::string>{"readme.txt", "\xF1\xED\xE5\xE3.txt"}));
     EXPECT_NE(listingJson(read1251, "x.exe").find("\"name\": \"снег.txt\""), std::string::npos);
 }
 
 TEST_F(CodePageBuild, ACharacterOutsideTheCodePageIsRefusedWithItsLine) {
-    const BuildResult name = build("wallpaperName = Łódź\n", "[record1]\nname = ok€.txt\ncopy = yes\n");
+    const BuildResult name =
+        build("wallpaperName = Łódź\n", "[record1]\nname = ok€.txt\ncopy = yes\n");
     EXPECT_TRUE(has(name.errors, 3,
                     "wallpaperName \"Łódź\": the character \"Ł\" (U+0141) is not in code page "
                     "1252 (Western)"))
@@ -225,7 +236,8 @@ TEST_F(CodePageBuild, LicenceInUtf8IsConvertedUnlessToldNotTo) {
                                   "[package]\nkind = picture\nwallpaperName = W\n"
                                   "[slot2]\nfile = project:placeholder.exe\n"
                                   "[slot3]\nfile = page.html\nname = p.bmp\n"
-                                  "[slot4]\nfile = licence.txt\n" + extra +
+                                  "[slot4]\nfile = licence.txt\n" +
+                                      extra +
                                       "[slot6]\nfile = page.html\n"
                                       "[slot9]\nfile = project:placeholder.exe\n",
                                   project.options());
@@ -238,7 +250,9 @@ TEST_F(CodePageBuild, LicenceInUtf8IsConvertedUnlessToldNotTo) {
 
     const BuildResult plain = licenceSlot("Crédits: Zoë\r\n");
     ASSERT_TRUE(plain.ok()) << all(plain.errors);
-    EXPECT_EQ(licenceOf(plain), "Cr\xE9" "dits: Zo\xEB\r\n");
+    EXPECT_EQ(licenceOf(plain),
+              "Cr\xE9"
+              "dits: Zo\xEB\r\n");
     EXPECT_TRUE(has(plain.notes, 10, "licence.txt is UTF-8: converted to code page 1252 (Western)"))
         << all(plain.notes);
 
@@ -249,12 +263,18 @@ TEST_F(CodePageBuild, LicenceInUtf8IsConvertedUnlessToldNotTo) {
 
     const BuildResult kept = licenceSlot("Crédits\r\n", "convert = no\n");
     ASSERT_TRUE(kept.ok()) << all(kept.errors);
-    EXPECT_EQ(licenceOf(kept), "Cr\xC3\xA9" "dits\r\n");
+    EXPECT_EQ(licenceOf(kept),
+              "Cr\xC3\xA9"
+              "dits\r\n");
     EXPECT_TRUE(kept.notes.empty()) << all(kept.notes);
 
-    const BuildResult ansi = licenceSlot("Cr\xE9" "dits\r\n");
+    const BuildResult ansi = licenceSlot(
+        "Cr\xE9"
+        "dits\r\n");
     ASSERT_TRUE(ansi.ok()) << all(ansi.errors);
-    EXPECT_EQ(licenceOf(ansi), "Cr\xE9" "dits\r\n");
+    EXPECT_EQ(licenceOf(ansi),
+              "Cr\xE9"
+              "dits\r\n");
     EXPECT_TRUE(has(ansi.notes, 10,
                     "licence.txt is neither ASCII nor UTF-8: taken as already in code page 1252"))
         << all(ansi.notes);
@@ -266,7 +286,8 @@ TEST_F(CodePageBuild, LicenceInUtf8IsConvertedUnlessToldNotTo) {
     const BuildResult refused = licenceSlot("one\ntwo\nthree ✓\n");
     EXPECT_TRUE(has(refused.errors, 3, "the character \"✓\" (U+2713) is not in code page 1252"))
         << all(refused.errors);
-    EXPECT_NE(all(refused.errors).find("licence.txt:3: "), std::string::npos) << all(refused.errors);
+    EXPECT_NE(all(refused.errors).find("licence.txt:3: "), std::string::npos)
+        << all(refused.errors);
 
     EXPECT_TRUE(has(testing::buildText(temp.path(),
                                        "[package]\nkind = silent\nwallpaperName = W\n"
@@ -292,7 +313,8 @@ TEST_F(CodePageBuild, PageNamingANonAsciiFileIsWarned) {
                         "warning: the page page.html names the local file \"café.swf\", whose "
                         "name is not ASCII: the link may not resolve on the user's machine; use "
                         "ASCII file names"))
-            << link << "\n" << all(warned.notes);
+            << link << "\n"
+            << all(warned.notes);
     }
 }
 

@@ -4,16 +4,16 @@
 // must write nothing outside its folder.
 #include <gtest/gtest.h>
 
+#include "../package/name_cases.h"
 #include "extract.h"
 #include "inspect.h"
 #include "listing.h"
-#include "package/integrity.h"
 #include "package/byte_io.h"
+#include "package/integrity.h"
 #include "package/package_header.h"
 #include "package/package_offset.h"
-#include "stub.h"
-#include "../package/name_cases.h"
 #include "package/package_rules.h"
+#include "stub.h"
 #include "velpack_test_support.h"
 
 namespace velpack {
@@ -129,8 +129,8 @@ TEST_F(DamagedInstaller, IntegrityRecordTellsOfDamageAnywhere) {
     const Inspection sound = inspectInstaller(installer, std::nullopt);
     ASSERT_TRUE(sound.integrity);
     EXPECT_EQ(sound.integrity->verdict, package::IntegrityVerdict::sound);
-    EXPECT_NE(listingText(sound, "x.exe").find("integrity     " + std::to_string(installer.size()) +
-                                               " bytes, CRC-32 0x"),
+    EXPECT_NE(listingText(sound, "x.exe")
+                  .find("integrity     " + std::to_string(installer.size()) + " bytes, CRC-32 0x"),
               std::string::npos);
 
     Bytes uninstaller = installer;

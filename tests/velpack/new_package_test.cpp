@@ -45,7 +45,8 @@ std::string textOf(const fs::path& path) {
 class VelpackNew : public ::testing::Test {
   protected:
     CliRun newPackage(const std::string& folder, std::vector<std::string> extra = {}) {
-        std::vector<std::string> args = {"new", (temp / folder).string(), "--name", "Test Aurora",
+        std::vector<std::string> args = {"new",     (temp / folder).string(),
+                                         "--name",  "Test Aurora",
                                          "--movie", sample("content/aurora.swf")};
         args.insert(args.end(), extra.begin(), extra.end());
         return velpack(args);
@@ -139,22 +140,23 @@ TEST_F(VelpackNew, NameBeyondAsciiIsWrittenInTheCodePage) {
 }
 
 TEST_F(VelpackNew, RefusesWhatTheInstallerWouldRefuse) {
-    for (const std::string& name : std::vector<std::string>{"CON", "a\\b", "dots.", std::string(65, 'n')}) {
+    for (const std::string& name :
+         std::vector<std::string>{"CON", "a\\b", "dots.", std::string(65, 'n')}) {
         const CliRun refused = velpack({"new", (temp / "n").string(), "--name", name, "--movie",
                                         sample("content/aurora.swf")});
         EXPECT_EQ(refused.exitCode, 1) << name;
         EXPECT_NE(refused.err.find("cannot be a wallpaper name"), std::string::npos) << name;
     }
-    const CliRun text = velpack({"new", (temp / "n").string(), "--name", "X", "--movie",
-                                 sample("license.txt")});
+    const CliRun text =
+        velpack({"new", (temp / "n").string(), "--name", "X", "--movie", sample("license.txt")});
     EXPECT_EQ(text.exitCode, 1);
     EXPECT_NE(text.err.find("not a Flash movie"), std::string::npos) << text.err;
 
     Bytes newer = testing::readBytes(sample("content/aurora.swf"));
     newer[3] = 7;
     testing::writeBytes(temp / "v7.swf", newer);
-    const CliRun v7 = velpack({"new", (temp / "n").string(), "--name", "X", "--movie",
-                               (temp / "v7.swf").string()});
+    const CliRun v7 = velpack(
+        {"new", (temp / "n").string(), "--name", "X", "--movie", (temp / "v7.swf").string()});
     EXPECT_EQ(v7.exitCode, 1);
     EXPECT_NE(v7.err.find("version 7"), std::string::npos) << v7.err;
 
@@ -169,9 +171,9 @@ TEST_F(VelpackNew, RefusesWhatTheInstallerWouldRefuse) {
     EXPECT_EQ(newPackage("n", {"--kind", "jpeg", "--preview", sample("preview.bmp")}).exitCode, 1);
     EXPECT_FALSE(fs::exists(temp / "n"));
     EXPECT_EQ(newPackage("n", {"--kind", "cinema"}).exitCode, 1);
-    EXPECT_EQ(velpack({"new", (temp / "n").string(), "--movie", sample("content/aurora.swf")})
-                  .exitCode,
-              2);
+    EXPECT_EQ(
+        velpack({"new", (temp / "n").string(), "--movie", sample("content/aurora.swf")}).exitCode,
+        2);
 }
 
 TEST_F(VelpackNew, ExistingPackageIsKeptUnlessForced) {

@@ -6,13 +6,13 @@
 #include <set>
 
 #include "app/jpeg_picture.h"
+#include "app/layout.h"
 #include "bitmap_check.h"
 #include "code_page.h"
-#include "app/layout.h"
 #include "flash/movie_reading.h"
+#include "package/package_header.h"
 #include "package/package_rules.h"
 #include "util/ascii.h"
-#include "package/package_header.h"
 
 namespace velpack {
 
@@ -27,14 +27,18 @@ constexpr int kPreviewHeight = velumar::app::designed::bmpPanel.height;
 constexpr int kOldestPanelVersion = 3;
 constexpr int kNewestPanelVersion = 6;
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
-std::string lowered(std::string_view text) { return velumar::asciiLowered(text); }
+std::string lowered(std::string_view text) {
+    return velumar::asciiLowered(text);
+}
 
 // ---- the page's links ----------------------------------------------------------------------
 
 struct Tag {
-    std::string name;                                   // lower case
+    std::string name;                                             // lower case
     std::vector<std::pair<std::string, std::string>> attributes;  // lower-case names
 
     std::optional<std::string> attribute(std::string_view wanted) const {
@@ -74,7 +78,8 @@ std::vector<Tag> tagsOf(std::string_view page) {
             while (at < page.size() && page[at] != '=' && page[at] != '>' &&
                    std::isspace(static_cast<unsigned char>(page[at])) == 0)
                 key += velumar::asciiLower(page[at++]);
-            while (at < page.size() && std::isspace(static_cast<unsigned char>(page[at])) != 0) ++at;
+            while (at < page.size() && std::isspace(static_cast<unsigned char>(page[at])) != 0)
+                ++at;
             std::string value;
             if (at < page.size() && page[at] == '=') {
                 ++at;
@@ -195,11 +200,13 @@ class Adviser {
             fail(what + ": its compressed movie does not expand (" + reading.failure.message +
                  "): the installer cannot prepare it");
         } else if (reading.failure) {
-            warn(what + " ends before its background colour: the installer shows a white box "
-                        "instead");
+            warn(what +
+                 " ends before its background colour: the installer shows a white box "
+                 "instead");
         } else if (reading.status == velumar::kMovieSignatureRejected) {
-            warn(what + " is not a Flash movie (it starts with neither \"FWS\" nor \"CWS\"): "
-                        "the installer shows a white box instead");
+            warn(what +
+                 " is not a Flash movie (it starts with neither \"FWS\" nor \"CWS\"): "
+                 "the installer shows a white box instead");
         } else if (reading.status != 0) {
             warn(what + " is version " + std::to_string(reading.version) +
                  ": the installer's preview plays versions 3 to 6 only, so it shows a white "
@@ -218,7 +225,8 @@ class Adviser {
         if (width == kPreviewWidth && height == kPreviewHeight) return;
         char scale[96];
         std::snprintf(scale, sizeof scale, "%.2f times across and %.2f times down",
-                      double(kPreviewWidth) / double(width), double(kPreviewHeight) / double(height));
+                      double(kPreviewWidth) / double(width),
+                      double(kPreviewHeight) / double(height));
         warn(what + " is " + std::to_string(width) + " x " + std::to_string(height) +
              ": the installer stretches it to fill the 350 x 150 preview area (" + scale +
              "); make it 350 x 150 to have it shown as it is");
@@ -228,8 +236,9 @@ class Adviser {
         velumar::app::DecodedPicture picture;
         const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         if (!velumar::app::decodeJpeg(view, picture)) {
-            fail(what + " cannot be decoded by the installer (a colour JPEG is needed): the "
-                        "preview area stays empty");
+            fail(what +
+                 " cannot be decoded by the installer (a colour JPEG is needed): the "
+                 "preview area stays empty");
             return std::nullopt;
         }
         return std::pair<long, long>(picture.width, picture.height);
@@ -323,13 +332,13 @@ class Adviser {
         const std::string signature(bytes->begin(), bytes->begin() + 3);
         if (signature != flash::kUncompressedSignature && signature != flash::kCompressedSignature)
             return;
-        const std::string what =
-            "data file " + quoted(utf8(inspection_.dataFile->record(number).name())) +
-            ", named by the page,";
+        const std::string what = "data file " +
+                                 quoted(utf8(inspection_.dataFile->record(number).name())) +
+                                 ", named by the page,";
         const flash::MovieReading reading = flash::readMovie(*bytes);
         if (reading.failure && reading.compressed) {
-            fail(what + " is a compressed movie that does not expand (" +
-                 reading.failure.message + ")");
+            fail(what + " is a compressed movie that does not expand (" + reading.failure.message +
+                 ")");
         } else if (reading.version > kNewestPanelVersion) {
             warn(what + " is a version " + std::to_string(reading.version) +
                  " movie: the installer accepts a Flash player from version 6 on, which does "
@@ -358,7 +367,8 @@ class Adviser {
             ++count;
             if (first == std::string::npos) first = i;
             if (seen.insert(byte).second && seen.size() <= 8)
-                shown += (shown.empty() ? "" : " ") + toUtf8(std::string(1, text[i]), inspection_.codePage);
+                shown += (shown.empty() ? "" : " ") +
+                         toUtf8(std::string(1, text[i]), inspection_.codePage);
         }
         if (count == 0) return;
         warn("licence " + quoted(utf8(header_.slot(4).name())) + " has " + std::to_string(count) +

@@ -30,7 +30,6 @@ constexpr std::string_view kPreviewBaseName = "installer";
 constexpr std::string_view kDataFileSuffix = ".ssd";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-
 struct SlotPlan {
     bool filled = false;
     std::string name;
@@ -62,9 +61,8 @@ std::vector<std::string> pageSpellings(std::string_view utf8, std::string_view a
         }
         return out;
     };
-    std::vector<std::string> spellings = {lowered(utf8), lowered(ansi),
-                                          lowered(percentEncoded(utf8)),
-                                          lowered(percentEncoded(ansi))};
+    std::vector<std::string> spellings = {
+        lowered(utf8), lowered(ansi), lowered(percentEncoded(utf8)), lowered(percentEncoded(ansi))};
     std::sort(spellings.begin(), spellings.end());
     spellings.erase(std::unique(spellings.begin(), spellings.end()), spellings.end());
     return spellings;
@@ -85,8 +83,7 @@ class Builder {
         if (!errors_.empty() || !stub) return {};
         Bytes installer = assemble(std::move(*stub));
         if (!errors_.empty()) return {};
-        const Inspection inspection =
-            inspectInstaller(installer, std::nullopt, manifest_.codePage);
+        const Inspection inspection = inspectInstaller(installer, std::nullopt, manifest_.codePage);
         for (const std::string& problem : inspection.problems) {
             error(0, "the built installer would not work: " + problem);
         }
@@ -231,7 +228,7 @@ class Builder {
                   "installer needs it to expand everything else");
             return;
         }
-        const int nameLine = given.nameLine      ? given.nameLine
+        const int nameLine = given.nameLine   ? given.nameLine
                              : given.fileLine ? given.fileLine
                              : given.line     ? given.line
                                               : manifest_.packageLine;
@@ -285,8 +282,8 @@ class Builder {
         const CodePage& codePage = manifest_.codePage;
         if (isAscii(bytes)) return true;
         if (!isValidUtf8(bytes)) {
-            note(line, name + " is neither ASCII nor UTF-8: taken as already in " +
-                           codePage.label());
+            note(line,
+                 name + " is neither ASCII nor UTF-8: taken as already in " + codePage.label());
             return true;
         }
         const bool marked = bytes.starts_with(kUtf8Bom);
@@ -487,7 +484,8 @@ class Builder {
 
         PackageEntry& installer = header_.slot(package::slots::installer);
         installer.setName(described(0).name.value_or(std::string(kInstallerName)));
-        installer.destination = described(0).destination.value_or(package::kDefaultDestinations[package::slots::installer]);
+        installer.destination = described(0).destination.value_or(
+            package::kDefaultDestinations[package::slots::installer]);
         installer.startOffset = 0;
         installer.endOffset = static_cast<int32_t>(packageOffset - 1);
         installer.size = static_cast<int32_t>(packageOffset);

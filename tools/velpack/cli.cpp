@@ -107,8 +107,7 @@ CodePage codePageOption(const Arguments& parsed) {
     const std::optional<std::string> given = lastValue(parsed, "--code-page");
     if (!given) return CodePage();
     int number = 0;
-    const auto [end, error] =
-        std::from_chars(given->data(), given->data() + given->size(), number);
+    const auto [end, error] = std::from_chars(given->data(), given->data() + given->size(), number);
     std::optional<CodePage> codePage;
     if (error == std::errc{} && end == given->data() + given->size()) {
         codePage = CodePage::find(number);
@@ -154,7 +153,8 @@ std::string jsonList(const std::vector<std::string>& lines) {
 
 // Warnings as errors under --strict.
 bool failsOn(const Advice& advice, const Arguments& parsed) {
-    return !advice.errors.empty() || (parsed.flags.contains("--strict") && !advice.warnings.empty());
+    return !advice.errors.empty() ||
+           (parsed.flags.contains("--strict") && !advice.warnings.empty());
 }
 
 // --sign CERT and --key KEY come together; --sign-digest only with them.
@@ -330,7 +330,8 @@ int runVerify(const Arguments& parsed, std::ostream& out, std::ostream& err) {
         return sound ? kExitOk : kExitProblems;
     }
     for (const std::string& problem : problems) out << path << ": " << problem << "\n";
-    for (const std::string& warning : advice.warnings) out << path << ": warning: " << warning << "\n";
+    for (const std::string& warning : advice.warnings)
+        out << path << ": warning: " << warning << "\n";
     if (!parsed.flags.contains("--quiet"))
         out << path << ": " << signatureText(signature, inspection, uninstallerSignature) << "\n";
     if (sound && !parsed.flags.contains("--quiet")) out << path << ": sound\n";

@@ -5,8 +5,8 @@
 
 #include "codec.h"
 #include "manifest.h"
-#include "package/package_rules.h"
 #include "package/package_header.h"
+#include "package/package_rules.h"
 
 namespace velpack {
 
@@ -76,8 +76,8 @@ class Inspector {
         result_.header = package::decodePackageHeader(
             file_.subspan(static_cast<size_t>(at)).first<package::kPackageHeaderSize>());
         package::MemorySource source(file_);
-        result_.integrity = package::checkIntegrity(source, static_cast<uint32_t>(at),
-                                                    *result_.header);
+        result_.integrity =
+            package::checkIntegrity(source, static_cast<uint32_t>(at), *result_.header);
         problemsBefore_ = result_.problems.size();
         checkHeader(*result_.header);
         checkSlots(*result_.header);
@@ -144,8 +144,8 @@ class Inspector {
     // A name the installer would write with a byte the users' code page does not define.
     void checkCodePage(const std::string& label, std::string_view name) {
         if (const auto byte = undefinedByte(name, result_.codePage)) {
-            problem(label + " " + inQuotes(name) + " holds the byte " + hex(*byte) +
-                    ", which " + result_.codePage.label() +
+            problem(label + " " + inQuotes(name) + " holds the byte " + hex(*byte) + ", which " +
+                    result_.codePage.label() +
                     " does not define (give --code-page for a package made with another)");
         }
     }
@@ -231,8 +231,9 @@ class Inspector {
         const std::string label = slotLabel(package::slots::compressionLibrary);
         const std::optional<std::string> path =
             destinationPath(entry, kProbeWindows, kProbeWallpaper);
-        if (path && (entry.destination != package::destinations::windowsFolder ||
-                     !sameFileName(path->substr(kProbeWindows.size()), package::kLibraryFileName))) {
+        if (path &&
+            (entry.destination != package::destinations::windowsFolder ||
+             !sameFileName(path->substr(kProbeWindows.size()), package::kLibraryFileName))) {
             problem(label +
                     ": it must be written to the Windows folder as impborl.dll "
                     "(destination 3, base name impborl)");
@@ -319,7 +320,8 @@ class Inspector {
                                   inQuotes(data.record(number).name());
         if (number == 1) {
             for (int slot = package::slots::preview; slot < package::kSlotCount; ++slot) {
-                if (package::slotIsWritten(header, slot) && writesToWallpaperFolder(header.slot(slot)) &&
+                if (package::slotIsWritten(header, slot) &&
+                    writesToWallpaperFolder(header.slot(slot)) &&
                     sameFileName(writtenName(header, slot), package::kMovieSourceName)) {
                     recordContent(1) = result_.slotContents[slot];
                     return;

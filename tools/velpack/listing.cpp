@@ -256,8 +256,8 @@ std::string listingText(const Inspection& inspection, std::string_view fileName)
 
 std::string listingJson(const Inspection& inspection, std::string_view fileName) {
     std::ostringstream out;
-    out << "{\n  \"file\": " << jsonString(fileName)
-        << ",\n  \"size\": " << inspection.fileSize << ",\n";
+    out << "{\n  \"file\": " << jsonString(fileName) << ",\n  \"size\": " << inspection.fileSize
+        << ",\n";
     if (inspection.location) {
         const char* source = inspection.location->source == OffsetSource::option       ? "option"
                              : inspection.location->source == OffsetSource::stubRecord ? "stub"

@@ -85,7 +85,9 @@ class ManifestParser {
             error(0, "the [package] section is missing");
         }
         std::sort(manifest_.records.begin(), manifest_.records.end(),
-                  [](const RecordDescription& a, const RecordDescription& b) { return a.number < b.number; });
+                  [](const RecordDescription& a, const RecordDescription& b) {
+                      return a.number < b.number;
+                  });
         convertNames();
         if (!errors_.empty()) return std::nullopt;
         return manifest_;
@@ -364,9 +366,9 @@ class ManifestParser {
 
     void parseCodePage(const IniEntry& entry) {
         const std::optional<int64_t> number = parseInteger(entry.value);
-        const std::optional<CodePage> codePage =
-            number && *number > 0 && *number < 100000 ? CodePage::find(static_cast<int>(*number))
-                                                      : std::nullopt;
+        const std::optional<CodePage> codePage = number && *number > 0 && *number < 100000
+                                                     ? CodePage::find(static_cast<int>(*number))
+                                                     : std::nullopt;
         if (!codePage) {
             error(entry.line, "codePage must be " + std::string(kCodePageChoices) + ", not \"" +
                                   entry.value + "\"");
@@ -426,8 +428,8 @@ class ManifestParser {
             error(given.line, "a slot name has at most 255 characters");
         } else if (!package::isValidFileName(*name)) {
             error(given.line, "slot name \"" + given.value +
-                                     "\" is not a plain file name (no \\ / : * ? \" < > |, "
-                                     "\"..\" or control characters)");
+                                  "\" is not a plain file name (no \\ / : * ? \" < > |, "
+                                  "\"..\" or control characters)");
         }
     }
 

@@ -52,7 +52,9 @@ struct PlannedFile {
     Bytes bytes;
 };
 
-Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes bytesOf(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 bool startsWith(const Bytes& bytes, std::initializer_list<uint8_t> prefix) {
     if (bytes.size() < prefix.size()) return false;
@@ -92,10 +94,17 @@ std::string htmlText(std::string_view text) {
     std::string html;
     for (const char c : text) {
         switch (c) {
-            case '&': html += "&amp;"; break;
-            case '<': html += "&lt;"; break;
-            case '>': html += "&gt;"; break;
-            default: html += c;
+            case '&':
+                html += "&amp;";
+                break;
+            case '<':
+                html += "&lt;";
+                break;
+            case '>':
+                html += "&gt;";
+                break;
+            default:
+                html += c;
         }
     }
     return html;
@@ -166,7 +175,8 @@ class PackageWriter {
             return std::nullopt;
         }
         if (reading.status == velumar::kMovieSignatureRejected) {
-            error(path.string() + ": not a Flash movie (it does not start with \"FWS\" or \"CWS\")");
+            error(path.string() +
+                  ": not a Flash movie (it does not start with \"FWS\" or \"CWS\")");
             return std::nullopt;
         }
         if (reading.status != 0) {
@@ -233,9 +243,7 @@ class PackageWriter {
         licence_ = readInput(*request_.licence, "licence");
     }
 
-    fs::path manifestPath() const {
-        return request_.folder / pathFromUtf8(request_.name + ".ini");
-    }
+    fs::path manifestPath() const { return request_.folder / pathFromUtf8(request_.name + ".ini"); }
 
     void planFiles() {
         result_.manifest = manifestPath();
@@ -260,8 +268,8 @@ class PackageWriter {
             std::error_code failure;
             fs::create_directories(file.path.parent_path(), failure);
             if (failure) {
-                error(file.path.parent_path().string() + ": cannot create the folder: " +
-                      failure.message());
+                error(file.path.parent_path().string() +
+                      ": cannot create the folder: " + failure.message());
                 return;
             }
             if (const std::string why = writeWholeFile(file.path, file.bytes); !why.empty()) {
@@ -281,21 +289,24 @@ class PackageWriter {
         page += "<html>\n<head>\n<title>" + htmlText(nameInCodePage_) + "</title>\n";
         page += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-" +
                 std::to_string(codePage_.number()) + "\">\n</head>\n";
-        page += "<!-- The Active Desktop wallpaper page. It is installed in Web\\Wallpaper\\ "
-                "beside\n     the wallpaper folder \"" +
-                htmlText(nameInCodePage_) + " dir\", which holds the movie. -->\n";
+        page +=
+            "<!-- The Active Desktop wallpaper page. It is installed in Web\\Wallpaper\\ "
+            "beside\n     the wallpaper folder \"" +
+            htmlText(nameInCodePage_) + " dir\", which holds the movie. -->\n";
         page += "<body bgcolor=\"" + colour +
                 "\" leftmargin=\"0\" topmargin=\"0\" marginwidth=\"0\" marginheight=\"0\" "
                 "scroll=\"no\">\n";
-        page += "<object classid=\"clsid:D27CDB6E-AE6D-11cf-96B8-444553540000\" width=\"100%\" "
-                "height=\"100%\">\n";
+        page +=
+            "<object classid=\"clsid:D27CDB6E-AE6D-11cf-96B8-444553540000\" width=\"100%\" "
+            "height=\"100%\">\n";
         page += "  <param name=\"movie\" value=\"" + movieUrl + "\">\n";
         page += "  <param name=\"quality\" value=\"high\">\n";
         page += "  <param name=\"loop\" value=\"true\">\n";
         page += "  <param name=\"bgcolor\" value=\"" + colour + "\">\n";
         page += "  <embed src=\"" + movieUrl + "\" quality=\"high\" loop=\"true\" bgcolor=\"" +
-                colour + "\"\n         width=\"100%\" height=\"100%\" "
-                         "type=\"application/x-shockwave-flash\">\n";
+                colour +
+                "\"\n         width=\"100%\" height=\"100%\" "
+                "type=\"application/x-shockwave-flash\">\n";
         page += "</object>\n</body>\n</html>\n";
         return bytesOf(page);
     }
@@ -314,39 +325,46 @@ class PackageWriter {
         text += "; The wallpaper's name: the page is installed as Web\\Wallpaper\\" + name +
                 ".html, its files in \"" + name + " dir\".\n";
         text += "wallpaperName = " + iniValue(name) + "\n";
-        text += "; The desktop colour behind the page (red, green, blue): the movie's background.\n";
+        text +=
+            "; The desktop colour behind the page (red, green, blue): the movie's background.\n";
         text += "background = " + std::to_string(colour_.red) + ", " +
                 std::to_string(colour_.green) + ", " + std::to_string(colour_.blue) + "\n";
-        text += "; The code page of your users' Windows, in which the installer shows names and\n"
-                "; the licence: 1252 is Western; 874 or 1250 to 1258 for other languages.\n";
+        text +=
+            "; The code page of your users' Windows, in which the installer shows names and\n"
+            "; the licence: 1252 is Western; 874 or 1250 to 1258 for other languages.\n";
         text += "codePage = " + std::to_string(codePage_.number()) + "\n";
         if (licence_) {
             text += "; Show the licence (slot 4) before installing: the user must accept it.\n";
             text += "showLicense = yes\n";
         }
         text += "\n[slot2]\n";
-        text += "; The Flash player installer, started with /Q when the user's Flash player is\n"
-                "; missing or too old. project:flashax.exe is the project's stand-in, for trying\n"
-                "; the installer under Wine; before you ship, put the Flash player installer\n"
-                "; your users need beside this file and name it here: file = flashplayer.exe\n";
+        text +=
+            "; The Flash player installer, started with /Q when the user's Flash player is\n"
+            "; missing or too old. project:flashax.exe is the project's stand-in, for trying\n"
+            "; the installer under Wine; before you ship, put the Flash player installer\n"
+            "; your users need beside this file and name it here: file = flashplayer.exe\n";
         text += "file = project:flashax.exe\n";
         if (!isSilent()) {
             text += "\n[slot3]\n";
             if (isMovieKind()) {
                 const std::string file = preview_ ? std::string(kind_->previewFile)
                                                   : std::string(kContentFolder) + "/" + movieName_;
-                text += "; The preview: a movie (version 3 to 6) played in the installer's window.\n";
+                text +=
+                    "; The preview: a movie (version 3 to 6) played in the installer's window.\n";
                 text += "file = " + file + "\n";
                 text += "; The name it is unpacked under.\n";
                 text += "name = installer.swf\n";
             } else {
-                text += "; The preview picture, stretched to the installer's 350 x 150 preview area.\n";
+                text +=
+                    "; The preview picture, stretched to the installer's 350 x 150 preview area.\n";
                 text += "file = " + std::string(kind_->previewFile) + "\n";
             }
         }
         if (licence_) {
             text += "\n[slot4]\n";
-            text += "; The licence text shown before installing (UTF-8 is converted to the code page).\n";
+            text +=
+                "; The licence text shown before installing (UTF-8 is converted to the code "
+                "page).\n";
             text += "file = " + std::string(kLicenceFile) + "\n";
             text += "; Packed small.\ncompressed = yes\n";
         }

@@ -6,7 +6,7 @@
 //  - the reading ends with a record or with none (never a crash or an exception);
 //  - a record read holds a number among the aside names tried, and is written again and read
 //    to the same record, so that what is acted on is exactly what an installer could write;
-//  - the aside names made from it stay inside the wallpaper root.
+//  - the aside names made from it are single names inside the wallpaper root.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -29,9 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& path : {asideFolderPath(root, record->wallpaperName, record->number),
                                     asidePagePath(root, record->wallpaperName, record->number),
                                     asideRecordPath(root, record->wallpaperName, record->number)}) {
+        // One name inside the root: no separator, no drive, and not a name that means a folder
+        // above ("..aeh dir.old" is a name like any other).
         const std::string_view rest = std::string_view(path).substr(root.size());
-        if (!path.starts_with(root) || rest.find('\\') != std::string_view::npos ||
-            rest.find("..") == 0) {
+        if (!path.starts_with(root) || rest.find_first_of("\\/:") != std::string_view::npos ||
+            rest == "." || rest == "..") {
             std::abort();
         }
     }

@@ -22,6 +22,23 @@ namespace {
 
 constexpr int kDisplayPropertiesLookups = 1000;
 
+// Runs work over the package copy, opened for reading, and the extraction's target (the
+// installation's folders, the window for the boxes); a copy that cannot be opened is reported
+// as the install error it is.
+template <typename Work>
+ErrorCode overPackageCopy(const InstallerState& state, InstallUi& ui, Work&& work) {
+    const FileHandle packageCopy = openForReading(state.packageCopyPath);
+    if (!packageCopy) {
+        const ErrorCode code = lastErrorCode();
+        ui.reportInstallError(code, state.packageCopyPath);
+        return code;
+    }
+    package::Win32FileSource source(packageCopy.get());
+    const package::ExtractionTarget target{state.header, state.windowsFolder, state.wallpaperFolder,
+                                           &ui};
+    return work(source, target);
+}
+
 }  // namespace
 
 Win32InstallSteps::Win32InstallSteps(InstallUi& ui, const InstallerState& state)
@@ -76,38 +93,27 @@ ErrorCode Win32InstallSteps::setAsideEarlierInstallation() {
 // installation stood in the wallpaper folder; the new folder gets them as a fresh installation
 // would have them.
 ErrorCode Win32InstallSteps::writeStartupFilesAgain() {
-    const FileHandle packageCopy = openForReading(state_.packageCopyPath);
-    if (!packageCopy) {
-        const ErrorCode code = lastErrorCode();
-        ui_.reportInstallError(code, state_.packageCopyPath);
-        return code;
-    }
-    package::Win32FileSource source(packageCopy.get());
-    const package::ExtractionTarget target{state_.header, state_.windowsFolder,
-                                           state_.wallpaperFolder, &ui_};
-    for (const int slot : {package::slots::preview, package::slots::license}) {
-        if (!package::startupWrites(state_.header, slot)) continue;
-        if (const ErrorCode code = package::extractEntry(target, source, slot, false);
-            code != velumar::kOk)
-            return code;
-    }
-    return velumar::kOk;
+    return overPackageCopy(
+        state_, ui_, [this](package::ByteSource& source, const package::ExtractionTarget& target) {
+            for (const int slot : {package::slots::preview, package::slots::license}) {
+                if (!package::startupWrites(state_.header, slot)) continue;
+                if (const ErrorCode code = package::extractEntry(target, source, slot, false);
+                    code != velumar::kOk)
+                    return code;
+            }
+            return velumar::kOk;
+        });
 }
 
 ErrorCode Win32InstallSteps::extractInstallEntries() {
-    const FileHandle packageCopy = openForReading(state_.packageCopyPath);
-    if (!packageCopy) {
-        const ErrorCode code = lastErrorCode();
-        ui_.reportInstallError(code, state_.packageCopyPath);
-        return code;
-    }
-    package::Win32FileSource source(packageCopy.get());
-    const package::ExtractionTarget target{state_.header, state_.windowsFolder,
-                                           state_.wallpaperFolder, &ui_};
-    return extractEntriesInOrder(ui_, state_.header, source,
-                                 [&target](package::ByteSource& copy, int slot, bool progress) {
-                                     return package::extractEntry(target, copy, slot, progress);
-                                 });
+    return overPackageCopy(
+        state_, ui_, [this](package::ByteSource& source, const package::ExtractionTarget& target) {
+            return extractEntriesInOrder(
+                ui_, state_.header, source,
+                [&target](package::ByteSource& copy, int slot, bool progress) {
+                    return package::extractEntry(target, copy, slot, progress);
+                });
+        });
 }
 
 ErrorCode Win32InstallSteps::readDataFileHeader() {

@@ -149,6 +149,13 @@ inline constexpr std::string_view kUninstallerFileName = "uninstall.exe";
 inline constexpr std::string_view kPageSuffix = ".html";
 inline constexpr std::string_view kFolderSuffix = " dir";
 
+// The names the package tool gives the slots a manifest leaves unnamed, beside the shipped
+// names above: the library stored as "impborl.dat" (written as kLibraryFileName), the preview
+// as "installer" with its file's extension, the data file as "<name>.ssd".
+inline constexpr std::string_view kStoredLibraryName = "impborl.dat";
+inline constexpr std::string_view kPreviewBaseName = "installer";
+inline constexpr std::string_view kDataFileSuffix = ".ssd";
+
 inline std::string wallpaperPageName(std::string_view wallpaperName) {
     return std::string(wallpaperName).append(kPageSuffix);
 }

@@ -182,11 +182,14 @@ class Adviser {
     }
 
     std::string previewLabel() const {
-        return quoted(utf8(package::previewName(header_.kind, header_.slot(3).name())));
+        return quoted(
+            utf8(package::previewName(header_.kind, header_.slot(package::slots::preview).name())));
     }
 
     void checkPreview() {
-        if (!package::slotIsWritten(header_, 3) || header_.slot(3).empty()) return;
+        if (!package::slotIsWritten(header_, package::slots::preview) ||
+            header_.slot(package::slots::preview).empty())
+            return;
         const std::optional<Bytes>& bytes = slotBytes(3);
         if (!bytes) return;
         if (package::isMovieKind(header_.kind)) checkPreviewMovie(*bytes);
@@ -263,8 +266,9 @@ class Adviser {
         for (int slot = 1; slot < package::kSlotCount; ++slot) {
             const package::PackageEntry& entry = header_.slot(slot);
             if (entry.empty() || !package::slotIsWritten(header_, slot)) continue;
-            const std::string name = slot == 3 ? package::previewName(header_.kind, entry.name())
-                                               : std::string(entry.name());
+            const std::string name = slot == package::slots::preview
+                                         ? package::previewName(header_.kind, entry.name())
+                                         : std::string(entry.name());
             if (entry.destination == 2) paths.insert(lowered(name));
             if (entry.destination == 1 || entry.destination == 4 || entry.destination == 5 ||
                 entry.destination == 6 || entry.destination == 10)
@@ -290,7 +294,7 @@ class Adviser {
 
     void checkPage() {
         const std::optional<Bytes>& page = slotBytes(6);
-        if (!page || header_.slot(6).empty()) return;
+        if (!page || header_.slot(package::slots::wallpaperPage).empty()) return;
         const std::string text(page->begin(), page->end());
         const std::set<std::string> installed = installedPaths();
         std::set<std::string> told;
@@ -353,7 +357,7 @@ class Adviser {
     // ---- the licence
 
     void checkLicence() {
-        if (!header_.showLicense || header_.slot(4).empty()) return;
+        if (!header_.showLicense || header_.slot(package::slots::license).empty()) return;
         const std::optional<Bytes>& bytes = slotBytes(4);
         if (!bytes) return;
         const std::string text(bytes->begin(), bytes->end());
@@ -371,10 +375,11 @@ class Adviser {
                          toUtf8(std::string(1, text[i]), inspection_.codePage);
         }
         if (count == 0) return;
-        warn("licence " + quoted(utf8(header_.slot(4).name())) + " has " + std::to_string(count) +
-             " byte" + (count == 1 ? "" : "s") + " outside ASCII (first on line " +
-             std::to_string(lineAt(text, first)) + "): the installer shows them in the users' " +
-             "code page, read here in " + inspection_.codePage.label() + " as: " + shown +
+        warn("licence " + quoted(utf8(header_.slot(package::slots::license).name())) + " has " +
+             std::to_string(count) + " byte" + (count == 1 ? "" : "s") +
+             " outside ASCII (first on line " + std::to_string(lineAt(text, first)) +
+             "): the installer shows them in the users' " + "code page, read here in " +
+             inspection_.codePage.label() + " as: " + shown +
              "; users of another code page see other letters");
     }
 

@@ -24,10 +24,6 @@ namespace package = velumar::package;
 using package::PackageEntry;
 using package::PackageHeader;
 
-constexpr std::string_view kInstallerName = "install.exe";
-constexpr std::string_view kLibraryName = "impborl.dat";
-constexpr std::string_view kPreviewBaseName = "installer";
-constexpr std::string_view kDataFileSuffix = ".ssd";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 struct SlotPlan {
@@ -139,19 +135,19 @@ class Builder {
         const std::string what = "slot " + std::to_string(slot) + ": the file name";
         switch (slot) {
             case package::slots::compressionLibrary:
-                return std::string(kLibraryName);
+                return std::string(package::kStoredLibraryName);
             case package::slots::flashInstaller:
                 return std::string(package::kFlashInstallerFileName);
             case package::slots::preview: {
                 const std::optional<std::string> extension =
                     hostNameInCodePage(line, "slot 3: the file's extension", file.extension());
                 if (!extension) return std::nullopt;
-                return std::string(kPreviewBaseName) + *extension;
+                return std::string(package::kPreviewBaseName) + *extension;
             }
             case package::slots::wallpaperPage:
                 return package::wallpaperPageName(manifest_.wallpaperName);
             case package::slots::dataFile:
-                return manifest_.wallpaperName + std::string(kDataFileSuffix);
+                return manifest_.wallpaperName + std::string(package::kDataFileSuffix);
             case package::slots::uninstaller:
                 return std::string(package::kUninstallerFileName);
             default:
@@ -483,9 +479,11 @@ class Builder {
         uint64_t cursor = packageOffset + package::kPackageHeaderSize;
 
         PackageEntry& installer = header_.slot(package::slots::installer);
-        installer.setName(described(0).name.value_or(std::string(kInstallerName)));
-        installer.destination = described(0).destination.value_or(
-            package::kDefaultDestinations[package::slots::installer]);
+        installer.setName(
+            described(package::slots::installer).name.value_or(std::string(kDefaultStubName)));
+        installer.destination =
+            described(package::slots::installer)
+                .destination.value_or(package::kDefaultDestinations[package::slots::installer]);
         installer.startOffset = 0;
         installer.endOffset = static_cast<int32_t>(packageOffset - 1);
         installer.size = static_cast<int32_t>(packageOffset);

@@ -25,7 +25,7 @@ struct ProjectProgram {
 };
 
 constexpr std::array<ProjectProgram, 6> kProjectPrograms = {{
-    {"install.exe", "src/app", ""},
+    {kDefaultStubName, "src/app", ""},
     {velumar::package::kUninstallerFileName, "src/uninstall", ""},
     {velumar::package::kLibraryFileName, "src/implode", ""},
     {"placeholder.exe", "examples/placeholder", ""},

@@ -6,10 +6,8 @@
 cmd_fuzz() {
     local seconds=${1:-60}
     cmd_setup
-    step "cmake --preset fuzz (clang, libFuzzer, address and undefined-behaviour sanitizers)"
-    cmake --preset fuzz >"$build/fuzz.log" 2>&1 &&
-        cmake --build --preset fuzz -j "$(nproc)" >>"$build/fuzz.log" 2>&1 ||
-        { tail -n 30 "$build/fuzz.log" >&2; fail "the fuzz build failed (see $build/fuzz.log)"; }
+    # Preset fuzz: clang, libFuzzer, the address and undefined-behaviour sanitizers.
+    configure_and_build fuzz
     local failed="" seeds name
     for seeds in "$root"/fuzz/seeds/*/; do
         name=$(basename "$seeds")
